@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "StoreDocument.h"
+
+// Records what the store asks of its document; refuses edits while `refuse` is set.
+class FakeStoreDocument : public StoreDocument {
+public:
+    struct Message {
+        std::string text;
+        StoreIcon icon;
+    };
+
+    bool refuse = false;
+    bool modified = false;
+    int modifiedCalls = 0;
+    int allowCalls = 0;
+    int beeps = 0;
+    int waitDepth = 0;
+    int waitShown = 0;
+    std::vector<Message> messages;
+
+    bool AllowEdit() override {
+        ++allowCalls;
+        return !refuse;
+    }
+    void SetModifiedFlag(bool value) override {
+        modified = value;
+        ++modifiedCalls;
+    }
+    void ShowMessage(std::string_view text, StoreIcon icon) override {
+        messages.push_back({std::string(text), icon});
+    }
+    void Beep() override { ++beeps; }
+    void BeginWaitCursor() override {
+        ++waitDepth;
+        ++waitShown;
+    }
+    void EndWaitCursor() override { --waitDepth; }
+};

@@ -1,0 +1,65 @@
+#include "StoreTestKit.h"
+
+StoreFixture::StoreFixture(const std::string& bytes) : store(std::make_unique<TextStore>(&doc)) {
+    CMemFile file(bytes);
+    CArchive archive(&file, CArchive::load);
+    store->Serialize(archive);
+}
+
+StoreFixture::StoreFixture() : store(std::make_unique<TextStore>(&doc)) {
+    store->AppendEmptyLine();
+}
+
+TextPos StoreFixture::Type(TextPos at, const std::string& chars, int kind) {
+    for (char c : chars)
+        at = store->Edit(at, kind, &c);
+    return at;
+}
+
+std::vector<std::string> Lines(const TextStore& store) {
+    std::vector<std::string> lines;
+    for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next)
+        lines.emplace_back(Chars(line));
+    return lines;
+}
+
+std::string Written(const TextStore& store) {
+    CMemFile file;
+    {
+        CArchive archive(&file, CArchive::store);
+        store.WriteText(archive);
+        archive.Close();
+    }
+    return file.Bytes();
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
+void CheckInvariants(const TextStore& store) {
+    std::int32_t count = 0;
+    const LineRecord* previous = nullptr;
+    for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next) {
+        QCOMPARE(line->prev, previous);
+        QVERIFY(line->length >= 0);
+        if (line->text == nullptr) {
+            QCOMPARE(line->length, 0);
+        } else {
+            QVERIFY2(line->length < line->capacity, "terminator byte outside the buffer");
+            for (std::int32_t i = 0; i < line->length; ++i)
+                QVERIFY2(line->text[i] != '\r' && line->text[i] != '\n' && line->text[i] != '\0',
+                         "line end inside a line");
+        }
+        previous = line;
+        ++count;
+    }
+    QCOMPARE(store.lastLine, previous);
+    QCOMPARE(store.lineCount, count);
+}

@@ -1,0 +1,140 @@
+#include "StoreTestKit.h"
+
+namespace {
+
+struct Hit {
+    bool found;
+    TextPos start;
+    TextPos end;
+};
+
+Hit Find(const TextStore& store, const std::string& pattern, TextPos from, bool forward,
+         bool matchCase = true, bool wholeWord = false) {
+    TextPos start = from;
+    TextPos end{-7, -7};
+    FindRequest request{pattern, matchCase, wholeWord, &start, &end};
+    const bool found = forward ? store.FindForward(request) : store.FindBackward(request);
+    return {found, start, end};
+}
+
+} // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void forwardFindsAMatchAtTheStart() {
+        StoreFixture f("xaby\r\n");
+        Hit hit = Find(*f, "ab", {0, 0}, true);
+        QVERIFY(hit.found);
+        QCOMPARE(hit.start, (TextPos{0, 1}));
+        QCOMPARE(hit.end, (TextPos{0, 3}));
+        hit = Find(*f, "ab", {0, 1}, true);
+        QCOMPARE(hit.start, (TextPos{0, 1}));
+        hit = Find(*f, "ab", {0, 2}, true);
+        QVERIFY(!hit.found);
+        QCOMPARE(hit.start, (TextPos{0, 2})); // untouched
+        QCOMPARE(hit.end, (TextPos{-7, -7}));
+    }
+
+    void caseFoldsOnlyAsciiLetters() {
+        StoreFixture f("ab Ab aB AB \xc9\r\n");
+        QCOMPARE(Find(*f, "AB", {0, 0}, true, false).start, (TextPos{0, 0}));
+        QCOMPARE(Find(*f, "AB", {0, 1}, true, false).start, (TextPos{0, 3}));
+        QCOMPARE(Find(*f, "AB", {0, 4}, true, false).start, (TextPos{0, 6}));
+        QCOMPARE(Find(*f, "AB", {0, 0}, true, true).start, (TextPos{0, 9}));
+        QVERIFY(!Find(*f, "\xe9", {0, 0}, true, false).found);
+        QCOMPARE(Find(*f, "aB", {0, 12}, false, false).start, (TextPos{0, 9}));
+        QCOMPARE(Find(*f, "aB", {0, 12}, false, true).start, (TextPos{0, 6}));
+    }
+
+    void wholeWord_data() {
+        QTest::addColumn<std::string>("line");
+        QTest::addColumn<bool>("forward");
+        QTest::addColumn<int>("column"); // -1: not found
+        QTest::newRow("R1,R10") << std::string("R1,R10") << true << 0;
+        QTest::newRow("R1,R10 back") << std::string("R1,R10") << false << 0;
+        QTest::newRow("R10 only") << std::string("R10 xR1") << true << -1;
+        QTest::newRow("dot joins words") << std::string("R1.X") << true << -1;
+        QTest::newRow("tabs forward") << std::string("\tR1\t") << true << 1;
+        QTest::newRow("tabs backward") << std::string("\tR1\t") << false << 1;
+        QTest::newRow("at the end") << std::string("x=R1") << true << 2;
+    }
+
+    void wholeWord() {
+        QFETCH(std::string, line);
+        QFETCH(bool, forward);
+        QFETCH(int, column);
+        StoreFixture f(line + "\r\n");
+        const TextPos from = forward ? TextPos{0, 0} : TextPos{0, std::int32_t(line.size())};
+        const Hit hit = Find(*f, "R1", from, forward, true, true);
+        QCOMPARE(hit.found, column >= 0);
+        if (hit.found)
+            QCOMPARE(hit.start, (TextPos{0, column}));
+    }
+
+    void searchesCrossLinesButNeverWrap() {
+        StoreFixture f("needle one\r\nshort\r\n\r\nno\r\nneedle two\r\n");
+        QCOMPARE(Find(*f, "needle", {0, 1}, true).start, (TextPos{4, 0}));
+        QVERIFY(!Find(*f, "needle", {4, 1}, true).found);
+        QCOMPARE(Find(*f, "needle", {4, 5}, false).start, (TextPos{0, 0}));
+        QCOMPARE(Find(*f, "needle", {4, 6}, false).start, (TextPos{4, 0}));
+        QVERIFY(!Find(*f, "needle", {0, 5}, false).found);
+        QVERIFY(!Find(*f, "a pattern longer than any line", {0, 0}, true).found);
+        QVERIFY(!Find(*f, "a pattern longer than any line", {4, 10}, false).found);
+        QCOMPARE(Find(*f, "two", {99, 0}, true).start, (TextPos{4, 7})); // past the end: last line
+        QVERIFY(!Find(*f, "", {0, 0}, true).found);
+    }
+
+    void compareNoCase() {
+        QCOMPARE(TextStore::CompareNoCase("abc", "ABD", 3), -1);
+        QCOMPARE(TextStore::CompareNoCase("abc", "ABC", 3), 0);
+        QCOMPARE(TextStore::CompareNoCase("ABD", "abc", 3), -1); // t > p, whatever the case
+        QCOMPARE(TextStore::CompareNoCase("c", "B", 1), 1);
+        QCOMPARE(TextStore::CompareNoCase(".tran", ".TRAN x", 5), 0);
+        QCOMPARE(TextStore::CompareNoCase("a", "\xe1", 1), 1); // signed: 0xe1 is below 'a'
+    }
+
+    void wordPositions_data() {
+        QTest::addColumn<std::string>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("previous");
+        QTest::addColumn<int>("next");
+        QTest::newRow("leading spaces") << std::string("  ab") << 2 << 1 << 4;
+        QTest::newRow("alpha, beta: a") << std::string("alpha, beta") << 0 << 0 << 5;
+        QTest::newRow("alpha, beta: comma") << std::string("alpha, beta") << 5 << 0 << 7;
+        QTest::newRow("after punctuation") << std::string("x=(y)") << 3 << 1 << 4;
+        QTest::newRow("dot command") << std::string(".tran 1n") << 5 << 0 << 6;
+        QTest::newRow("punctuation at 0") << std::string("((x") << 2 << 0 << 3;
+        QTest::newRow("high byte") << std::string("ab\xe9\xe9 cd") << 3 << 2 << 4;
+    }
+
+    void wordPositions() {
+        QFETCH(std::string, line);
+        QFETCH(int, column);
+        QFETCH(int, previous);
+        QFETCH(int, next);
+        StoreFixture f(line + "\r\n");
+        QCOMPARE(f->PrevWordPos({0, column}), (TextPos{0, previous}));
+        QCOMPARE(f->NextWordPos({0, column}), (TextPos{0, next}));
+    }
+
+    void wordPositionsCrossLines() {
+        StoreFixture f("ab\r\ncd\r\n");
+        QCOMPARE(f->PrevWordPos({1, 0}), (TextPos{0, 2}));
+        QCOMPARE(f->PrevWordPos({0, 0}), (TextPos{0, 0}));
+        QCOMPARE(f->NextWordPos({0, 2}), (TextPos{1, 0}));
+        QCOMPARE(f->NextWordPos({1, 2}), (TextPos{1, 2}));
+    }
+
+    void wordAt() {
+        StoreFixture f("alpha\tbeta\r\nalpha beta\r\n  .model  \r\n\r\n");
+        QCOMPARE(f->WordAt({0, 2}), std::string("alpha\t"));
+        QCOMPARE(f->WordAt({1, 2}), std::string("alpha"));
+        QCOMPARE(f->WordAt({1, 6}), std::string("beta"));
+        QCOMPARE(f->WordAt({2, 4}), std::string(".model"));
+        QCOMPARE(f->WordAt({3, 0}), std::string());
+    }
+};
+
+QTEST_APPLESS_MAIN(SearchTest)
+#include "tst_search.moc"

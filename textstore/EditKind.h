@@ -1,0 +1,28 @@
+#pragma once
+
+// What TextStore::Edit does. 1-6 are the user's operations; 7-12 replay an undo record
+// and 13-18 a redo record of the same operations.
+enum EditKind : int {
+    kInsertChar = 1,
+    kDeleteBefore = 2,
+    kOvertypeChar = 3,
+    kDeleteAt = 4,
+    kDeleteBlock = 5,
+    kInsertText = 6,
+
+    kUndoInsertChar = 7,     // DeleteBefore
+    kUndoDeleteBefore = 8,   // InsertChar of the saved byte
+    kUndoOvertypeChar = 9,   // RestoreOvertyped
+    kUndoDeleteAt = 10,      // ReinsertDeleted
+    kUndoDeleteBlock = 11,   // InsertText of the saved text
+    kUndoInsertText = 12,    // DeleteBlock
+
+    kRedoInsertChar = 13,
+    kRedoDeleteBefore = 14,
+    kRedoOvertypeChar = 15,
+    kRedoDeleteAt = 16,
+    kRedoDeleteBlock = 17,
+    kRedoInsertText = 18,
+};
+
+constexpr bool IsUserEdit(int kind) noexcept { return kind >= kInsertChar && kind <= kInsertText; }

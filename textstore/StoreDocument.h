@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string_view>
+
+enum class StoreIcon { None, Exclamation, Stop };
+
+// What the store needs of the document that owns it. The document implements it; tests
+// use a recording fake that can refuse edits.
+class StoreDocument {
+public:
+    virtual ~StoreDocument() = default;
+
+    // May question the user; false refuses the edit.
+    virtual bool AllowEdit() = 0;
+    virtual void SetModifiedFlag(bool modified) = 0;
+    // A message box owned by the main window, with the application's title as caption and
+    // an OK button.
+    virtual void ShowMessage(std::string_view text, StoreIcon icon) = 0;
+    virtual void Beep() = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+};
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursorScope {
+public:
+    explicit WaitCursorScope(StoreDocument* document) : m_document(document) {
+        if (m_document)
+            m_document->BeginWaitCursor();
+    }
+    ~WaitCursorScope() {
+        if (m_document)
+            m_document->EndWaitCursor();
+    }
+    WaitCursorScope(const WaitCursorScope&) = delete;
+    WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+
+private:
+    StoreDocument* m_document;
+};

@@ -1,0 +1,257 @@
+#include "TextStore.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "KvMem.h"
+#include "LineScan.h"
+
+namespace {
+
+constexpr std::int64_t kMaxCapacity = std::numeric_limits<std::int32_t>::max();
+// How far GrowLine looks back for a borrowed line to take the vacated bytes. The bytes
+// are only growth room, so giving up keeps edits after a long run of owned lines cheap.
+constexpr int kHandBackReach = 256;
+
+} // namespace
+
+TextStore::TextStore(StoreDocument* owner) : document(owner) {}
+
+TextStore::~TextStore() {
+    for (LineRecord* line = firstLine; line != nullptr;) {
+        LineRecord* next = line->next;
+        if (!line->borrowed)
+            kvmem_free(&line->text);
+        line = next;
+    }
+    delete[] fileBuffer;
+}
+
+LineRecord* TextStore::LineAt(std::int32_t index) const {
+    if (index < 0 || firstLine == nullptr)
+        return nullptr;
+    const std::int32_t lastIndex = lineCount - 1;
+    if (index >= lastIndex) {
+        m_cursorLine = lastLine;
+        m_cursorIndex = lastIndex;
+        return lastLine;
+    }
+    // Start from whichever known line is nearest: the first, the last or the cursor.
+    LineRecord* line = firstLine;
+    std::int32_t at = 0;
+    std::int64_t distance = index;
+    if (lastIndex - index < distance) {
+        line = lastLine;
+        at = lastIndex;
+        distance = lastIndex - index;
+    }
+    if (m_cursorLine != nullptr && std::llabs(std::int64_t{m_cursorIndex} - index) < distance) {
+        line = m_cursorLine;
+        at = m_cursorIndex;
+    }
+    while (at < index && line->next != nullptr) {
+        line = line->next;
+        ++at;
+    }
+    while (at > index && line->prev != nullptr) {
+        line = line->prev;
+        --at;
+    }
+    m_cursorLine = line;
+    m_cursorIndex = at;
+    return line;
+}
+
+std::int32_t TextStore::IndexOf(const LineRecord* line) const {
+    if (line == nullptr)
+        return -1;
+    if (line == m_cursorLine)
+        return m_cursorIndex;
+    // Walk both ways at once: the nearer end of the list answers first.
+    const LineRecord* back = line;
+    const LineRecord* ahead = line;
+    std::int32_t steps = 0;
+    for (;;) {
+        if (back->prev == nullptr)
+            return back == firstLine ? steps : -1;
+        if (ahead->next == nullptr)
+            return ahead == lastLine ? lineCount - 1 - steps : -1;
+        back = back->prev;
+        ahead = ahead->next;
+        ++steps;
+    }
+}
+
+LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
+    if (line == nullptr)
+        return nullptr;
+    LineRecord* following = after != nullptr ? after->next : firstLine;
+    line->prev = after;
+    line->next = following;
+    if (after != nullptr)
+        after->next = line;
+    else
+        firstLine = line;
+    if (following != nullptr)
+        following->prev = line;
+    else
+        lastLine = line;
+    ++lineCount;
+
+    if (m_cursorLine != nullptr && following == m_cursorLine)
+        ++m_cursorIndex;
+    else if (m_cursorLine != nullptr && after != m_cursorLine)
+        m_cursorLine = nullptr; // somewhere else: its index is no longer known
+    return line;
+}
+
+LineRecord* TextStore::UnlinkLine(LineRecord* line) {
+    if (m_cursorLine != nullptr) {
+        if (line == m_cursorLine) {
+            if (line->next != nullptr) {
+                m_cursorLine = line->next;
+            } else {
+                m_cursorLine = line->prev;
+                --m_cursorIndex;
+            }
+        } else if (line->next == m_cursorLine) {
+            --m_cursorIndex;
+        } else if (line->prev != m_cursorLine) {
+            m_cursorLine = nullptr;
+        }
+    }
+    if (line->prev != nullptr)
+        line->prev->next = line->next;
+    else
+        firstLine = line->next;
+    if (line->next != nullptr)
+        line->next->prev = line->prev;
+    else
+        lastLine = line->prev;
+    line->next = nullptr;
+    line->prev = nullptr;
+    --lineCount;
+    return line;
+}
+
+LineRecord* TextStore::NewLine() {
+    try {
+        return m_pool.Allocate();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void TextStore::FreeLine(LineRecord* line) {
+    if (line == nullptr)
+        return;
+    if (!line->borrowed)
+        kvmem_free(&line->text);
+    m_pool.Release(line);
+}
+
+void TextStore::AppendEmptyLine() {
+    LineRecord* line = NewLine();
+    if (line == nullptr) {
+        OutOfMemory();
+        return;
+    }
+    InsertLineAfter(line, lastLine);
+}
+
+bool TextStore::GrowLine(LineRecord* line, std::int64_t extra) {
+    const std::int64_t size = std::int64_t{line->capacity} + extra;
+    if (extra < 0 || size > kMaxCapacity)
+        return false;
+    if (!line->borrowed) {
+        line->text = static_cast<char*>(kvmem_realloc(line->text, static_cast<std::size_t>(size)));
+        line->capacity = static_cast<std::int32_t>(size);
+        return line->text != nullptr;
+    }
+    auto* owned = static_cast<char*>(kvmem_malloc(static_cast<std::size_t>(size)));
+    if (owned == nullptr)
+        return false;
+    std::memcpy(owned, line->text, static_cast<std::size_t>(line->capacity));
+    // The file-buffer bytes this line leaves become growth room for the nearest earlier
+    // line that still lives in the file buffer.
+    LineRecord* earlier = line->prev;
+    for (int reach = 0; earlier != nullptr && !earlier->borrowed && reach < kHandBackReach;
+         ++reach)
+        earlier = earlier->prev;
+    if (earlier != nullptr && earlier->borrowed) {
+        const std::int64_t room = (line->text - earlier->text) + std::int64_t{line->capacity};
+        earlier->capacity = static_cast<std::int32_t>(std::min(room, kMaxCapacity));
+    }
+    line->capacity = static_cast<std::int32_t>(size);
+    line->text = owned;
+    line->borrowed = 0;
+    return true;
+}
+
+bool TextStore::EnsureCapacity(LineRecord* line, std::int64_t needed) {
+    if (line->capacity >= needed)
+        return true;
+    return GrowLine(line, needed - line->capacity);
+}
+
+TextPos TextStore::Clamp(TextPos pos) const {
+    if (lineCount == 0)
+        return {};
+    pos.line = std::clamp(pos.line, 0, lineCount - 1);
+    const LineRecord* line = LineAt(pos.line);
+    pos.column = std::clamp(pos.column, 0, line->length);
+    return pos;
+}
+
+std::string TextStore::GetText(TextPos a, TextPos b, bool crlf) const {
+    if (lineCount == 0)
+        return {};
+    a = Clamp(a);
+    b = Clamp(b);
+    const TextPos start = std::min(a, b);
+    const TextPos end = std::max(a, b);
+    WaitCursorScope wait(document);
+    const std::string_view separator = crlf ? kFileLineBreak : kLineBreak;
+
+    const LineRecord* first = LineAt(start.line);
+    if (start.line == end.line)
+        return std::string(Chars(first).substr(start.column, end.column - start.column));
+
+    // Measure first, so the text is copied once into a buffer of the right size.
+    std::size_t size = static_cast<std::size_t>(first->length - start.column);
+    const LineRecord* line = first;
+    for (std::int32_t index = start.line; index < end.line; ++index) {
+        line = line->next;
+        size += separator.size() + static_cast<std::size_t>(index + 1 < end.line ? line->length
+                                                                                 : end.column);
+    }
+    std::string text;
+    try {
+        text.reserve(size);
+    } catch (const std::bad_alloc&) {
+        OutOfMemory();
+        return {};
+    }
+    text.append(Chars(first).substr(start.column));
+    line = first;
+    for (std::int32_t index = start.line + 1; index <= end.line; ++index) {
+        line = line->next;
+        text.append(separator);
+        text.append(Chars(line).substr(0, index < end.line ? line->length : end.column));
+    }
+    return text;
+}
+
+void TextStore::ClearHistory() {
+    journal.Clear();
+    if (document)
+        document->SetModifiedFlag(false);
+}
+
+void TextStore::OutOfMemory() const {
+    if (document)
+        document->ShowMessage("Not enough memory to continue!", StoreIcon::None);
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "CArchive.h"
+#include "EditKind.h"
+#include "FindRequest.h"
+#include "LinePool.h"
+#include "LineRecord.h"
+#include "StoreDocument.h"
+#include "TextPos.h"
+#include "UndoJournal.h"
+
+// What one Undo or Redo step did: the record's kind, its position before the step and
+// where the caret goes. done is false when the document refused the step or it failed;
+// the record then stays where it was.
+struct UndoStep {
+    int kind = 0;
+    TextPos recordPos;
+    TextPos newPos;
+    bool done = false;
+};
+
+// The text of one document: a doubly linked list of lines with its undo history.
+// Every change to the text goes through Edit (or Undo and Redo, which replay through it).
+class TextStore {
+public:
+    explicit TextStore(StoreDocument* document);
+    ~TextStore();
+    TextStore(const TextStore&) = delete;
+    TextStore& operator=(const TextStore&) = delete;
+
+    // --- The line list. Readers outside the store read these fields directly.
+    StoreDocument* document;
+    char* fileBuffer = nullptr; // the file as read; borrowed lines point into it
+    UndoJournal journal;
+    LineRecord* firstLine = nullptr; // null only before the store is filled
+    LineRecord* lastLine = nullptr;
+    std::int32_t lineCount = 0;
+
+    // Null for a negative index; an index past the end gives the last line.
+    [[nodiscard]] LineRecord* LineAt(std::int32_t index) const;
+    // -1 for a record that is not in this store's list.
+    [[nodiscard]] std::int32_t IndexOf(const LineRecord* line) const;
+    // Links line after `after`, or first when after is null. Returns line.
+    LineRecord* InsertLineAfter(LineRecord* line, LineRecord* after);
+    // Takes the line out of the list; the caller frees it with FreeLine.
+    LineRecord* UnlinkLine(LineRecord* line);
+    // A blank record (no buffer) for InsertLineAfter; null when memory runs out.
+    [[nodiscard]] LineRecord* NewLine();
+    // Frees an unlinked line with its buffer, unless that is borrowed.
+    void FreeLine(LineRecord* line);
+    // The single empty line of a new document.
+    void AppendEmptyLine();
+
+    bool GrowLine(LineRecord* line, std::int64_t extra);
+    bool EnsureCapacity(LineRecord* line, std::int64_t needed);
+
+    // The text between two positions in either order, lines joined by CR LF or by CR.
+    // Empty, after "Not enough memory to continue!", when memory runs out.
+    [[nodiscard]] std::string GetText(TextPos a, TextPos b, bool crlf) const;
+    // The text for the clipboard: lines joined by CR LF.
+    [[nodiscard]] std::string CopyToGlobal(TextPos a, TextPos b) const { return GetText(a, b, true); }
+
+    // Forgets both histories; the document is then unmodified.
+    void ClearHistory();
+
+    // --- Files. A store is read into only while it has no lines.
+    // False when the file could not be held in memory: the store then has no lines and
+    // the open must fail. File errors throw CFileException.
+    bool Serialize(CArchive& archive);
+    bool ReadText(CArchive& archive);
+    void WriteText(CArchive& archive) const;
+
+    // --- Editing. text: the character for the single-character kinds, a NUL-ended string
+    // for InsertText; to: the other end for DeleteBlock. Returns the new caret position.
+    TextPos Edit(TextPos from, int kind, const char* text, TextPos to = {});
+    std::optional<UndoStep> Undo();
+    std::optional<UndoStep> Redo();
+    [[nodiscard]] bool CanUndo() const noexcept { return journal.undoList != nullptr; }
+    [[nodiscard]] bool CanRedo() const noexcept { return journal.redoList != nullptr; }
+
+    // --- Search and words; none of these changes the text.
+    bool FindForward(FindRequest request) const;
+    bool FindBackward(FindRequest request) const;
+    // -1, 0 or 1: pattern against text over n bytes, ASCII letters folded.
+    static int CompareNoCase(const char* pattern, const char* text, std::size_t n) noexcept;
+    [[nodiscard]] TextPos PrevWordPos(TextPos pos) const;
+    [[nodiscard]] TextPos NextWordPos(TextPos pos) const;
+    [[nodiscard]] std::string WordAt(TextPos pos) const;
+
+    // The position brought within the text: an existing line, a column within it.
+    [[nodiscard]] TextPos Clamp(TextPos pos) const;
+
+private:
+    struct EditResult {
+        TextPos pos;
+        bool done = false;
+    };
+
+    EditResult RunEdit(TextPos from, int kind, const char* text, TextPos to);
+    EditResult InsertChar(TextPos at, char c, int kind);
+    EditResult DeleteBefore(TextPos at, int kind);
+    EditResult OvertypeChar(TextPos at, char c, int kind);
+    EditResult DeleteAt(TextPos at, int kind);
+    EditResult RestoreOvertyped(TextPos at, char saved);
+    EditResult ReinsertDeleted(TextPos at, char saved);
+    EditResult DeleteBlock(TextPos a, TextPos b, int kind);
+    EditResult InsertText(TextPos at, const char* text, int kind);
+    std::optional<UndoStep> Replay(UndoRecord*& list, bool undo);
+
+    bool SplitLine(LineRecord* line, std::int32_t column);
+    bool InsertByte(LineRecord* line, std::int32_t column, char c);
+    bool JoinNext(LineRecord* line);
+    // Removes the text from start to end (ordered) without recording it; with `saved`,
+    // hands back the removed text, NUL-ended, lines joined by CR. False when memory runs
+    // out, with no change.
+    bool RemoveRange(TextPos start, TextPos end, char** saved, std::size_t* savedLength);
+    void OutOfMemory() const;
+
+    bool LineMatches(const LineRecord* line, std::int32_t column, const FindRequest& r) const;
+
+    LinePool m_pool;
+    // The line LineAt reached last, so that walks start near where the caller works.
+    // Link and unlink keep it valid or drop it.
+    mutable LineRecord* m_cursorLine = nullptr;
+    mutable std::int32_t m_cursorIndex = -1;
+};

@@ -1,0 +1,70 @@
+#include "TextStore.h"
+
+namespace {
+
+// How a run record's position moves after one of its steps is replayed.
+int ColumnStep(int kind) {
+    switch (kind) {
+    case kUndoInsertChar:
+    case kUndoOvertypeChar:
+    case kRedoDeleteBefore:
+        return -1;
+    case kUndoDeleteBefore:
+    case kRedoInsertChar:
+    case kRedoOvertypeChar:
+        return 1;
+    default:
+        return 0; // the Delete runs stay where they are
+    }
+}
+
+bool IsRunKind(int kind) {
+    return (kind >= kUndoInsertChar && kind <= kUndoDeleteAt) ||
+           (kind >= kRedoInsertChar && kind <= kRedoDeleteAt);
+}
+
+// The kinds whose replay takes the run's next saved byte.
+bool ReplaysSavedByte(int kind) {
+    return kind == kUndoDeleteBefore || kind == kUndoOvertypeChar || kind == kUndoDeleteAt ||
+           kind == kRedoInsertChar || kind == kRedoOvertypeChar;
+}
+
+} // namespace
+
+std::optional<UndoStep> TextStore::Undo() { return Replay(journal.undoList, true); }
+
+std::optional<UndoStep> TextStore::Redo() { return Replay(journal.redoList, false); }
+
+std::optional<UndoStep> TextStore::Replay(UndoRecord*& list, bool) {
+    // The record stays on top of its list while it is replayed: the replay pushes only
+    // onto the other list, and a refused or failed step must leave both as they were.
+    UndoRecord* record = list;
+    if (record == nullptr)
+        return std::nullopt;
+    const bool run = IsRunKind(record->kind);
+    if (run && (record->count < 1 || (ReplaysSavedByte(record->kind) &&
+                                      record->count > record->bufferSize))) {
+        FreeUndoRecord(UndoJournal::Pop(list)); // nothing left to replay
+        return std::nullopt;
+    }
+    const int kind = record->kind;
+    const TextPos at{record->line, record->column};
+    const TextPos end{record->endLine, record->endColumn};
+    const char* text = "";
+    if (ReplaysSavedByte(record->kind))
+        text = &record->buffer[record->count - 1];
+    else if ((record->kind == kUndoDeleteBlock || record->kind == kRedoInsertText) &&
+             record->buffer != nullptr)
+        text = record->buffer;
+
+    const EditResult result = RunEdit(at, record->kind, text, end);
+    if (result.done) {
+        if (run && --record->count > 0)
+            record->column += ColumnStep(record->kind);
+        else
+            FreeUndoRecord(UndoJournal::Pop(list));
+    }
+    if (document)
+        document->SetModifiedFlag(journal.undoList != nullptr);
+    return UndoStep{kind, at, result.pos, result.done};
+}
