@@ -19,13 +19,16 @@ public:
     void Release(LineRecord* record) noexcept;
 
 private:
-    static constexpr std::size_t kBlockRecords = 16384;
+    // Blocks double from the first size up to the largest, so a small file costs little.
+    static constexpr std::size_t kFirstBlockRecords = 64;
+    static constexpr std::size_t kMaxBlockRecords = 16384;
 
     struct FreeRecord {
         FreeRecord* next;
     };
 
     std::vector<std::unique_ptr<LineRecord[]>> m_blocks;
-    std::size_t m_usedInLastBlock = kBlockRecords;
+    std::size_t m_lastBlockSize = 0;
+    std::size_t m_usedInLastBlock = 0;
     FreeRecord* m_free = nullptr;
 };

@@ -9,6 +9,14 @@
 #include "KvMem.h"
 
 namespace {
+bool g_inChild = false;
+}
+
+// The sanitizers' leak check would see the parent's live blocks as leaks when a forked
+// child ends through exit(); it is the child's exit code and diagnosis that count here.
+extern "C" int __lsan_is_turned_off() { return g_inChild ? 1 : 0; }
+
+namespace {
 
 bool AllZero(const void* block, std::size_t from, std::size_t to) {
     const auto* bytes = static_cast<const unsigned char*>(block);
@@ -30,6 +38,7 @@ template <class Body> ChildResult RunInChild(Body body) {
         return {};
     const pid_t pid = fork();
     if (pid == 0) {
+        g_inChild = true;
         dup2(pipeEnds[1], STDERR_FILENO);
         close(pipeEnds[0]);
         body();
@@ -99,10 +108,11 @@ private slots:
     void failedAllocationDiagnosesAndExits() {
         const ChildResult malloced = RunInChild([] { kvmem_malloc(kImpossible); });
         QCOMPARE(malloced.exitCode, 255);
-        QVERIFY(malloced.stderrText.starts_with(
-            "kvmem_malloc: Heap Allocation error\n"
-            "kvmem_malloc: Internal Error: can't allocate 1152921504606846976 bytes.\n"
-            "   --> Available Physical Memory: "));
+        // (A sanitizer build prints its own warning first.)
+        QVERIFY(malloced.stderrText.find(
+                    "kvmem_malloc: Heap Allocation error\n"
+                    "kvmem_malloc: Internal Error: can't allocate 1152921504606846976 bytes.\n"
+                    "   --> Available Physical Memory: ") != std::string::npos);
         QVERIFY(malloced.stderrText.find(" bytes   --> Available Page File: ") != std::string::npos);
         QVERIFY(malloced.stderrText.ends_with(" bytes"));
 
@@ -111,8 +121,9 @@ private slots:
             kvmem_realloc(block, kImpossible);
         });
         QCOMPARE(realloced.exitCode, 255);
-        QVERIFY(realloced.stderrText.starts_with("kvmem_realloc: Heap Allocation error\n"
-                                                 "kvmem_realloc: Internal Error: can't allocate "));
+        QVERIFY(realloced.stderrText.find("kvmem_realloc: Heap Allocation error\n"
+                                          "kvmem_realloc: Internal Error: can't allocate ") !=
+                std::string::npos);
 
         const ChildResult overflow = RunInChild([] { kvmem_calloc(kImpossible, 64); });
         QCOMPARE(overflow.exitCode, 255);

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running Kelvo need, but only
+# those that are missing, so that a machine that has them is left alone.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++            # the build
+    qt6-base-dev qt6-base-dev-tools  # Qt Core, Gui, Widgets, PrintSupport and Test
+    fonts-dejavu-core                # one fixed font, so tests measure the same glyphs
+    xvfb xauth                       # running the editor on a machine without a display
+    poppler-utils                    # pdftotext, to read printed pages back
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} > 0)); then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
