@@ -61,14 +61,20 @@ std::string MakeOutput(std::int64_t lines) {
         const std::int64_t inPage = i % 60;
         int n;
         if (inPage == 0) {
-            n = std::snprintf(row, sizeof row, "\f Corvane  transient analysis   temperature = 27.000 C   page %d\r\n", page++);
+            n = std::snprintf(
+                row, sizeof row,
+                "\f Corvane  transient analysis   temperature = 27.000 C   page %d\r\n", page++);
         } else if (inPage == 1) {
             n = std::snprintf(row, sizeof row, " index\ttime\tv(out)\tv(in)\ti(vcc)\r\n");
         } else {
-            auto number = [&] { return double(std::int64_t(random.Next() % 2000001) - 1000000) / 1e5; };
+            auto number = [&] {
+                return double(std::int64_t(random.Next() % 2000001) - 1000000) / 1e5;
+            };
             n = std::snprintf(row, sizeof row, "%" PRId64 "\t%.6e\t%.6e\t%.6e\t%.6e%s\r\n", point,
                               double(point) * 1e-8, number(), number(), number(),
-                              (markerEvery > 0 && i % markerEvery == markerEvery / 2) ? "\t" "MARKER_7QX" : "");
+                              (markerEvery > 0 && i % markerEvery == markerEvery / 2) ? "\t"
+                                                                                        "MARKER_7QX"
+                                                                                      : "");
             ++point;
         }
         out.append(row, std::size_t(n));
@@ -119,8 +125,8 @@ void Report(const char* what, double value, double reference, double target,
     const double ratio = value / std::max(reference, 1e-9);
     const bool met = ratio <= target;
     (met ? g_passed : g_failed)++;
-    std::printf("%-44s %10.2f %s   reference %10.2f %s   ratio %5.2f   target <= %.1f   %s\n",
-                what, value, unit, reference, unit, ratio, target, met ? "met" : "MISSED");
+    std::printf("%-44s %10.2f %s   reference %10.2f %s   ratio %5.2f   target <= %.1f   %s\n", what,
+                value, unit, reference, unit, ratio, target, met ? "met" : "MISSED");
 }
 
 } // namespace
@@ -168,7 +174,10 @@ int main(int argc, char** argv) {
         char* buffer = new char[n];
         file.Read(buffer, n);
         counted = 0;
-        for (const char* p = buffer; (p = static_cast<const char*>(std::memchr(p, '\n', std::size_t(buffer + n - p)))) != nullptr; ++p)
+        for (const char* p = buffer;
+             (p = static_cast<const char*>(std::memchr(p, '\n', std::size_t(buffer + n - p)))) !=
+             nullptr;
+             ++p)
             ++counted;
         delete[] buffer;
     });
@@ -231,13 +240,15 @@ int main(int argc, char** argv) {
         const char* p = raw.data();
         const char* stop = raw.data() + raw.size();
         foundRaw = 0;
-        while ((p = static_cast<const char*>(memmem(p, std::size_t(stop - p), kMarker, std::strlen(kMarker)))) != nullptr) {
+        while ((p = static_cast<const char*>(
+                    memmem(p, std::size_t(stop - p), kMarker, std::strlen(kMarker)))) != nullptr) {
             ++foundRaw;
             p += std::strlen(kMarker);
         }
     });
     if (found != kMarkers || foundRaw != kMarkers)
-        std::printf("markers found: %d in the store, %d in the bytes (expected %d)\n", found, foundRaw, kMarkers);
+        std::printf("markers found: %d in the store, %d in the bytes (expected %d)\n", found,
+                    foundRaw, kMarkers);
     Report("4. FindForward of 1,000 markers in turn", find, findRaw, 3);
 
     // 5. Writing the whole store, against writing the bytes with one write.

@@ -11,8 +11,7 @@
 namespace {
 
 [[noreturn]] void Throw(const char* what, const std::string& path, int error) {
-    throw CFileException(std::string(what) + " " + path + ": " + std::strerror(error), path,
-                         error);
+    throw CFileException(std::string(what) + " " + path + ": " + std::strerror(error), path, error);
 }
 
 } // namespace
@@ -135,4 +134,6 @@ void CArchive::Flush() {
     m_file->Write(m_buffer.data(), m_buffer.size());
 }
 
-void CArchive::Close() { Flush(); }
+void CArchive::Close() {
+    Flush();
+}

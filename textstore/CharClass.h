@@ -4,7 +4,9 @@
 // 128-255 fall in none of the first three classes.
 
 // Space and TAB.
-constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+constexpr bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
 
 // Every printable ASCII character that is not a letter, a digit, a space, the full stop or
 // the underscore: a SPICE dot command or a name with underscores is one word.
@@ -15,12 +17,14 @@ constexpr bool IsPunctuation(char c) noexcept {
 
 // ASCII letters and digits, the full stop and the underscore.
 constexpr bool IsWordChar(char c) noexcept {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_';
 }
 
 // What may stand beside a whole-word match.
-constexpr bool IsWordDelimiter(char c) noexcept { return IsBlank(c) || IsPunctuation(c); }
+constexpr bool IsWordDelimiter(char c) noexcept {
+    return IsBlank(c) || IsPunctuation(c);
+}
 
 // The ASCII-only case rule: pattern byte p matches text byte t.
 constexpr bool SameIgnoringCase(char p, char t) noexcept {

@@ -10,12 +10,12 @@ enum EditKind : int {
     kDeleteBlock = 5,
     kInsertText = 6,
 
-    kUndoInsertChar = 7,     // DeleteBefore
-    kUndoDeleteBefore = 8,   // InsertChar of the saved byte
-    kUndoOvertypeChar = 9,   // RestoreOvertyped
-    kUndoDeleteAt = 10,      // ReinsertDeleted
-    kUndoDeleteBlock = 11,   // InsertText of the saved text
-    kUndoInsertText = 12,    // DeleteBlock
+    kUndoInsertChar = 7,   // DeleteBefore
+    kUndoDeleteBefore = 8, // InsertChar of the saved byte
+    kUndoOvertypeChar = 9, // RestoreOvertyped
+    kUndoDeleteAt = 10,    // ReinsertDeleted
+    kUndoDeleteBlock = 11, // InsertText of the saved text
+    kUndoInsertText = 12,  // DeleteBlock
 
     kRedoInsertChar = 13,
     kRedoDeleteBefore = 14,
@@ -25,4 +25,6 @@ enum EditKind : int {
     kRedoInsertText = 18,
 };
 
-constexpr bool IsUserEdit(int kind) noexcept { return kind >= kInsertChar && kind <= kInsertText; }
+constexpr bool IsUserEdit(int kind) noexcept {
+    return kind >= kInsertChar && kind <= kInsertText;
+}

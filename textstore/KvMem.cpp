@@ -22,7 +22,9 @@ BlockHeader* HeaderOf(void* block) {
     return reinterpret_cast<BlockHeader*>(static_cast<char*>(block) - kHeader);
 }
 
-void* BlockOf(BlockHeader* header) { return reinterpret_cast<char*>(header) + kHeader; }
+void* BlockOf(BlockHeader* header) {
+    return reinterpret_cast<char*>(header) + kHeader;
+}
 
 // The platform's view of free memory, for the diagnosis only. Swap plays the part of
 // the page file.
@@ -91,7 +93,9 @@ void kvmem_free(void** holder) {
     *holder = nullptr;
 }
 
-void kvmem_release(void* block) { kvmem_free(&block); }
+void kvmem_release(void* block) {
+    kvmem_free(&block);
+}
 
 std::size_t kvmem_size(const void* block) {
     if (block == nullptr)

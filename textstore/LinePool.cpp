@@ -10,9 +10,9 @@ LineRecord* LinePool::Allocate() {
         m_free = m_free->next;
     } else {
         if (m_usedInLastBlock == m_lastBlockSize) {
-            const std::size_t size =
-                m_lastBlockSize == 0 ? kFirstBlockRecords
-                                     : std::min(m_lastBlockSize * 2, kMaxBlockRecords);
+            const std::size_t size = m_lastBlockSize == 0
+                                         ? kFirstBlockRecords
+                                         : std::min(m_lastBlockSize * 2, kMaxBlockRecords);
             m_blocks.reserve(m_blocks.size() + 1);
             m_blocks.emplace_back(new LineRecord[size]);
             m_lastBlockSize = size;

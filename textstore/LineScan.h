@@ -10,7 +10,9 @@ inline constexpr int kLineBreakLength = 1;
 inline constexpr int kFileLineBreakLength = 2;
 
 // True for the bytes that end a line: CR, LF and NUL.
-constexpr bool IsLineEnd(char c) noexcept { return c == '\r' || c == '\n' || c == '\0'; }
+constexpr bool IsLineEnd(char c) noexcept {
+    return c == '\r' || c == '\n' || c == '\0';
+}
 
 // Bytes before the first NUL, CR or LF.
 [[nodiscard]] std::int64_t LineLength(const char* text) noexcept;

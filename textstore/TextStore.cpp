@@ -178,8 +178,7 @@ bool TextStore::GrowLine(LineRecord* line, std::int64_t extra) {
     // The file-buffer bytes this line leaves become growth room for the nearest earlier
     // line that still lives in the file buffer.
     LineRecord* earlier = line->prev;
-    for (int reach = 0; earlier != nullptr && !earlier->borrowed && reach < kHandBackReach;
-         ++reach)
+    for (int reach = 0; earlier != nullptr && !earlier->borrowed && reach < kHandBackReach; ++reach)
         earlier = earlier->prev;
     if (earlier != nullptr && earlier->borrowed) {
         const std::int64_t room = (line->text - earlier->text) + std::int64_t{line->capacity};
@@ -225,8 +224,8 @@ std::string TextStore::GetText(TextPos a, TextPos b, bool crlf) const {
     const LineRecord* line = first;
     for (std::int32_t index = start.line; index < end.line; ++index) {
         line = line->next;
-        size += separator.size() + static_cast<std::size_t>(index + 1 < end.line ? line->length
-                                                                                 : end.column);
+        size += separator.size() +
+                static_cast<std::size_t>(index + 1 < end.line ? line->length : end.column);
     }
     std::string text;
     try {

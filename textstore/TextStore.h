@@ -62,7 +62,9 @@ public:
     // Empty, after "Not enough memory to continue!", when memory runs out.
     [[nodiscard]] std::string GetText(TextPos a, TextPos b, bool crlf) const;
     // The text for the clipboard: lines joined by CR LF.
-    [[nodiscard]] std::string CopyToGlobal(TextPos a, TextPos b) const { return GetText(a, b, true); }
+    [[nodiscard]] std::string CopyToGlobal(TextPos a, TextPos b) const {
+        return GetText(a, b, true);
+    }
 
     // Forgets both histories; the document is then unmodified.
     void ClearHistory();

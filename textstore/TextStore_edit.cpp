@@ -14,7 +14,9 @@ namespace {
 constexpr int kGrowStep = 20;
 
 // Bytes compare as signed: 128-255 count as below 32, like control characters.
-constexpr bool IsControl(char c) noexcept { return static_cast<signed char>(c) < 32; }
+constexpr bool IsControl(char c) noexcept {
+    return static_cast<signed char>(c) < 32;
+}
 
 bool Continues(const UndoRecord* top, int kind, std::int32_t line, std::int32_t column) {
     return top != nullptr && top->kind == kind && top->line == line && top->column == column;
@@ -30,8 +32,7 @@ struct RunSlot {
     bool fresh = false;
 };
 
-static bool PrepareRun(UndoRecord* list, int kind, bool continues, bool savesBytes,
-                       RunSlot& slot) {
+static bool PrepareRun(UndoRecord* list, int kind, bool continues, bool savesBytes, RunSlot& slot) {
     if (continues) {
         slot = {list, false};
     } else {
@@ -207,8 +208,7 @@ TextStore::EditResult TextStore::DeleteBefore(TextPos at, int kind) {
     }
     UndoRecord*& list = kind == kUndoInsertChar ? journal.redoList : journal.undoList;
     const int recordKind = kind == kUndoInsertChar ? kRedoInsertChar : kUndoDeleteBefore;
-    const bool continues =
-        at.column >= 1 && Continues(list, recordKind, at.line, at.column);
+    const bool continues = at.column >= 1 && Continues(list, recordKind, at.line, at.column);
     RunSlot slot;
     if (!PrepareRun(list, recordKind, continues, true, slot)) {
         OutOfMemory();
@@ -247,8 +247,8 @@ TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c, int) {
     }
     UndoRecord*& list = journal.undoList;
     RunSlot slot;
-    if (!PrepareRun(list, kUndoOvertypeChar,
-                    Continues(list, kUndoOvertypeChar, at.line, at.column), true, slot)) {
+    if (!PrepareRun(list, kUndoOvertypeChar, Continues(list, kUndoOvertypeChar, at.line, at.column),
+                    true, slot)) {
         OutOfMemory();
         return {at, false};
     }
@@ -280,8 +280,8 @@ TextStore::EditResult TextStore::DeleteAt(TextPos at, int) {
     }
     UndoRecord*& list = journal.undoList;
     RunSlot slot;
-    if (!PrepareRun(list, kUndoDeleteAt, Continues(list, kUndoDeleteAt, at.line, at.column),
-                    true, slot)) {
+    if (!PrepareRun(list, kUndoDeleteAt, Continues(list, kUndoDeleteAt, at.line, at.column), true,
+                    slot)) {
         OutOfMemory();
         return {at, false};
     }

@@ -58,8 +58,8 @@ bool TextStore::ReadText(CArchive& archive) {
         return false;
     };
     delete[] fileBuffer;
-    fileBuffer = n < std::numeric_limits<std::size_t>::max() - 3 ? new (std::nothrow) char[want]
-                                                                 : nullptr;
+    fileBuffer =
+        n < std::numeric_limits<std::size_t>::max() - 3 ? new (std::nothrow) char[want] : nullptr;
     if (fileBuffer == nullptr)
         return refuse(want);
     const std::size_t got = archive.Read(fileBuffer, n);

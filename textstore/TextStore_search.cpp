@@ -169,5 +169,6 @@ std::string TextStore::WordAt(TextPos pos) const {
         --end.column;
     if (end.column <= start.column)
         return {};
-    return std::string(chars.substr(std::size_t(start.column), std::size_t(end.column - start.column)));
+    return std::string(
+        chars.substr(std::size_t(start.column), std::size_t(end.column - start.column)));
 }

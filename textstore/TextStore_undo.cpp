@@ -31,9 +31,13 @@ bool ReplaysSavedByte(int kind) {
 
 } // namespace
 
-std::optional<UndoStep> TextStore::Undo() { return Replay(journal.undoList, true); }
+std::optional<UndoStep> TextStore::Undo() {
+    return Replay(journal.undoList, true);
+}
 
-std::optional<UndoStep> TextStore::Redo() { return Replay(journal.redoList, false); }
+std::optional<UndoStep> TextStore::Redo() {
+    return Replay(journal.redoList, false);
+}
 
 std::optional<UndoStep> TextStore::Replay(UndoRecord*& list, bool) {
     // The record stays on top of its list while it is replayed: the replay pushes only
@@ -42,8 +46,8 @@ std::optional<UndoStep> TextStore::Replay(UndoRecord*& list, bool) {
     if (record == nullptr)
         return std::nullopt;
     const bool run = IsRunKind(record->kind);
-    if (run && (record->count < 1 || (ReplaysSavedByte(record->kind) &&
-                                      record->count > record->bufferSize))) {
+    if (run && (record->count < 1 ||
+                (ReplaysSavedByte(record->kind) && record->count > record->bufferSize))) {
         FreeUndoRecord(UndoJournal::Pop(list)); // nothing left to replay
         return std::nullopt;
     }

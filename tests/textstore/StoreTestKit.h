@@ -6,8 +6,8 @@
 
 #include <QtTest>
 
-#include "fakes/FakeStoreDocument.h"
 #include "TextStore.h"
+#include "fakes/FakeStoreDocument.h"
 
 // A store read from bytes, with the fake document that owns it.
 struct StoreFixture {

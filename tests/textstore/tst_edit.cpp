@@ -92,14 +92,14 @@ private slots:
         QTest::addColumn<TextPos>("b");
         QTest::addColumn<Strings>("lines");
         QTest::addColumn<std::string>("saved");
-        QTest::newRow("in a line") << TextPos{1, 1} << TextPos{1, 3} << Strings{"abc", "dg", "hij"}
-                                   << std::string("ef");
-        QTest::newRow("swapped") << TextPos{2, 1} << TextPos{0, 2}
-                                 << Strings{"abij"} << std::string("c\rdefg\rh");
-        QTest::newRow("whole lines") << TextPos{0, 0} << TextPos{2, 0} << Strings{"hij"}
-                                     << std::string("abc\rdefg\r");
-        QTest::newRow("empty") << TextPos{1, 2} << TextPos{1, 2}
-                               << Strings{"abc", "defg", "hij"} << std::string();
+        QTest::newRow("in a line")
+            << TextPos{1, 1} << TextPos{1, 3} << Strings{"abc", "dg", "hij"} << std::string("ef");
+        QTest::newRow("swapped") << TextPos{2, 1} << TextPos{0, 2} << Strings{"abij"}
+                                 << std::string("c\rdefg\rh");
+        QTest::newRow("whole lines")
+            << TextPos{0, 0} << TextPos{2, 0} << Strings{"hij"} << std::string("abc\rdefg\r");
+        QTest::newRow("empty") << TextPos{1, 2} << TextPos{1, 2} << Strings{"abc", "defg", "hij"}
+                               << std::string();
     }
 
     void deleteBlockEitherWay() {
@@ -142,8 +142,8 @@ private slots:
                                            << Strings{"p", "q", "abcd"} << TextPos{2, 0};
         QTest::newRow("lines inside") << std::string("1\r2\r3") << TextPos{0, 1}
                                       << Strings{"a1", "2", "3bcd"} << TextPos{2, 1};
-        QTest::newRow("at the end") << std::string("\r\n") << TextPos{0, 4}
-                                    << Strings{"abcd", ""} << TextPos{1, 0};
+        QTest::newRow("at the end")
+            << std::string("\r\n") << TextPos{0, 4} << Strings{"abcd", ""} << TextPos{1, 0};
         QTest::newRow("empty") << std::string() << TextPos{0, 3} << Strings{"abcd"}
                                << TextPos{0, 3};
         QTest::newRow("LF CR") << std::string("x\n\ry") << TextPos{0, 2}

@@ -57,26 +57,26 @@ private slots:
         QTest::newRow("empty") << S() << Strings{""} << false << S("\r\n");
         QTest::newRow("no break") << S("abc") << Strings{"abc"} << true << S("abc\r\n");
         QTest::newRow("one CR LF") << S("abc\r\n") << Strings{"abc"} << false << S("abc\r\n");
-        QTest::newRow("empty last line") << S("abc\r\n\r\n") << Strings{"abc", ""} << false
-                                         << S("abc\r\n\r\n");
-        QTest::newRow("last without break") << S("a\r\nb") << Strings{"a", "b"} << false
-                                            << S("a\r\nb\r\n");
+        QTest::newRow("empty last line")
+            << S("abc\r\n\r\n") << Strings{"abc", ""} << false << S("abc\r\n\r\n");
+        QTest::newRow("last without break")
+            << S("a\r\nb") << Strings{"a", "b"} << false << S("a\r\nb\r\n");
         QTest::newRow("CR only") << S("a\rb\rc\r") << Strings{"a", "b", "c"} << true
                                  << S("a\r\nb\r\nc\r\n");
         QTest::newRow("LF only") << S("a\nb\n\nc") << Strings{"a", "b", "", "c"} << true
                                  << S("a\r\nb\r\n\r\nc\r\n");
-        QTest::newRow("later lone LF") << S("a\r\nb\nc\r\n") << Strings{"a", "b", "c"} << true
-                                       << S("a\r\nb\r\nc\r\n");
-        QTest::newRow("later lone CR") << S("a\r\nb\rc") << Strings{"a", "b", "c"} << true
-                                       << S("a\r\nb\r\nc\r\n");
-        QTest::newRow("NUL in a line") << S("ab\0cd\r\n", 7) << Strings{"ab", "cd"} << true
-                                       << S("ab\r\ncd\r\n");
-        QTest::newRow("NUL after a break") << S("ab\r\n\0cd\r\n", 9) << Strings{"ab", "cd"}
-                                           << true << S("ab\r\ncd\r\n");
+        QTest::newRow("later lone LF")
+            << S("a\r\nb\nc\r\n") << Strings{"a", "b", "c"} << true << S("a\r\nb\r\nc\r\n");
+        QTest::newRow("later lone CR")
+            << S("a\r\nb\rc") << Strings{"a", "b", "c"} << true << S("a\r\nb\r\nc\r\n");
+        QTest::newRow("NUL in a line")
+            << S("ab\0cd\r\n", 7) << Strings{"ab", "cd"} << true << S("ab\r\ncd\r\n");
+        QTest::newRow("NUL after a break")
+            << S("ab\r\n\0cd\r\n", 9) << Strings{"ab", "cd"} << true << S("ab\r\ncd\r\n");
         QTest::newRow("LF CR") << S("a\r\nb\n\rc\r\n") << Strings{"a", "b", "", "c"} << true
                                << S("a\r\nb\r\n\r\nc\r\n");
-        QTest::newRow("LF first, later CR LF") << S("a\nb\r\nc") << Strings{"a", "b", "c"}
-                                               << true << S("a\r\nb\r\nc\r\n");
+        QTest::newRow("LF first, later CR LF")
+            << S("a\nb\r\nc") << Strings{"a", "b", "c"} << true << S("a\r\nb\r\nc\r\n");
         QTest::newRow("high bytes and tabs")
             << S("\t\xe9\xff\x80 x\r\n") << Strings{"\t\xe9\xff\x80 x"} << false
             << S("\t\xe9\xff\x80 x\r\n");
@@ -120,11 +120,12 @@ private slots:
             StoreFixture f(bytes);
             const std::string written = Written(*f);
             if (written != ExpectedRoundTrip(bytes))
-                QFAIL(qPrintable("round trip differs for " + QByteArray::fromStdString(bytes).toHex()));
+                QFAIL(qPrintable("round trip differs for " +
+                                 QByteArray::fromStdString(bytes).toHex()));
             // Only files whose bytes survive unchanged go without the warning, apart from a
             // last line (not the first) that gains its line break.
-            const bool unchanged = written == bytes ||
-                                   (written == bytes + "\r\n" && bytes.find("\r\n") != std::string::npos);
+            const bool unchanged = written == bytes || (written == bytes + "\r\n" &&
+                                                        bytes.find("\r\n") != std::string::npos);
             QCOMPARE(f.doc.messages.empty(), bytes.empty() || unchanged);
             CheckInvariants(*f);
         }
@@ -159,8 +160,8 @@ private slots:
         std::fclose(in);
         QCOMPARE(std::string(back, got), text + "\r\n");
 
-        QVERIFY_THROWS_EXCEPTION(CFileException, CPosixFile(dir.path().toStdString(),
-                                                            CPosixFile::modeRead));
+        QVERIFY_THROWS_EXCEPTION(CFileException,
+                                 CPosixFile(dir.path().toStdString(), CPosixFile::modeRead));
         QVERIFY_THROWS_EXCEPTION(CFileException,
                                  CPosixFile(path + "/nested", CPosixFile::modeWrite));
         QVERIFY_THROWS_EXCEPTION(CFileException, CPosixFile("/dev/zero", CPosixFile::modeRead));
@@ -178,8 +179,9 @@ private slots:
         QCOMPARE(store.lineCount, 0);
         QCOMPARE(store.firstLine, nullptr);
         QCOMPARE(int(doc.messages.size()), 1);
-        QCOMPARE(doc.messages[0].text,
-                 std::string("Not enough memory!\n4503599627370499 byte block required to read file."));
+        QCOMPARE(
+            doc.messages[0].text,
+            std::string("Not enough memory!\n4503599627370499 byte block required to read file."));
         QCOMPARE(doc.messages[0].icon, StoreIcon::Stop);
     }
 };

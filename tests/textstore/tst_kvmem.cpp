@@ -14,7 +14,9 @@ bool g_inChild = false;
 
 // The sanitizers' leak check would see the parent's live blocks as leaks when a forked
 // child ends through exit(); it is the child's exit code and diagnosis that count here.
-extern "C" int __lsan_is_turned_off() { return g_inChild ? 1 : 0; }
+extern "C" int __lsan_is_turned_off() {
+    return g_inChild ? 1 : 0;
+}
 
 namespace {
 
@@ -113,7 +115,8 @@ private slots:
                     "kvmem_malloc: Heap Allocation error\n"
                     "kvmem_malloc: Internal Error: can't allocate 1152921504606846976 bytes.\n"
                     "   --> Available Physical Memory: ") != std::string::npos);
-        QVERIFY(malloced.stderrText.find(" bytes   --> Available Page File: ") != std::string::npos);
+        QVERIFY(malloced.stderrText.find(" bytes   --> Available Page File: ") !=
+                std::string::npos);
         QVERIFY(malloced.stderrText.ends_with(" bytes"));
 
         const ChildResult realloced = RunInChild([] {

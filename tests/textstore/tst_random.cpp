@@ -22,9 +22,7 @@ struct Model {
         p.column = std::clamp<std::int32_t>(p.column, 0, std::int32_t(lines[p.line].size()));
         return p;
     }
-    void Step() {
-        undo.push_back(lines);
-    }
+    void Step() { undo.push_back(lines); }
     void Split(TextPos p) {
         std::string tail = lines[p.line].substr(p.column);
         lines[p.line].resize(p.column);
@@ -84,7 +82,8 @@ struct Model {
         Step();
         const TextPos s = std::min(a, b);
         const TextPos e = std::max(a, b);
-        const std::string joined = lines[s.line].substr(0, s.column) + lines[e.line].substr(e.column);
+        const std::string joined =
+            lines[s.line].substr(0, s.column) + lines[e.line].substr(e.column);
         lines.erase(lines.begin() + s.line + 1, lines.begin() + e.line + 1);
         lines[s.line] = joined;
         return s;
