@@ -20,14 +20,14 @@ constexpr int kHandBackReach = 256;
 
 TextStore::TextStore(StoreDocument* owner) : document(owner) {}
 
-TextStore::~TextStore() {
-    for (LineRecord* line = firstLine; line != nullptr;) {
-        LineRecord* next = line->next;
-        if (!line->borrowed)
-            kvmem_free(&line->text);
-        line = next;
-    }
+TextStore::~TextStore() { ReleaseText(); }
+
+void TextStore::ReleaseText() {
+    while (firstLine != nullptr)
+        FreeLine(UnlinkLine(firstLine));
+    journal.Clear();
     delete[] fileBuffer;
+    fileBuffer = nullptr;
 }
 
 LineRecord* TextStore::LineAt(std::int32_t index) const {

@@ -121,6 +121,8 @@ private:
     // out, with no change.
     bool RemoveRange(TextPos start, TextPos end, char** saved, std::size_t* savedLength);
     void OutOfMemory() const;
+    // Frees every line, both histories and the file buffer.
+    void ReleaseText();
 
     bool LineMatches(const LineRecord* line, std::int32_t column, const FindRequest& r) const;
 

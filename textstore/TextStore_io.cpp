@@ -49,15 +49,14 @@ bool TextStore::ReadText(CArchive& archive) {
     // Nothing of the file is kept when it cannot be held: the open then fails, so that no
     // later save can overwrite the file with less than it held.
     auto refuse = [this](std::size_t blockSize) {
-        while (firstLine != nullptr)
-            FreeLine(UnlinkLine(firstLine));
+        ReleaseText();
         if (document)
             document->ShowMessage("Not enough memory!\n" + std::to_string(blockSize) +
                                       " byte block required to read file.",
                                   StoreIcon::Stop);
         return false;
     };
-    delete[] fileBuffer;
+    ReleaseText(); // lines of an earlier read must not outlive the buffer they borrow from
     fileBuffer =
         n < std::numeric_limits<std::size_t>::max() - 3 ? new (std::nothrow) char[want] : nullptr;
     if (fileBuffer == nullptr)
