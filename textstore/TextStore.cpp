@@ -20,7 +20,9 @@ constexpr int kHandBackReach = 256;
 
 TextStore::TextStore(StoreDocument* owner) : document(owner) {}
 
-TextStore::~TextStore() { ReleaseText(); }
+TextStore::~TextStore() {
+    ReleaseText();
+}
 
 void TextStore::ReleaseText() {
     while (firstLine != nullptr)
@@ -167,9 +169,12 @@ bool TextStore::GrowLine(LineRecord* line, std::int64_t extra) {
     if (extra < 0 || size > kMaxCapacity)
         return false;
     if (!line->borrowed) {
-        line->text = static_cast<char*>(kvmem_realloc(line->text, static_cast<std::size_t>(size)));
+        void* grown = kvmem_realloc(line->text, static_cast<std::size_t>(size));
+        if (grown == nullptr)
+            return false;
+        line->text = static_cast<char*>(grown);
         line->capacity = static_cast<std::int32_t>(size);
-        return line->text != nullptr;
+        return true;
     }
     auto* owned = static_cast<char*>(kvmem_malloc(static_cast<std::size_t>(size)));
     if (owned == nullptr)
@@ -215,6 +220,15 @@ std::string TextStore::GetText(TextPos a, TextPos b, bool crlf) const {
     WaitCursorScope wait(document);
     const std::string_view separator = crlf ? kFileLineBreak : kLineBreak;
 
+    try {
+        return CollectText(start, end, separator);
+    } catch (const std::bad_alloc&) {
+        OutOfMemory();
+        return {};
+    }
+}
+
+std::string TextStore::CollectText(TextPos start, TextPos end, std::string_view separator) const {
     const LineRecord* first = LineAt(start.line);
     if (start.line == end.line)
         return std::string(Chars(first).substr(start.column, end.column - start.column));
@@ -228,12 +242,7 @@ std::string TextStore::GetText(TextPos a, TextPos b, bool crlf) const {
                 static_cast<std::size_t>(index + 1 < end.line ? line->length : end.column);
     }
     std::string text;
-    try {
-        text.reserve(size);
-    } catch (const std::bad_alloc&) {
-        OutOfMemory();
-        return {};
-    }
+    text.reserve(size);
     text.append(Chars(first).substr(start.column));
     line = first;
     for (std::int32_t index = start.line + 1; index <= end.line; ++index) {

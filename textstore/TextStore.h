@@ -102,7 +102,9 @@ private:
         bool done = false;
     };
 
-    EditResult RunEdit(TextPos from, int kind, const char* text, TextPos to);
+    // reportModified: false when the caller (a replay) reports the modified state itself.
+    EditResult RunEdit(TextPos from, int kind, const char* text, TextPos to,
+                       bool reportModified = true);
     EditResult InsertChar(TextPos at, char c, int kind);
     EditResult DeleteBefore(TextPos at, int kind);
     EditResult OvertypeChar(TextPos at, char c, int kind);
@@ -121,9 +123,13 @@ private:
     // out, with no change.
     bool RemoveRange(TextPos start, TextPos end, char** saved, std::size_t* savedLength);
     void OutOfMemory() const;
+    // GetText's copy of ordered, valid positions; throws std::bad_alloc.
+    std::string CollectText(TextPos start, TextPos end, std::string_view separator) const;
     // Frees every line, both histories and the file buffer.
     void ReleaseText();
 
+    [[nodiscard]] TextPos WordStartBefore(TextPos pos) const;
+    [[nodiscard]] TextPos WordEndAfter(TextPos pos) const;
     bool LineMatches(const LineRecord* line, std::int32_t column, const FindRequest& r) const;
 
     LinePool m_pool;

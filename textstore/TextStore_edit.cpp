@@ -75,7 +75,8 @@ TextPos TextStore::Edit(TextPos from, int kind, const char* text, TextPos to) {
     return RunEdit(from, kind, text, to).pos;
 }
 
-TextStore::EditResult TextStore::RunEdit(TextPos from, int kind, const char* text, TextPos to) {
+TextStore::EditResult TextStore::RunEdit(TextPos from, int kind, const char* text, TextPos to,
+                                         bool reportModified) {
     EditResult result{from, false};
     const bool allowed = document == nullptr || document->AllowEdit();
     if (allowed && kind >= kInsertChar && kind <= kRedoInsertText && lineCount > 0) {
@@ -122,7 +123,7 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, int kind, const char* tex
             break;
         }
     }
-    if (document)
+    if (document && reportModified)
         document->SetModifiedFlag(journal.undoList != nullptr);
     return result;
 }
@@ -160,7 +161,8 @@ bool TextStore::SplitLine(LineRecord* line, std::int32_t column) {
 bool TextStore::JoinNext(LineRecord* line) {
     LineRecord* next = line->next;
     const std::int64_t joined = std::int64_t{line->length} + next->length;
-    if (line->capacity < joined + kGrowStep && !GrowLine(line, next->length + kGrowStep))
+    if (line->capacity < joined + kGrowStep &&
+        !GrowLine(line, std::int64_t{next->length} + kGrowStep))
         return false;
     char* at = line->text + line->length;
     if (next->text != nullptr)

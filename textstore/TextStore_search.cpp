@@ -11,7 +11,11 @@ int TextStore::CompareNoCase(const char* pattern, const char* text, std::size_t 
         const char t = text[i];
         if (SameIgnoringCase(p, t))
             continue;
-        if (t > p || (p >= 'A' && p <= 'Z' && p + 32 < t) || (p >= 'a' && p <= 'z' && p - 32 < t))
+        // Ordered as signed bytes, whatever the platform's char.
+        const int sp = static_cast<signed char>(p);
+        const int st = static_cast<signed char>(t);
+        if (st > sp || (p >= 'A' && p <= 'Z' && sp + 32 < st) ||
+            (p >= 'a' && p <= 'z' && sp - 32 < st))
             return -1;
         return 1;
     }
@@ -101,10 +105,8 @@ bool TextStore::FindBackward(FindRequest r) const {
     }
 }
 
-TextPos TextStore::PrevWordPos(TextPos pos) const {
-    if (lineCount == 0)
-        return pos;
-    pos = Clamp(pos);
+// The word boundaries as the text defines them; the caret moves below add one rule.
+TextPos TextStore::WordStartBefore(TextPos pos) const {
     const LineRecord* line = LineAt(pos.line);
     if (pos.column <= 0)
         return line->prev != nullptr ? TextPos{pos.line - 1, line->prev->length} : pos;
@@ -112,26 +114,17 @@ TextPos TextStore::PrevWordPos(TextPos pos) const {
     std::int32_t k = pos.column - 1;
     while (k > 0 && IsBlank(text[k]))
         --k;
-    std::int32_t column;
     if (IsPunctuation(text[k])) {
         while (k > 0 && IsPunctuation(text[k]))
             --k;
-        column = IsPunctuation(text[k]) ? k : k + 1;
-    } else {
-        while (k > 0 && IsWordChar(text[k]))
-            --k;
-        column = IsWordChar(text[k]) ? k : k + 1;
+        return {pos.line, IsPunctuation(text[k]) ? k : k + 1};
     }
-    // A byte of no class (a control character, 128-255) would hold the caret in place.
-    if (column >= pos.column)
-        column = pos.column - 1;
-    return {pos.line, column};
+    while (k > 0 && IsWordChar(text[k]))
+        --k;
+    return {pos.line, IsWordChar(text[k]) ? k : k + 1};
 }
 
-TextPos TextStore::NextWordPos(TextPos pos) const {
-    if (lineCount == 0)
-        return pos;
-    pos = Clamp(pos);
+TextPos TextStore::WordEndAfter(TextPos pos) const {
     const LineRecord* line = LineAt(pos.line);
     const std::int32_t length = line->length;
     if (pos.column >= length)
@@ -147,17 +140,37 @@ TextPos TextStore::NextWordPos(TextPos pos) const {
         while (column < length && IsBlank(text[column]))
             ++column;
     }
-    if (column == pos.column) // a byte of no class: step over it
-        ++column;
     return {pos.line, column};
+}
+
+// A byte of no class (a control character, 128-255), or a single blank at the start of a
+// line, would hold the caret in place for good: the caret then moves one character.
+TextPos TextStore::PrevWordPos(TextPos pos) const {
+    if (lineCount == 0)
+        return pos;
+    pos = Clamp(pos);
+    TextPos to = WordStartBefore(pos);
+    if (to == pos && pos.column > 0)
+        --to.column;
+    return to;
+}
+
+TextPos TextStore::NextWordPos(TextPos pos) const {
+    if (lineCount == 0)
+        return pos;
+    pos = Clamp(pos);
+    TextPos to = WordEndAfter(pos);
+    if (to == pos && pos.column < LineAt(pos.line)->length)
+        ++to.column;
+    return to;
 }
 
 std::string TextStore::WordAt(TextPos pos) const {
     if (lineCount == 0)
         return {};
     pos = Clamp(pos);
-    TextPos start = PrevWordPos(pos);
-    TextPos end = NextWordPos(pos);
+    TextPos start = WordStartBefore(pos);
+    TextPos end = WordEndAfter(pos);
     if (start.line != pos.line)
         start = pos;
     else if (end.line != pos.line)

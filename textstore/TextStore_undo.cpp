@@ -61,7 +61,7 @@ std::optional<UndoStep> TextStore::Replay(UndoRecord*& list, bool) {
              record->buffer != nullptr)
         text = record->buffer;
 
-    const EditResult result = RunEdit(at, record->kind, text, end);
+    const EditResult result = RunEdit(at, record->kind, text, end, false);
     if (result.done) {
         if (run && --record->count > 0)
             record->column += ColumnStep(record->kind);

@@ -62,4 +62,15 @@ void CheckInvariants(const TextStore& store) {
     }
     QCOMPARE(store.lastLine, previous);
     QCOMPARE(store.lineCount, count);
+
+    // Lines that still live in the file buffer stay inside it and never reach into each
+    // other, however much vacated room they were handed.
+    const char* reach = store.fileBuffer;
+    for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next) {
+        if (!line->borrowed)
+            continue;
+        QVERIFY2(line->text >= reach, "borrowed lines overlap or are out of order");
+        reach = line->text + line->capacity;
+        QVERIFY(store.fileBuffer != nullptr);
+    }
 }

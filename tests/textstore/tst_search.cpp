@@ -133,6 +133,13 @@ private slots:
         QCOMPARE(f->WordAt({1, 6}), std::string("beta"));
         QCOMPARE(f->WordAt({2, 4}), std::string(".model"));
         QCOMPARE(f->WordAt({3, 0}), std::string());
+
+        // The caret's one-character step over a byte of no class is not part of a word.
+        StoreFixture odd("abc\xe9"
+                         "def\r\n\tabc\r\n");
+        QCOMPARE(odd->WordAt({0, 3}), std::string("abc"));
+        QCOMPARE(odd->WordAt({1, 1}), std::string("abc"));
+        QCOMPARE(odd->PrevWordPos({1, 1}), (TextPos{1, 0}));
     }
 };
 
