@@ -14,5 +14,5 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVO_SANITIZE=ON >/dev/null
-cmake --build build-sanitize -j "$jobs"
+cmake --build build-sanitize -j "$jobs" --target textstore_tests
 KELVO_RANDOM_SEEDS=2,3,4 ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -L textstore

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QObject>
+
+#include "CKelvoDoc.h"
+
+// Kelvo's document machinery: New, Open, Save, Save As and Close, the save prompt, the
+// untitled counter and the list of open documents. Windows are the frames' business:
+// they listen to documentOpened and documentClosing.
+class CDocManager : public QObject {
+    Q_OBJECT
+public:
+    CDocManager(Platform* platform, CFileLists* lists, QObject* parent = nullptr);
+    ~CDocManager() override;
+
+    // A new untitled document, titled Untitled1, Untitled2, ...; null on failure.
+    CKelvoDoc* OpenNewDocument();
+    // The document of that file: the one already open, or a newly opened one. Null, after
+    // the framework's message, when it cannot be opened.
+    CKelvoDoc* OpenDocumentFile(const QString& path);
+    // File > Open: asks for a file, then opens it; null on Cancel or failure.
+    CKelvoDoc* OnFileOpen();
+
+    // File > Save: a document without a path, or whose file is read-only, is saved as.
+    bool DoFileSave(CKelvoDoc* document);
+    // File > Save As (path empty: ask for one).
+    bool DoSave(CKelvoDoc* document, const QString& path = {});
+    // "Save changes to %1?" for a modified document: false when the user cancels or the
+    // save fails.
+    bool SaveModified(CKelvoDoc* document);
+    // Asks to save, then closes; false when the document stays open.
+    bool CloseDocument(CKelvoDoc* document);
+    // Closes without asking.
+    void OnCloseDocument(CKelvoDoc* document);
+    // Offers every modified document for saving; false when the user cancels one.
+    bool SaveAllModified();
+    void CloseAllDocuments();
+
+    CKelvoDoc* FindOpenDocument(const QString& path) const;
+    std::vector<CKelvoDoc*> Documents() const;
+    int CountDocuments() const { return int(m_documents.size()); }
+
+signals:
+    void documentOpened(CKelvoDoc* document);
+    void documentClosing(CKelvoDoc* document);
+
+private:
+    CKelvoDoc* Adopt(std::unique_ptr<CKelvoDoc> document);
+
+    Platform* m_platform;
+    CFileLists* m_lists;
+    std::vector<std::unique_ptr<CKelvoDoc>> m_documents;
+    int m_nUntitledCount = 0;
+    QString m_strLastDirectory;
+};

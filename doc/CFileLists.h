@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The files opened so far and the directories they came from, in the order first seen.
+// Bare file names are later looked for in these directories. The application owns it.
+class CFileLists {
+public:
+    QStringList m_openedFiles;
+    QStringList m_directories; // each ends with "/"
+
+    // Exact, case-sensitive comparison: paths that differ only in case are both kept.
+    void AddOpenedFile(const QString& path);
+    void AddDirectory(const QString& directory);
+    // The directory part of a path, up to and including its last "/"; added when not empty.
+    void AddDirectoryOf(const QString& path);
+};

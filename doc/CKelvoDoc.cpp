@@ -1,0 +1,129 @@
+#include "CKelvoDoc.h"
+
+#include <cerrno>
+
+#include "AtomicSaveFile.h"
+#include "FileStatus.h"
+#include "FrameworkMessages.h"
+
+CKelvoDoc::CKelvoDoc(Platform* platform, CFileLists* lists, QObject* parent)
+    : QObject(parent), m_platform(platform), m_lists(lists) {}
+
+CKelvoDoc::~CKelvoDoc() {
+    delete m_pStore;
+}
+
+bool CKelvoDoc::OnNewDocument() {
+    try {
+        delete m_pStore;
+        m_pStore = new TextStore(this);
+        m_pStore->AppendEmptyLine();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (m_pStore->lineCount != 1)
+        return false;
+    m_bDiskReadOnly = 0;
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CKelvoDoc::TakeFileStatus(const QString& path, bool withReadOnly) {
+    const FileStatus status = QueryFileStatus(path);
+    if (!status.exists)
+        return;
+    if (withReadOnly)
+        m_bDiskReadOnly = status.readOnly ? 1 : 0;
+    m_strFileTime = status.fileTime;
+}
+
+bool CKelvoDoc::OnOpenDocument(const QString& path) {
+    delete m_pStore;
+    m_pStore = new TextStore(this);
+    TakeFileStatus(path, true);
+    try {
+        CPosixFile file(path.toLocal8Bit().toStdString(), CPosixFile::modeRead);
+        CArchive archive(&file, CArchive::load);
+        if (!Serialize(archive))
+            return false; // the store has said why
+    } catch (const CFileException& error) {
+        m_platform->MessageBox(OpenFailureMessage(error.Error(), path), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    SetModifiedFlag(false);
+    m_lists->AddOpenedFile(path);
+    if (IsOutputFile(path)) {
+        m_bOutputReadOnly = 1;
+        emit outputReadOnlyMarked();
+    }
+    m_lists->AddDirectoryOf(path);
+    return true;
+}
+
+bool CKelvoDoc::OnSaveDocument(const QString& path) {
+    try {
+        CAtomicSaveFile file(path.toLocal8Bit().toStdString());
+        {
+            CArchive archive(&file, CArchive::store);
+            Serialize(archive);
+            archive.Close();
+        }
+        file.Commit();
+    } catch (const CFileException& error) {
+        m_platform->MessageBox(SaveFailureMessage(error.Error(), path), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    m_pStore->ClearHistory();
+    // The file just written decides: a read-only file saved under a new name is writable.
+    TakeFileStatus(path, true);
+    m_lists->AddDirectoryOf(path);
+    return true;
+}
+
+void CKelvoDoc::SetPathName(const QString& path) {
+    m_strPathName = path;
+    SetTitle(path.mid(path.lastIndexOf('/') + 1));
+}
+
+void CKelvoDoc::SetTitle(const QString& title) {
+    if (title == m_strTitle)
+        return;
+    m_strTitle = title;
+    emit titleChanged(title);
+}
+
+bool CKelvoDoc::IsOutputFile(const QString& path) {
+    const QString name = path.mid(path.lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot >= 1 && name.mid(dot).compare(".out", Qt::CaseInsensitive) == 0;
+}
+
+bool CKelvoDoc::AllowEdit() {
+    return true;
+}
+
+void CKelvoDoc::SetModifiedFlag(bool modified) {
+    if (modified == m_bModified)
+        return;
+    m_bModified = modified;
+    emit modifiedChanged(modified);
+}
+
+void CKelvoDoc::ShowMessage(std::string_view text, StoreIcon icon) {
+    const int style = icon == StoreIcon::Stop          ? MB_ICONHAND
+                      : icon == StoreIcon::Exclamation ? MB_ICONEXCLAMATION
+                                                       : MB_ICONNONE;
+    m_platform->MessageBox(QString::fromLatin1(text.data(), qsizetype(text.size())), MB_OK | style);
+}
+
+void CKelvoDoc::Beep() {
+    m_platform->Beep();
+}
+
+void CKelvoDoc::BeginWaitCursor() {
+    m_platform->BeginWaitCursor();
+}
+
+void CKelvoDoc::EndWaitCursor() {
+    m_platform->EndWaitCursor();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The document framework's own failure messages. %1 is the file's path.
+inline constexpr char kFailedToOpen[] = "Failed to open document.";
+inline constexpr char kFailedToSave[] = "Failed to save document.";
+inline constexpr char kCannotFind[] =
+    "%1\nCannot find this file.\nPlease verify that the correct path and file name are given.";
+inline constexpr char kCannotRead[] = "Unable to read from %1, it is opened by someone else.";
+inline constexpr char kCannotWrite[] =
+    "Unable to write to %1, it is read-only or opened by someone else.";
+inline constexpr char kDiskFull[] = "Disk full while accessing %1.";
+inline constexpr char kSaveChanges[] = "Save changes to %1?";
+
+// The message for a file error (an errno value) met while opening or saving.
+QString OpenFailureMessage(int error, const QString& path);
+QString SaveFailureMessage(int error, const QString& path);

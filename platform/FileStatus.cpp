@@ -1,0 +1,32 @@
+#include "FileStatus.h"
+
+#include <ctime>
+
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+QString FormatFileTime(long long secondsSinceEpoch) {
+    const std::time_t when = static_cast<std::time_t>(secondsSinceEpoch);
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[64];
+    // The C locale, whatever the user's: the text is compared, not only shown.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    const std::size_t n = strftime_l(text, sizeof text, "%d %b %y, %H:%M", &local, cLocale);
+    return QString::fromLatin1(text, qsizetype(n));
+}
+
+FileStatus QueryFileStatus(const QString& path) {
+    FileStatus status;
+    const QByteArray name = path.toLocal8Bit();
+    struct stat info {};
+    if (path.isEmpty() || ::stat(name.constData(), &info) != 0)
+        return status;
+    status.exists = true;
+    status.regular = S_ISREG(info.st_mode);
+    const bool noWriteBits = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    status.readOnly = noWriteBits || ::access(name.constData(), W_OK) != 0;
+    status.fileTime = FormatFileTime(static_cast<long long>(info.st_mtime));
+    return status;
+}

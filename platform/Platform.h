@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include "LogFont.h"
+
+// Buttons and icons of a message box, and the answers, with the values the program's
+// callers compare against.
+inline constexpr int MB_OK = 0x0;
+inline constexpr int MB_OKCANCEL = 0x1;
+inline constexpr int MB_YESNOCANCEL = 0x3;
+inline constexpr int MB_YESNO = 0x4;
+inline constexpr int MB_ICONNONE = 0x00;
+inline constexpr int MB_ICONHAND = 0x10; // the stop icon
+inline constexpr int MB_ICONQUESTION = 0x20;
+inline constexpr int MB_ICONEXCLAMATION = 0x30;
+inline constexpr int MB_ICONINFORMATION = 0x40;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+inline constexpr char kAppTitle[] = "Kelvo";
+
+// Every question the program asks the user, every beep and every busy cursor goes through
+// here, so that tests can answer and record them. The application owns the one instance
+// and hands it to whoever asks.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A message box owned by the main window, captioned "Kelvo"; returns the button chosen.
+    // style: one MB_ button set or'ed with one MB_ICON value.
+    virtual int MessageBox(const QString& text, int style) = 0;
+    virtual void Beep() = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+
+    // File dialogs offering "All Files (*)"; an empty result is Cancel.
+    virtual QString GetOpenFileName(const QString& directory) = 0;
+    virtual QString GetSaveFileName(const QString& suggestedPath) = 0;
+
+    // The font dialog with a text colour, on a font description in screen pixels. False
+    // is Cancel, and then neither argument is touched.
+    virtual bool ChooseFont(LogFont& font, QColor& colour) = 0;
+};

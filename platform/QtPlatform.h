@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "Platform.h"
+
+// The platform on a real desktop: Qt's message boxes, file and font dialogs.
+class QtPlatform : public Platform {
+public:
+    // The main window, which owns every message box and dialog.
+    void SetOwner(QWidget* owner) { m_owner = owner; }
+
+    int MessageBox(const QString& text, int style) override;
+    void Beep() override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    QString GetOpenFileName(const QString& directory) override;
+    QString GetSaveFileName(const QString& suggestedPath) override;
+    bool ChooseFont(LogFont& font, QColor& colour) override;
+
+private:
+    QWidget* Owner() const;
+
+    QPointer<QWidget> m_owner;
+};

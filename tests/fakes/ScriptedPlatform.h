@@ -1,0 +1,69 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "Platform.h"
+
+// Answers the program's questions from a script and records what was asked. An
+// unscripted message box is answered with its first button (OK or Yes).
+class ScriptedPlatform : public Platform {
+public:
+    struct Shown {
+        QString text;
+        int style;
+    };
+    struct FontAnswer {
+        LogFont font;
+        QColor colour;
+    };
+
+    std::deque<int> answers;
+    std::deque<QString> openNames;
+    std::deque<QString> saveNames;
+    std::deque<std::optional<FontAnswer>> fontAnswers;
+
+    std::vector<Shown> shown;
+    std::vector<QString> saveSuggestions;
+    int beeps = 0;
+    int waitDepth = 0;
+
+    int MessageBox(const QString& text, int style) override {
+        shown.push_back({text, style});
+        if (!answers.empty()) {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return (style & 0x0f) == MB_YESNO || (style & 0x0f) == MB_YESNOCANCEL ? IDYES : IDOK;
+    }
+    void Beep() override { ++beeps; }
+    void BeginWaitCursor() override { ++waitDepth; }
+    void EndWaitCursor() override { --waitDepth; }
+    QString GetOpenFileName(const QString&) override { return Next(openNames); }
+    QString GetSaveFileName(const QString& suggested) override {
+        saveSuggestions.push_back(suggested);
+        return Next(saveNames);
+    }
+    bool ChooseFont(LogFont& font, QColor& colour) override {
+        if (fontAnswers.empty() || !fontAnswers.front()) {
+            if (!fontAnswers.empty())
+                fontAnswers.pop_front();
+            return false;
+        }
+        font = fontAnswers.front()->font;
+        colour = fontAnswers.front()->colour;
+        fontAnswers.pop_front();
+        return true;
+    }
+
+private:
+    static QString Next(std::deque<QString>& names) {
+        if (names.empty())
+            return {};
+        QString name = names.front();
+        names.pop_front();
+        return name;
+    }
+};

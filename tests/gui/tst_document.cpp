@@ -1,0 +1,246 @@
+#include <cerrno>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include "CDocManager.h"
+#include "FrameworkMessages.h"
+#include "fakes/ScriptedPlatform.h"
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class DocumentTest : public QObject {
+    Q_OBJECT
+    ScriptedPlatform platform;
+    CFileLists lists;
+    QTemporaryDir dir;
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+private slots:
+    void init() {
+        platform = ScriptedPlatform();
+        lists = CFileLists();
+    }
+
+    void newDocumentsAreNumbered() {
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* first = manager.OpenNewDocument();
+        CKelvoDoc* second = manager.OpenNewDocument();
+        QCOMPARE(first->GetTitle(), QString("Untitled1"));
+        QCOMPARE(second->GetTitle(), QString("Untitled2"));
+        QCOMPARE(first->m_pStore->lineCount, 1);
+        QVERIFY(!first->IsModified());
+        QVERIFY(first->GetPathName().isEmpty());
+        QVERIFY(first->m_strFileTime.isEmpty());
+        QCOMPARE(manager.CountDocuments(), 2);
+    }
+
+    void openEditSaveRoundTrip() {
+        WriteAll(Path("amp.cir"), "* amp\r\nR1 1 2 10k\r\n");
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path("amp.cir"));
+        QVERIFY(doc != nullptr);
+        QCOMPARE(doc->GetTitle(), QString("amp.cir"));
+        QVERIFY(platform.shown.empty());
+        QVERIFY(!doc->CanSave());
+        QRegularExpression time("^\\d\\d [A-Z][a-z][a-z] \\d\\d, \\d\\d:\\d\\d$");
+        QVERIFY(time.match(doc->m_strFileTime).hasMatch());
+
+        doc->m_pStore->Edit({1, 0}, kInsertText, "C1 2 0 1u\r");
+        QVERIFY(doc->IsModified() && doc->CanSave() && doc->CanUndo());
+        QVERIFY(manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(Path("amp.cir")), QByteArray("* amp\r\nC1 2 0 1u\r\nR1 1 2 10k\r\n"));
+        QVERIFY(!doc->IsModified());
+        QVERIFY(!doc->CanUndo());
+        QVERIFY(!doc->CanRedo());
+        QCOMPARE(lists.m_openedFiles, QStringList{Path("amp.cir")});
+        QCOMPARE(lists.m_directories, QStringList{dir.path() + "/"});
+    }
+
+    void sameFileOpensOnce() {
+        WriteAll(Path("a.cir"), "x\r\n");
+        WriteAll(Path("A.cir"), "y\r\n");
+        QFile::link(Path("a.cir"), Path("link.cir"));
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path("a.cir"));
+        QCOMPARE(manager.OpenDocumentFile(Path("link.cir")), doc);
+        QCOMPARE(manager.OpenDocumentFile(dir.path() + "/./a.cir"), doc);
+        CKelvoDoc* other = manager.OpenDocumentFile(Path("A.cir"));
+        QVERIFY(other != doc);
+        QCOMPARE(lists.m_openedFiles, (QStringList{Path("a.cir"), Path("A.cir")}));
+        QCOMPARE(manager.CountDocuments(), 2);
+    }
+
+    void outputFilesAreMarkedByTheirOwnExtension_data() {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<bool>("output");
+        QTest::newRow("plain") << "run/AMP.OUT" << true;
+        QTest::newRow("mixed case") << "run/amp.Out" << true;
+        QTest::newRow("dotted folder") << "sim.v2/amp.out" << true;
+        QTest::newRow("netlist in dotted folder") << "sim.v2/amp.cir" << false;
+        QTest::newRow("name is only the extension") << "run/.out" << false;
+        QTest::newRow("out inside the name") << "run/amp.out.bak" << false;
+    }
+
+    void outputFilesAreMarkedByTheirOwnExtension() {
+        QFETCH(QString, relative);
+        QFETCH(bool, output);
+        QDir(dir.path()).mkpath(QFileInfo(Path(relative)).path());
+        WriteAll(Path(relative), "x\r\n");
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc doc(&platform, &lists);
+        QSignalSpy marked(&doc, &CKelvoDoc::outputReadOnlyMarked);
+        QVERIFY(doc.OnOpenDocument(Path(relative)));
+        QCOMPARE(bool(doc.m_bOutputReadOnly), output);
+        QCOMPARE(marked.count(), output ? 1 : 0);
+    }
+
+    void failedSaveKeepsTheOldFileAndTheChanges() {
+        // Not even root can write there: the temporary file's name would be too long.
+        const QString name = QString(250, 'n');
+        WriteAll(Path(name), "old\r\n");
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path(name));
+        QVERIFY(doc != nullptr);
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "N");
+        QVERIFY(!manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(Path(name)), QByteArray("old\r\n"));
+        QVERIFY(doc->IsModified());
+        QVERIFY(doc->CanUndo());
+        QCOMPARE(platform.shown.back().text, QString(kFailedToSave));
+
+        // A folder in the way: a plain file stands where the folder should be.
+        WriteAll(Path("plain"), "");
+        platform.saveNames = {Path("plain/amp.cir")};
+        QVERIFY(!manager.DoSave(doc));
+        QCOMPARE(platform.shown.back().text, QString(kFailedToSave));
+        QCOMPARE(doc->GetPathName(), Path(name));
+    }
+
+    void readOnlyFileIsSavedAs() {
+        WriteAll(Path("ro.cir"), "a\r\n");
+        QFile::setPermissions(Path("ro.cir"), QFile::ReadOwner | QFile::ReadGroup);
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path("ro.cir"));
+        QVERIFY(doc->m_bDiskReadOnly);
+        doc->m_pStore->Edit({0, 1}, kInsertChar, "b");
+        // Save goes through Save As; a read-only target is refused, the file kept.
+        platform.saveNames = {Path("ro.cir"), Path("rw.cir")};
+        QVERIFY(!manager.DoFileSave(doc));
+        QCOMPARE(platform.shown.back().text, QString(kCannotWrite).arg(Path("ro.cir")));
+        QCOMPARE(ReadAll(Path("ro.cir")), QByteArray("a\r\n"));
+        QVERIFY(manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(Path("rw.cir")), QByteArray("ab\r\n"));
+        QCOMPARE(doc->GetPathName(), Path("rw.cir"));
+        QCOMPARE(doc->GetTitle(), QString("rw.cir"));
+        QVERIFY(!doc->m_bDiskReadOnly);
+    }
+
+    void savingKeepsPermissionsAndLinks() {
+        WriteAll(Path("perm.cir"), "a\r\n");
+        QFile::setPermissions(Path("perm.cir"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QFile::link(Path("perm.cir"), Path("perm-link.cir"));
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path("perm-link.cir"));
+        doc->m_pStore->Edit({0, 1}, kInsertChar, "z");
+        QVERIFY(manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(Path("perm.cir")), QByteArray("az\r\n"));
+        QVERIFY(QFileInfo(Path("perm-link.cir")).isSymLink());
+        struct stat info {};
+        QCOMPARE(::stat(Path("perm.cir").toLocal8Bit().constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+        QCOMPARE(QDir(dir.path()).entryList({".perm*"}, QDir::Hidden | QDir::Files), QStringList());
+    }
+
+    void untitledSaveAsFeedsTheDirectory() {
+        QDir(dir.path()).mkdir("new");
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenNewDocument();
+        platform.saveNames = {Path("new/first.cir")};
+        QVERIFY(manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(Path("new/first.cir")), QByteArray("\r\n"));
+        QVERIFY(lists.m_directories.contains(dir.path() + "/new/"));
+        QCOMPARE(platform.saveSuggestions.back(), QDir::current().filePath("Untitled1"));
+    }
+
+    void filesThatCannotOpenAreRefused_data() {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << "missing.cir" << QString(kCannotFind).arg(Path("missing.cir"));
+        QTest::newRow("folder") << "folder" << QString(kFailedToOpen);
+        QTest::newRow("fifo") << "fifo" << QString(kFailedToOpen);
+    }
+
+    void filesThatCannotOpenAreRefused() {
+        QFETCH(QString, relative);
+        QFETCH(QString, message);
+        QDir(dir.path()).mkdir("folder");
+        ::mkfifo(Path("fifo").toLocal8Bit().constData(), 0600);
+        CDocManager manager(&platform, &lists);
+        QCOMPARE(manager.OpenDocumentFile(Path(relative)), nullptr);
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QCOMPARE(platform.shown[0].text, message);
+        QCOMPARE(manager.CountDocuments(), 0);
+        QVERIFY(lists.m_openedFiles.isEmpty());
+    }
+
+    void nonStandardLineEndsWarn() {
+        WriteAll(Path("lf.cir"), "a\nb\n");
+        CDocManager manager(&platform, &lists);
+        QVERIFY(manager.OpenDocumentFile(Path("lf.cir")) != nullptr);
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QVERIFY(platform.shown[0].text.startsWith("This file does not use standard line"));
+        QCOMPARE(platform.shown[0].style, MB_OK | MB_ICONEXCLAMATION);
+    }
+
+    void closingAsksToSave() {
+        WriteAll(Path("ask.cir"), "a\r\n");
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path("ask.cir"));
+        QSignalSpy closing(&manager, &CDocManager::documentClosing);
+        QVERIFY(manager.CloseDocument(doc)); // unmodified: no question
+        QVERIFY(platform.shown.empty());
+        QCOMPARE(closing.count(), 1);
+
+        doc = manager.OpenDocumentFile(Path("ask.cir"));
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        platform.answers = {IDCANCEL};
+        QVERIFY(!manager.CloseDocument(doc));
+        QCOMPARE(platform.shown.back().text, QString("Save changes to ask.cir?"));
+        QCOMPARE(platform.shown.back().style, MB_YESNOCANCEL | MB_ICONQUESTION);
+        QCOMPARE(manager.CountDocuments(), 1);
+        platform.answers = {IDNO};
+        QVERIFY(manager.SaveAllModified());
+        QCOMPARE(ReadAll(Path("ask.cir")), QByteArray("a\r\n"));
+        platform.answers = {IDYES};
+        QVERIFY(manager.CloseDocument(doc));
+        QCOMPARE(ReadAll(Path("ask.cir")), QByteArray("xa\r\n"));
+        QCOMPARE(manager.CountDocuments(), 0);
+    }
+};
+
+QTEST_MAIN(DocumentTest)
+#include "tst_document.moc"

@@ -1,0 +1,248 @@
+#include <QFontInfo>
+#include <QPaintEvent>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "CDocManager.h"
+#include "CKelvoView.h"
+#include "Windows1252.h"
+#include "fakes/ScriptedPlatform.h"
+
+namespace {
+
+// A view that records the areas it was asked to paint.
+class RecordingView : public CKelvoView {
+public:
+    using CKelvoView::CKelvoView;
+    QRegion painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        painted += event->region();
+        CKelvoView::paintEvent(event);
+    }
+};
+
+// The leftmost column in [from, to) of an image row band that holds ink (a dark pixel).
+int FirstInkColumn(const QImage& image, int top, int bottom, int from, int to) {
+    for (int x = from; x < to; ++x)
+        for (int y = top; y < bottom; ++y)
+            if (qGray(image.pixel(x, y)) < 128)
+                return x;
+    return -1;
+}
+
+} // namespace
+
+class KelvoViewTest : public QObject {
+    Q_OBJECT
+    ScriptedPlatform platform;
+    CFileLists lists;
+    ViewDefaults defaults;
+    QTemporaryDir dir;
+
+    std::unique_ptr<CKelvoDoc> Document(const QByteArray& bytes) {
+        const QString path = dir.filePath("view.cir");
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        file.close();
+        auto doc = std::make_unique<CKelvoDoc>(&platform, &lists);
+        doc->OnOpenDocument(path);
+        return doc;
+    }
+
+    template <class View = CKelvoView>
+    std::unique_ptr<View> Show(CKelvoDoc* doc, QSize size = {400, 300},
+                               CKelvoView* first = nullptr) {
+        auto view = std::make_unique<View>(doc, &defaults);
+        view->resize(size);
+        view->OnInitialUpdate(first);
+        view->show();
+        if (!QTest::qWaitForWindowExposed(view.get()))
+            return nullptr;
+        return view;
+    }
+
+private slots:
+    void initTestCase() { defaults.m_crWindowText = Qt::black; }
+
+    void tabsLandOnTabStops() {
+        auto doc = Document("a\tb\r\n");
+        auto view = Show(doc.get());
+        const LineRecord* line = doc->m_pStore->firstLine;
+        QCOMPARE(view->m_nTabStop, 4 * view->m_nCharWidth);
+        QCOMPARE(view->Extent(line, 2), view->m_nTabStop);
+        QCOMPARE(view->PosToPoint({0, 2}).x(), CKelvoView::kLeftMargin + view->m_nTabStop);
+
+        const QImage image = view->viewport()->grab().toImage();
+        const int b = CKelvoView::kLeftMargin + view->m_nTabStop;
+        const int ink =
+            FirstInkColumn(image, 0, view->m_nLineHeight, b - 2, b + view->m_nCharWidth);
+        QVERIFY2(ink >= b && ink < b + view->m_nCharWidth, qPrintable(QString::number(ink)));
+        // Nothing is drawn between the a and the tab stop.
+        QCOMPARE(FirstInkColumn(image, 0, view->m_nLineHeight,
+                                CKelvoView::kLeftMargin + view->m_nCharWidth + 1, b - 1),
+                 -1);
+    }
+
+    void lineHeightAddsTheInternalLeadingOnceMore() {
+        auto doc = Document("x\r\n");
+        auto view = Show(doc.get());
+        const QFontMetrics metrics(*view->m_pFont, view->viewport());
+        const int internal = std::max(0, metrics.height() - QFontInfo(*view->m_pFont).pixelSize());
+        QCOMPARE(view->m_nLineHeight, metrics.height() + internal + std::max(0, metrics.leading()));
+        QCOMPARE(view->m_logFont.FaceName(), QString("Courier"));
+        QVERIFY(QFontInfo(*view->m_pFont).fixedPitch());
+    }
+
+    void paintDrawsOnlyTheLinesOfTheClip() {
+        QByteArray text;
+        for (int i = 0; i < 100; ++i)
+            text += "line " + QByteArray::number(i) + "\r\n";
+        auto doc = Document(text);
+        auto view = Show(doc.get());
+        const int lh = view->m_nLineHeight;
+        view->ScrollToPosition({0, 100});
+        QTest::qWait(20); // let the scroll's own repaint pass
+        view->viewport()->repaint(0, 0, view->viewport()->width(), 160);
+        QCOMPARE(view->LastPaintFirst(), 100 / lh - 2);
+        QCOMPARE(view->LastPaintLast(), (100 + 160) / lh + 1);
+        view->ScrollToPosition({0, view->m_sizeTotal.height()});
+        QTest::qWait(20);
+        view->viewport()->repaint();
+        QCOMPARE(view->LastPaintLast(), 99);
+    }
+
+    void selectionHighlightsTheLineBreak() {
+        auto doc = Document("zero\r\none\r\ntwo two\r\n\r\nfour\r\n");
+        auto view = Show(doc.get());
+        const int lh = view->m_nLineHeight;
+        const int m = CKelvoView::kLeftMargin;
+        const int w = view->m_nCharWidth;
+        auto extent = [&](int line, int n) { return view->Extent(doc->m_pStore->LineAt(line), n); };
+        const std::vector<QRect> rects = view->SelectionRects({4, 0}, {2, 3});
+        QCOMPARE(rects.size(), std::size_t(2));
+        QCOMPARE(rects[0], QRect(m + extent(2, 3), 2 * lh, extent(2, 7) + w - extent(2, 3), lh));
+        QCOMPARE(rects[1], QRect(m, 3 * lh, w, lh)); // the empty line, one character wide
+        // Ends beyond the text (just removed by an edit) count as the last line's end.
+        QCOMPARE(view->SelectionRects({4, 2}, {9, 40}).size(), std::size_t(6));
+
+        view->m_bSelection = true;
+        view->m_posCaret = {2, 3};
+        view->m_posSelEnd = {4, 0};
+        view->viewport()->repaint();
+        const QImage image = view->viewport()->grab().toImage();
+        QCOMPARE(qGray(image.pixel(m + extent(2, 7) + w / 2, 2 * lh + lh / 2)), 0);
+        QCOMPARE(qGray(image.pixel(m + extent(2, 7) + w + 3, 2 * lh + lh / 2)), 255);
+        QCOMPARE(qGray(image.pixel(m + w + 3, 4 * lh + lh / 2)), 255);
+        QVERIFY(!view->IsCaretShown());
+    }
+
+    void editsRepaintWhatTheyChanged() {
+        auto doc = Document("alpha beta\r\nsecond\r\nthird\r\n");
+        auto view = Show<RecordingView>(doc.get());
+        const int lh = view->m_nLineHeight;
+        view->m_posCaret = {0, 5};
+        view->ScrollCaretIntoView();
+        QTest::qWait(20);
+        view->painted = QRegion();
+
+        view->m_posCaret = doc->m_pStore->Edit({0, 5}, kInsertChar, "x");
+        view->RefreshAfterEdit(0, 5, false);
+        QTest::qWait(20);
+        const int x = CKelvoView::kLeftMargin + view->Extent(doc->m_pStore->firstLine, 5);
+        QVERIFY(view->painted.contains(QRect(x, 0, view->viewport()->width() - x, lh)));
+        QVERIFY(!view->painted.intersects(QRect(0, lh, view->viewport()->width(), lh)));
+        QVERIFY(!view->painted.intersects(QRect(0, 0, x - 3, lh)));
+
+        view->painted = QRegion();
+        const int height = view->m_sizeTotal.height();
+        view->m_posCaret = doc->m_pStore->Edit({1, 2}, kInsertChar, "\r");
+        view->RefreshAfterEdit(1, 2, true);
+        QCOMPARE(view->m_sizeTotal.height(), height + lh);
+        QTest::qWait(20);
+        QVERIFY(view->painted.contains(
+            QRect(0, lh, view->viewport()->width(), view->viewport()->height() - lh)));
+        QVERIFY(!view->painted.intersects(QRect(0, 0, 3, lh - 1)));
+    }
+
+    void siblingsShareTheirFont() {
+        auto doc = Document("shared\r\n");
+        auto first = Show(doc.get());
+        first->m_posCaret = {0, 3};
+        auto second = Show(doc.get(), {400, 150}, first.get());
+        QCOMPARE(second->m_pSibling, first.get());
+        QCOMPARE(first->m_pSibling, second.get());
+        QCOMPARE(second->m_pFont.get(), first->m_pFont.get());
+        QCOMPARE(second->m_posCaret, (TextPos{0, 0}));
+        QVERIFY(!second->m_bSelection);
+
+        LogFont bigger = LogFont::Default();
+        bigger.height = -24;
+        platform.fontAnswers = {ScriptedPlatform::FontAnswer{bigger, QColor(Qt::darkBlue)}};
+        second->OnOptionsFont();
+        QCOMPARE(first->m_pFont.get(), second->m_pFont.get());
+        QCOMPARE(first->m_logFont.height, -24);
+        QCOMPARE(first->m_crText, QColor(Qt::darkBlue));
+        QCOMPARE(first->m_nLineHeight, second->m_nLineHeight);
+        QVERIFY(first->m_nLineHeight > 20);
+
+        platform.fontAnswers = {std::nullopt}; // Cancel changes nothing
+        first->OnOptionsFont();
+        QCOMPARE(first->m_logFont.height, -24);
+
+        const std::weak_ptr<QFont> font = first->m_pFont;
+        first.reset();
+        QVERIFY(g_bIgnoreNextDrag);
+        QCOMPARE(second->m_pSibling, nullptr);
+        QVERIFY(!font.expired());
+        second->viewport()->repaint();
+        QVERIFY(second->m_bPainted);
+    }
+
+    void longLinesCanBeScrolledIntoView() {
+        QByteArray text = "short\r\n" + QByteArray(3000, 'w') + "\t\tend\r\n";
+        auto doc = Document(text);
+        auto view = Show(doc.get());
+        view->viewport()->repaint();
+        const LineRecord* line = doc->m_pStore->LineAt(1);
+        const int right = CKelvoView::kLeftMargin + view->Extent(line, line->length);
+        QVERIFY(view->m_sizeTotal.width() >= right);
+        view->m_posCaret = {1, line->length};
+        view->ScrollCaretIntoView();
+        const QPoint caret = view->PosToPoint(view->m_posCaret);
+        QVERIFY(caret.x() >= 0 && caret.x() < view->viewport()->width());
+        QCOMPARE(view->CaretPixel(), caret);
+
+        // A line that grows by typing widens the scroll range.
+        const int width = view->m_sizeTotal.width();
+        view->m_posCaret =
+            doc->m_pStore->Edit({0, 5}, kInsertText, QByteArray(4000, 'q').constData());
+        view->RefreshAfterEdit(0, 5, false);
+        QVERIFY(view->m_sizeTotal.width() > width);
+    }
+
+    void caretShowsWithFocusAndNoSelection() {
+        auto doc = Document("abc\r\n");
+        auto view = Show(doc.get());
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        QVERIFY(view->IsCaretShown());
+        QCOMPARE(view->CaretPixel(), QPoint(CKelvoView::kLeftMargin, 0));
+        view->m_bSelection = true;
+        QVERIFY(!view->IsCaretShown());
+    }
+
+    void highBytesShowAsWindows1252() {
+        QCOMPARE(DecodeBytes("\x80\x93\xe9\x81"), QString::fromUtf8("\u20ac\u201c\u00e9\u0081"));
+        bool lossy = false;
+        QCOMPARE(EncodeText(QString::fromUtf8("\u20ac\u00e9x"), &lossy), std::string("\x80\xe9x"));
+        QVERIFY(!lossy);
+        QCOMPARE(EncodeText(QString::fromUtf8("\u4e2d"), &lossy), std::string("?"));
+        QVERIFY(lossy);
+    }
+};
+
+QTEST_MAIN(KelvoViewTest)
+#include "tst_kelvoview.moc"

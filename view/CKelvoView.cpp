@@ -1,0 +1,209 @@
+#include "CKelvoView.h"
+
+#include <algorithm>
+#include <climits>
+
+#include <QApplication>
+#include <QFontInfo>
+
+bool g_bIgnoreNextDrag = false;
+
+CKelvoView::CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
+    : CVirtualScrollView(parent), m_pApp(app), m_pDoc(document) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setCursor(Qt::IBeamCursor);
+}
+
+CKelvoView::~CKelvoView() {
+    g_bIgnoreNextDrag = true;
+    // The font stays with the sibling; the shared pointer frees it after the last view.
+    if (m_pSibling != nullptr)
+        m_pSibling->m_pSibling = nullptr;
+}
+
+void CKelvoView::CreateFontAndMeasure() {
+    m_metrics = std::make_unique<QFontMetrics>(*m_pFont, viewport());
+    const int tmHeight = m_metrics->height();
+    const int internalLeading = std::max(0, tmHeight - QFontInfo(*m_pFont).pixelSize());
+    const int externalLeading = std::max(0, m_metrics->leading());
+    // tmHeight already holds the internal leading; it is added once more.
+    m_nLineHeight = std::max(1, tmHeight + internalLeading + externalLeading);
+    m_nCharWidth = std::max(1, m_metrics->averageCharWidth());
+    m_nMaxCharWidth = std::max(m_nCharWidth, m_metrics->maxWidth());
+    m_nTabStop = m_nTabSize * m_nCharWidth;
+    m_nScreenDpiX = viewport()->logicalDpiX();
+    m_nScreenDpiY = viewport()->logicalDpiY();
+}
+
+void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
+    m_pStore = m_pDoc->m_pStore;
+    if (firstPane == nullptr) {
+        m_pSibling = nullptr;
+        m_ptCaret = QPoint(0, 0);
+        m_bSelection = false;
+        m_nTabSize = 4;
+        m_bOverwrite = false;
+        m_crText = m_pApp->m_crWindowText;
+        m_logFont = m_pApp->m_lfDefault;
+        m_pFont = std::make_shared<QFont>(m_logFont.ToQFont());
+        CreateFontAndMeasure();
+        m_strFind.clear();
+        m_strReplace.clear();
+        m_nWidestColumns = 0;
+        NoteWidths(0, m_pStore->lineCount - 1);
+    } else {
+        m_pSibling = firstPane;
+        firstPane->m_pSibling = this;
+        m_nTabSize = firstPane->m_nTabSize;
+        m_bOverwrite = firstPane->m_bOverwrite;
+        m_crText = firstPane->m_crText;
+        m_logFont = firstPane->m_logFont;
+        m_pFont = firstPane->m_pFont;
+        m_metrics = std::make_unique<QFontMetrics>(*m_pFont, viewport());
+        m_nScreenDpiX = firstPane->m_nScreenDpiX;
+        m_nScreenDpiY = firstPane->m_nScreenDpiY;
+        m_nLineHeight = firstPane->m_nLineHeight;
+        m_nCharWidth = firstPane->m_nCharWidth;
+        m_nMaxCharWidth = firstPane->m_nMaxCharWidth;
+        m_nTabStop = firstPane->m_nTabStop;
+        m_nWidestColumns = firstPane->m_nWidestColumns;
+        m_strFind = firstPane->m_strFind;
+        m_strReplace = firstPane->m_strReplace;
+        m_bSearchForward = firstPane->m_bSearchForward;
+        m_bMatchCase = firstPane->m_bMatchCase;
+        m_bWholeWord = firstPane->m_bWholeWord;
+        m_bReplaceActive = firstPane->m_bReplaceActive;
+        // A new pane starts at the top of the text, with no selection.
+        m_bSelection = false;
+        m_ptCaret = QPoint(0, 0);
+    }
+    m_posCaret = m_posSelEnd = TextPos{0, 0};
+    SetScrollSizes(MM_TEXT, QSize(0, 0));
+    SetCaretPixel(QPoint(kLeftMargin, 0));
+    m_nPrintFirstLine = 0;
+    m_nPrintEndLine = 0;
+    CVirtualScrollView::OnInitialUpdate();
+}
+
+void CKelvoView::NoteWidths(int firstLine, int lastLine) {
+    if (m_pStore == nullptr || lastLine < firstLine)
+        return;
+    const LineRecord* line = m_pStore->LineAt(std::max(firstLine, 0));
+    for (int i = std::max(firstLine, 0); line != nullptr && i <= lastLine; ++i, line = line->next) {
+        const std::string_view chars = Chars(line);
+        const auto tabs = std::count(chars.begin(), chars.end(), '\t');
+        m_nWidestColumns =
+            std::max<std::int64_t>(m_nWidestColumns, line->length + tabs * (m_nTabSize - 1));
+    }
+}
+
+// The design's fixed 1000 pixels would leave the end of a long line out of reach: the
+// width covers the widest line, every character counted at the font's widest advance and
+// every tab as a whole tab stop, with room for the highlighted line break.
+int CKelvoView::TotalWidth() const {
+    const std::int64_t width = kLeftMargin + (m_nWidestColumns + 1) * std::int64_t{m_nMaxCharWidth};
+    return int(std::min<std::int64_t>(width, INT_MAX / 2));
+}
+
+void CKelvoView::UpdateScrollSizes() {
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    const std::int64_t total = std::int64_t{m_nLineHeight} * (m_pStore ? m_pStore->lineCount : 1);
+    SetScrollSizes(MM_TEXT, QSize(TotalWidth(), int(std::min<std::int64_t>(total, INT_MAX / 2))),
+                   QSize(width / 6, height - m_nLineHeight), QSize(m_nLineHeight, m_nLineHeight));
+}
+
+void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
+    const std::int64_t widest = m_nWidestColumns;
+    NoteWidths(line, std::max(line, ActiveEnd().line));
+    QRect area = viewport()->rect().translated(m_ptScrollPos);
+    area.setTop(line * m_nLineHeight);
+    if (wholeRest || m_nWidestColumns != widest)
+        UpdateScrollSizes();
+    if (!wholeRest) {
+        area.setBottom((line + 1) * m_nLineHeight - 1);
+        area.setLeft(kLeftMargin + Extent(m_pStore->LineAt(line), column));
+    }
+    viewport()->update(area.translated(-m_ptScrollPos));
+    ScrollCaretIntoView();
+}
+
+void CKelvoView::RedrawSibling() {
+    if (m_pSibling != nullptr)
+        m_pSibling->viewport()->repaint();
+}
+
+QPoint CKelvoView::PosToPoint(TextPos pos, const LineRecord** lineOut) const {
+    const LineRecord* line = m_pStore->LineAt(std::max(pos.line, 0));
+    if (lineOut != nullptr)
+        *lineOut = line;
+    const int column = std::clamp(pos.column, 0, line != nullptr ? line->length : 0);
+    return QPoint(Extent(line, column) + kLeftMargin - m_ptScrollPos.x(),
+                  pos.line * m_nLineHeight - m_ptScrollPos.y());
+}
+
+void CKelvoView::ScrollTo(QPoint position) {
+    if (m_bSelection)
+        ++m_nScrollsWhileSelected;
+    ScrollToPosition(position);
+}
+
+void CKelvoView::ScrollCaretIntoView() {
+    const TextPos active = ActiveEnd();
+    const int width = viewport()->width();
+    const int height = viewport()->height();
+    const LineRecord* line = nullptr;
+    QPoint p = PosToPoint(active, &line);
+    // A line only partly visible at the bottom counts as visible.
+    const bool inside = p.x() >= 0 && p.x() < width && p.y() >= 0 && p.y() < height - 1;
+    if (!inside) {
+        int x = m_ptScrollPos.x();
+        int y = m_ptScrollPos.y();
+        if (p.y() < 0)
+            y = active.line * m_nLineHeight;
+        else if (p.y() >= height - 1)
+            y = (active.line + 1) * m_nLineHeight - height;
+        const int e = Extent(line, std::clamp(active.column, 0, line ? line->length : 0));
+        if (p.x() < 0)
+            x = std::max(0, e - m_nLineHeight + kLeftMargin);
+        else if (p.x() >= width)
+            x = e + m_nLineHeight + kLeftMargin - width;
+        ScrollTo(QPoint(x, y));
+        p = PosToPoint(active);
+    }
+    m_ptCaret = p;
+    SetCaretPixel(p);
+}
+
+void CKelvoView::OnOptionsFont() {
+    LogFont chosen = m_logFont;
+    QColor colour = m_crText;
+    if (!m_pDoc->GetPlatform()->ChooseFont(chosen, colour))
+        return;
+    m_logFont = chosen;
+    if (colour != m_crText) {
+        m_crText = colour;
+        if (m_pSibling != nullptr)
+            m_pSibling->m_crText = colour;
+    }
+    m_pFont = std::make_shared<QFont>(m_logFont.ToQFont());
+    CreateFontAndMeasure();
+    if (m_pSibling != nullptr) {
+        CKelvoView* sibling = m_pSibling;
+        sibling->m_logFont = m_logFont;
+        sibling->m_pFont = m_pFont;
+        sibling->m_metrics = std::make_unique<QFontMetrics>(*m_pFont, sibling->viewport());
+        sibling->m_nLineHeight = m_nLineHeight;
+        sibling->m_nCharWidth = m_nCharWidth;
+        sibling->m_nMaxCharWidth = m_nMaxCharWidth;
+        sibling->m_nTabStop = sibling->m_nTabSize * sibling->m_nCharWidth;
+        sibling->viewport()->repaint();
+        sibling->m_ptCaret = sibling->PosToPoint(sibling->m_posCaret);
+        sibling->SetCaretPixel(sibling->m_ptCaret);
+    }
+    viewport()->repaint();
+    SetCaretPixel(m_ptCaret);
+    ScrollCaretIntoView();
+}

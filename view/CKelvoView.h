@@ -1,0 +1,122 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QBasicTimer>
+#include <QFont>
+#include <QFontMetrics>
+#include <QString>
+
+#include "CKelvoDoc.h"
+#include "CVirtualScrollView.h"
+#include "ViewDefaults.h"
+
+// Set when a view is destroyed or a program dialog is closed by Cancel: the next drag
+// step in a view ends instead of extending the selection.
+extern bool g_bIgnoreNextDrag;
+
+// One pane of a child window: the document's text in one display font, with a caret and
+// one selection. The two panes of a window are siblings and share the font.
+class CKelvoView : public CVirtualScrollView {
+    Q_OBJECT
+public:
+    static constexpr int kLeftMargin = 5;
+
+    CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent = nullptr);
+    ~CKelvoView() override;
+
+    LogFont m_logFont;
+    TextStore* m_pStore = nullptr;
+    QColor m_crText;
+    ViewDefaults* m_pApp;
+    CKelvoDoc* m_pDoc;
+    CKelvoView* m_pSibling = nullptr;
+    int m_nTabStop = 0;
+    int m_nTabSize = 4;
+    std::shared_ptr<QFont> m_pFont; // shared with the sibling; the last view to go frees it
+    int m_nLineHeight = 1;
+    int m_nCharWidth = 1;
+    TextPos m_posCaret;     // while a selection is in force, its fixed end
+    QPoint m_ptCaret{0, 0}; // the caret in client pixels
+    TextPos m_posSelEnd;    // the moving end of the selection
+    bool m_bSelection = false;
+    bool m_bDragMoved = false;
+    TextPos m_posLastMouse;
+    QPoint m_ptAutoScroll{0, 0};
+    int m_nTimerId = 0;
+    bool m_bSlowScroll = false;
+    bool m_bLineSelect = false;
+    int m_nScrollsWhileSelected = 0;
+    bool m_bOverwrite = false;
+    bool m_bPainted = false;
+    int m_nScreenDpiX = 96;
+    int m_nScreenDpiY = 96;
+    int m_nPrintFirstLine = 0;
+    int m_nPrintEndLine = 0;
+    QString m_strFind;
+    QString m_strReplace;
+    bool m_bSearchForward = true;
+    bool m_bMatchCase = false;
+    bool m_bWholeWord = false;
+    bool m_bReplaceActive = false;
+
+    // The first pane sets itself up from the application's defaults; a second pane (made
+    // by splitting the window) copies the first and becomes its sibling.
+    void OnInitialUpdate(CKelvoView* firstPane);
+    void OnInitialUpdate() override { OnInitialUpdate(nullptr); }
+    void UpdateScrollSizes();
+    // Invalidates what an edit changed, from (line, column), and places the caret.
+    void RefreshAfterEdit(int line, int column, bool wholeRest);
+    void RedrawSibling();
+    void OnOptionsFont();
+
+    // Inverts the selection's highlight: the whole selection, or (newEnd given) only the
+    // part between the moving end and newEnd.
+    void InvertSelection(const TextPos* newEnd = nullptr);
+    // The highlight of the range between two positions, in client pixels.
+    std::vector<QRect> SelectionRects(TextPos a, TextPos b) const;
+
+    // Width in pixels of the first n characters of a line, tabs expanded from its start.
+    int Extent(const LineRecord* line, int n) const;
+    QPoint PosToPoint(TextPos pos, const LineRecord** lineOut = nullptr) const;
+    void ScrollCaretIntoView();
+    void ScrollTo(QPoint position);
+    TextPos ActiveEnd() const { return m_bSelection ? m_posSelEnd : m_posCaret; }
+    // The drawn caret (the platform's system caret): where it stands, in client pixels.
+    void SetCaretPixel(QPoint point);
+    QPoint CaretPixel() const { return m_ptSystemCaret; }
+    bool IsCaretShown() const;
+
+    // The lines the last screen paint drew, for tests and benchmarks.
+    int LastPaintFirst() const { return m_nLastPaintFirst; }
+    int LastPaintLast() const { return m_nLastPaintLast; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void CreateFontAndMeasure();
+    void DrawLine(QPainter& painter, const LineRecord* line, int x, int y, int clipRight) const;
+    // The tab-expanding walk that measuring and painting share: calls `piece` with each
+    // run of at most kPieceBytes bytes and its x; stops when `piece` returns false.
+    void WalkLine(const LineRecord* line, int n, int x,
+                  const std::function<bool(std::string_view, int x, int width)>& piece) const;
+    int PieceWidth(std::string_view bytes) const;
+    void NoteWidths(int firstLine, int lastLine);
+    int TotalWidth() const;
+    void RestartCaretBlink();
+
+    std::unique_ptr<QFontMetrics> m_metrics;
+    int m_nMaxCharWidth = 1;
+    std::int64_t m_nWidestColumns = 0; // characters, each tab counted as a whole tab stop
+    QPoint m_ptSystemCaret{kLeftMargin, 0};
+    bool m_bCaretBlinkOn = true;
+    QBasicTimer m_caretBlink;
+    int m_nLastPaintFirst = -1;
+    int m_nLastPaintLast = -1;
+};

@@ -1,0 +1,196 @@
+#include <algorithm>
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "CKelvoView.h"
+#include "Windows1252.h"
+
+namespace {
+
+// Long runs are measured and drawn in pieces, so a paint of a huge line stops at the
+// window's right edge.
+constexpr int kPieceBytes = 256;
+
+} // namespace
+
+int CKelvoView::PieceWidth(std::string_view bytes) const {
+    return m_metrics->horizontalAdvance(DecodeBytes(bytes));
+}
+
+void CKelvoView::WalkLine(const LineRecord* line, int n, int x,
+                          const std::function<bool(std::string_view, int, int)>& piece) const {
+    if (line == nullptr)
+        return;
+    const std::string_view chars = Chars(line).substr(0, std::size_t(std::max(n, 0)));
+    const int origin = x;
+    const int tabStop = std::max(m_nTabStop, 1);
+    std::size_t i = 0;
+    while (i < chars.size()) {
+        if (chars[i] == '\t') {
+            // Tab stops lie every m_nTabStop pixels from the line's left edge.
+            x = origin + ((x - origin) / tabStop + 1) * tabStop;
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < chars.size() && chars[j] != '\t' && j - i < kPieceBytes)
+            ++j;
+        const std::string_view run = chars.substr(i, j - i);
+        const int width = PieceWidth(run);
+        if (!piece(run, x, width))
+            return;
+        x += width;
+        i = j;
+    }
+    piece({}, x, 0); // where the walk ended
+}
+
+int CKelvoView::Extent(const LineRecord* line, int n) const {
+    int end = 0;
+    WalkLine(line, n, 0, [&end](std::string_view, int x, int width) {
+        end = x + width;
+        return true;
+    });
+    return end;
+}
+
+void CKelvoView::DrawLine(QPainter& painter, const LineRecord* line, int x, int y,
+                          int clipRight) const {
+    const int baseline = y + m_metrics->ascent();
+    WalkLine(line, line->length, x, [&](std::string_view run, int at, int width) {
+        if (at >= clipRight)
+            return false;
+        if (!run.empty() && at + width > 0)
+            painter.drawText(at, baseline, DecodeBytes(run));
+        return true;
+    });
+}
+
+std::vector<QRect> CKelvoView::SelectionRects(TextPos a, TextPos b) const {
+    std::vector<QRect> rects;
+    if (m_pStore == nullptr || m_pStore->lineCount == 0)
+        return rects;
+    const TextPos start = std::min(a, b);
+    const TextPos end = std::max(a, b);
+    const int scrollY = m_ptScrollPos.y();
+    const int top = std::max(start.line, scrollY / m_nLineHeight - 2);
+    const int bottom = std::min(end.line, (scrollY + viewport()->height()) / m_nLineHeight + 1);
+    // The extent of n characters, where the character after the last is the line's break:
+    // a line whose end lies inside the range shows one character more than its text.
+    auto extent = [this](const LineRecord* line, int column) {
+        const int length = line->length;
+        if (column > length)
+            return Extent(line, length) + m_nCharWidth;
+        return Extent(line, std::max(column, 0));
+    };
+    const LineRecord* line = top <= bottom ? m_pStore->LineAt(top) : nullptr;
+    for (int i = top; i <= bottom && line != nullptr; ++i) {
+        const int left = kLeftMargin + (i == start.line ? extent(line, start.column) : 0);
+        const int right = kLeftMargin + (i == end.line ? extent(line, end.column)
+                                                       : extent(line, line->length + 1));
+        if (right > left)
+            rects.emplace_back(left - m_ptScrollPos.x(), i * m_nLineHeight - scrollY, right - left,
+                               m_nLineHeight);
+        // A line index beyond the text (an edit has just removed it) counts as the last.
+        if (line->next != nullptr)
+            line = line->next;
+    }
+    return rects;
+}
+
+void CKelvoView::InvertSelection(const TextPos* newEnd) {
+    if (!m_bSelection)
+        return;
+    // The highlight is painted with the text; inverting a range means repainting it.
+    const std::vector<QRect> rects = newEnd != nullptr ? SelectionRects(m_posSelEnd, *newEnd)
+                                                       : SelectionRects(m_posCaret, m_posSelEnd);
+    for (const QRect& rect : rects)
+        viewport()->update(rect);
+}
+
+void CKelvoView::paintEvent(QPaintEvent* event) {
+    struct Painting {
+        bool& flag;
+        Painting(bool& f) : flag(f) { flag = true; }
+        ~Painting() { flag = false; }
+    } painting(m_bPainting);
+
+    QPainter painter(viewport());
+    painter.setFont(*m_pFont);
+    painter.setPen(m_crText);
+    const QRect clip = event->rect();
+    const int scrollY = m_ptScrollPos.y();
+    const int first = (scrollY + clip.top()) / m_nLineHeight - 2;
+    const int last = (scrollY + clip.top() + clip.height()) / m_nLineHeight + 1;
+    const int start = std::max(first, 0);
+    m_nLastPaintFirst = m_nLastPaintLast = -1;
+    if (m_pStore != nullptr && start < m_pStore->lineCount) {
+        const int clipRight = clip.left() + clip.width();
+        const LineRecord* line = m_pStore->LineAt(start);
+        int i = start;
+        for (; line != nullptr && i <= last; ++i, line = line->next)
+            DrawLine(painter, line, kLeftMargin - m_ptScrollPos.x(), i * m_nLineHeight - scrollY,
+                     clipRight);
+        m_nLastPaintFirst = start;
+        m_nLastPaintLast = i - 1;
+    }
+    if (m_bSelection) {
+        painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        for (const QRect& rect : SelectionRects(m_posCaret, m_posSelEnd))
+            if (rect.intersects(clip))
+                painter.fillRect(rect, Qt::white);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    if (IsCaretShown() && m_bCaretBlinkOn)
+        painter.fillRect(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)), m_crText);
+    painter.end();
+
+    UpdateScrollSizes();
+    m_bPainted = true;
+}
+
+bool CKelvoView::IsCaretShown() const {
+    return hasFocus() && !m_bSelection;
+}
+
+void CKelvoView::SetCaretPixel(QPoint point) {
+    const QRect old(m_ptSystemCaret, QSize(2, m_nLineHeight));
+    m_ptSystemCaret = point;
+    viewport()->update(old);
+    viewport()->update(QRect(point, QSize(2, m_nLineHeight)));
+    RestartCaretBlink();
+}
+
+void CKelvoView::RestartCaretBlink() {
+    m_bCaretBlinkOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        m_caretBlink.start(flash / 2, this);
+    else
+        m_caretBlink.stop();
+}
+
+void CKelvoView::focusInEvent(QFocusEvent* event) {
+    CVirtualScrollView::focusInEvent(event);
+    RestartCaretBlink();
+    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
+}
+
+void CKelvoView::focusOutEvent(QFocusEvent* event) {
+    CVirtualScrollView::focusOutEvent(event);
+    m_caretBlink.stop();
+    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
+}
+
+void CKelvoView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_caretBlink.timerId()) {
+        CVirtualScrollView::timerEvent(event);
+        return;
+    }
+    m_bCaretBlinkOn = !m_bCaretBlinkOn;
+    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
+}
