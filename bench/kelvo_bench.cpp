@@ -19,12 +19,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "BenchKit.h"
 #include "TextStore.h"
 
 namespace {
-
-constexpr char kMarker[] = "MARKER_7QX";
-constexpr int kMarkers = 1000;
 
 class SilentDocument : public StoreDocument {
 public:
@@ -38,95 +36,12 @@ public:
     void EndWaitCursor() override {}
 };
 
-// splitmix64: the same numbers on every machine.
-struct Random {
-    std::uint64_t state;
-    std::uint64_t Next() {
-        std::uint64_t z = (state += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-};
-
-std::string MakeOutput(std::int64_t lines) {
-    std::string out;
-    out.reserve(std::size_t(lines) * 62);
-    Random random{42};
-    const std::int64_t markerEvery = lines / kMarkers;
-    char row[160];
-    int page = 1;
-    std::int64_t point = 0;
-    for (std::int64_t i = 0; i < lines; ++i) {
-        const std::int64_t inPage = i % 60;
-        int n;
-        if (inPage == 0) {
-            n = std::snprintf(
-                row, sizeof row,
-                "\f Corvane  transient analysis   temperature = 27.000 C   page %d\r\n", page++);
-        } else if (inPage == 1) {
-            n = std::snprintf(row, sizeof row, " index\ttime\tv(out)\tv(in)\ti(vcc)\r\n");
-        } else {
-            auto number = [&] {
-                return double(std::int64_t(random.Next() % 2000001) - 1000000) / 1e5;
-            };
-            n = std::snprintf(row, sizeof row, "%" PRId64 "\t%.6e\t%.6e\t%.6e\t%.6e%s\r\n", point,
-                              double(point) * 1e-8, number(), number(), number(),
-                              (markerEvery > 0 && i % markerEvery == markerEvery / 2) ? "\t"
-                                                                                        "MARKER_7QX"
-                                                                                      : "");
-            ++point;
-        }
-        out.append(row, std::size_t(n));
-    }
-    return out;
-}
-
-double Now() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-// The best of several runs, in milliseconds.
-double Best(int runs, const std::function<void()>& body) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const double start = Now();
-        body();
-        best = std::min(best, Now() - start);
-    }
-    return best;
-}
-
-long ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * sysconf(_SC_PAGESIZE);
-}
-
 std::unique_ptr<TextStore> Load(SilentDocument& doc, const std::string& path) {
     auto store = std::make_unique<TextStore>(&doc);
     CPosixFile file(path, CPosixFile::modeRead);
     CArchive archive(&file, CArchive::load);
     store->Serialize(archive);
     return store;
-}
-
-int g_passed = 0;
-int g_failed = 0;
-
-void Report(const char* what, double value, double reference, double target,
-            const char* unit = "ms") {
-    const double ratio = value / std::max(reference, 1e-9);
-    const bool met = ratio <= target;
-    (met ? g_passed : g_failed)++;
-    std::printf("%-44s %10.2f %s   reference %10.2f %s   ratio %5.2f   target <= %.1f   %s\n", what,
-                value, unit, reference, unit, ratio, target, met ? "met" : "MISSED");
 }
 
 } // namespace
@@ -142,12 +57,7 @@ int main(int argc, char** argv) {
     }
     const std::string path = dir + "/kelvo_bench_output.out";
     const std::string copyPath = dir + "/kelvo_bench_written.out";
-    {
-        const std::string data = MakeOutput(lines);
-        CPosixFile file(path, CPosixFile::modeWrite);
-        file.Write(data.data(), data.size());
-        file.Close();
-    }
+    WriteOutputFile(path, lines);
     SilentDocument doc;
 
     // 6. Memory first, while the process is small: what loading adds, against the file.
@@ -159,11 +69,8 @@ int main(int argc, char** argv) {
         fileSize = CPosixFile(path, CPosixFile::modeRead).GetLength();
         std::printf("file %.1f MB, %d lines, line record %zu bytes\n", double(fileSize) / 1e6,
                     store->lineCount, sizeof(LineRecord));
-        std::printf("%-44s %10.1f MB   file      %10.1f MB   ratio %5.2f   target <= 1.7   %s\n",
-                    "6. resident memory added by loading", double(after - before) / 1e6,
-                    double(fileSize) / 1e6, double(after - before) / double(fileSize),
-                    double(after - before) / double(fileSize) <= 1.7 ? "met" : "MISSED");
-        (double(after - before) / double(fileSize) <= 1.7 ? g_passed : g_failed)++;
+        Report("6. resident memory added by loading", double(after - before) / 1e6,
+               double(fileSize) / 1e6, 1.7, "MB");
     }
 
     // 1. Read and split, against reading into one buffer and counting lines with memchr.
@@ -269,6 +176,5 @@ int main(int argc, char** argv) {
 
     std::remove(path.c_str());
     std::remove(copyPath.c_str());
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    return g_failed == 0 ? 0 : 1;
+    return ReportTotals();
 }

@@ -108,6 +108,12 @@ private slots:
         view->viewport()->repaint(0, 0, view->viewport()->width(), 160);
         QCOMPARE(view->LastPaintFirst(), 100 / lh - 2);
         QCOMPARE(view->LastPaintLast(), (100 + 160) / lh + 1);
+        // Line 10 is drawn at its content position less the scroll position.
+        const QImage image = view->viewport()->grab().toImage();
+        const int top = 10 * lh - 100;
+        const int m = CKelvoView::kLeftMargin;
+        QVERIFY(FirstInkColumn(image, top, top + lh, m, m + view->m_nCharWidth) >= m);
+        QCOMPARE(FirstInkColumn(image, top, top + lh, m + 8 * view->m_nCharWidth, 200), -1);
         view->ScrollToPosition({0, view->m_sizeTotal.height()});
         QTest::qWait(20);
         view->viewport()->repaint();

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(ExpectedRoundTrip(bytes), written);
         CheckInvariants(*f);
         for (const LineRecord* line = f->firstLine; line != nullptr; line = line->next)
-            QCOMPARE(line->borrowed, 1);
+            QCOMPARE(int(line->borrowed), 1);
     }
 
     void lfFileTurnsOnlyLoneLfIntoCr() {

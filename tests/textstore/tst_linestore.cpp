@@ -28,9 +28,9 @@ private slots:
         StoreFixture f;
         QCOMPARE(f->lineCount, 1);
         QCOMPARE(f->firstLine->text, nullptr);
-        QCOMPARE(f->firstLine->capacity, 0);
+        QCOMPARE(int(f->firstLine->capacity), 0);
         f.Type({0, 0}, "x");
-        QCOMPARE(f->firstLine->capacity, 20);
+        QCOMPARE(int(f->firstLine->capacity), 20);
         QCOMPARE(f->firstLine->length, 1);
         for (int i = 1; i < 20; ++i)
             QCOMPARE(f->firstLine->text[i], '\0');
@@ -87,21 +87,21 @@ private slots:
         LineRecord* first = f->LineAt(0);
         LineRecord* second = f->LineAt(1);
         LineRecord* third = f->LineAt(2);
-        QCOMPARE(first->capacity, 4);
+        QCOMPARE(int(first->capacity), 4);
         const char* fileBytes = f->fileBuffer;
         QVERIFY(f->GrowLine(second, 5));
-        QCOMPARE(second->borrowed, 0);
-        QCOMPARE(second->capacity, 9);
+        QCOMPARE(int(second->borrowed), 0);
+        QCOMPARE(int(second->capacity), 9);
         QCOMPARE(std::string(Chars(second)), std::string("cd"));
         QCOMPARE(f->fileBuffer, fileBytes);
-        QCOMPARE(first->capacity, 8); // now reaches the end of cd CR LF
+        QCOMPARE(int(first->capacity), 8); // now reaches the end of cd CR LF
         QVERIFY(f->GrowLine(third, 1));
-        QCOMPARE(first->capacity, 4 + 4 + 5); // ef CR LF and the buffer's NUL as well
+        QCOMPARE(int(first->capacity), 4 + 4 + 5); // ef CR LF and the buffer's NUL as well
         QVERIFY(f->EnsureCapacity(first, 13));
-        QCOMPARE(first->borrowed, 1);
+        QCOMPARE(int(first->borrowed), 1);
         // Typing into the first line now grows it in place, over the vacated bytes.
         f.Type({0, 2}, "xyzw");
-        QCOMPARE(first->borrowed, 1);
+        QCOMPARE(int(first->borrowed), 1);
         QCOMPARE(Lines(*f), (Strings{"abxyzw", "cd", "ef"}));
         CheckInvariants(*f);
     }

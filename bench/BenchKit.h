@@ -1,0 +1,27 @@
+#pragma once
+
+// What the benchmarks share: their deterministic data, timing, memory and reporting.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+inline constexpr char kMarker[] = "MARKER_7QX";
+inline constexpr int kMarkers = 1000;
+
+// About 62 bytes a line of simulator output: CR LF lines of tab-separated numbers with a
+// page header every 60 lines, and kMarker on kMarkers lines spread through the file.
+std::string MakeOutput(std::int64_t lines);
+// Writes MakeOutput(lines) to path.
+void WriteOutputFile(const std::string& path, std::int64_t lines);
+
+double Now(); // milliseconds
+// The best of several runs, in milliseconds.
+double Best(int runs, const std::function<void()>& body);
+long ResidentBytes();
+
+// Prints one figure against its reference and counts the target as met or missed.
+void Report(const char* what, double value, double reference, double target,
+            const char* unit = "ms");
+// "N passed, N failed"; returns the process's exit code.
+int ReportTotals();

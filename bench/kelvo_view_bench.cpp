@@ -1,0 +1,138 @@
+// kelvo_view_bench: opening and painting a simulator-output-sized file in the editor view,
+// offscreen.
+//
+//   QT_QPA_PLATFORM=offscreen kelvo_view_bench [--dir DIR] [--lines N]
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <QApplication>
+
+#include "BenchKit.h"
+#include "CDocManager.h"
+#include "CKelvoView.h"
+
+namespace {
+
+// Answers nothing: a benchmark asks no questions.
+class QuietPlatform : public Platform {
+public:
+    int MessageBox(const QString& text, int) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return IDOK;
+    }
+    void Beep() override {}
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    QString GetOpenFileName(const QString&) override { return {}; }
+    QString GetSaveFileName(const QString&) override { return {}; }
+    bool ChooseFont(LogFont&, QColor&) override { return false; }
+};
+
+class SilentDocument : public StoreDocument {
+public:
+    bool AllowEdit() override { return true; }
+    void SetModifiedFlag(bool) override {}
+    void ShowMessage(std::string_view, StoreIcon) override {}
+    void Beep() override {}
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+};
+
+struct Opened {
+    std::unique_ptr<CDocManager> manager;
+    std::unique_ptr<CKelvoView> view;
+};
+
+// What a user waits for: the document opened, its view made, and its last page painted.
+Opened OpenAndPaintLastPage(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                            const QString& path) {
+    Opened opened;
+    opened.manager = std::make_unique<CDocManager>(&platform, &lists);
+    CKelvoDoc* doc = opened.manager->OpenDocumentFile(path);
+    opened.view = std::make_unique<CKelvoView>(doc, &defaults);
+    opened.view->resize(1200, 800);
+    opened.view->OnInitialUpdate(nullptr);
+    opened.view->show();
+    QApplication::processEvents(); // the window is exposed, so repaint paints at once
+    opened.view->UpdateScrollSizes();
+    opened.view->ScrollToPosition({0, opened.view->GetScrollLimit(1)});
+    opened.view->viewport()->repaint();
+    return opened;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    std::string dir = "/tmp";
+    std::int64_t lines = 1'700'000;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--dir") == 0)
+            dir = argv[i + 1];
+        else if (std::strcmp(argv[i], "--lines") == 0)
+            lines = std::atoll(argv[i + 1]);
+    }
+    const std::string path = dir + "/kelvo_view_bench.out";
+    WriteOutputFile(path, lines);
+    const QString qpath = QString::fromStdString(path);
+    const double fileSize = double(CPosixFile(path, CPosixFile::modeRead).GetLength());
+
+    QuietPlatform platform;
+    CFileLists lists;
+    ViewDefaults defaults;
+    {
+        // Warm the font machinery and the page cache, so neither counts below.
+        Opened warm = OpenAndPaintLastPage(platform, lists, defaults, qpath);
+    }
+
+    // Memory that opening adds to a running program with no document.
+    {
+        const long before = ResidentBytes();
+        Opened opened = OpenAndPaintLastPage(platform, lists, defaults, qpath);
+        const long after = ResidentBytes();
+        std::printf("file %.1f MB, %d lines, line height %d\n", fileSize / 1e6,
+                    opened.view->m_pStore->lineCount, opened.view->m_nLineHeight);
+        Report("memory that opening a document adds", double(after - before) / 1e6, fileSize / 1e6,
+               1.7, "MB");
+    }
+
+    SilentDocument silent;
+    const double split = Best(5, [&] {
+        TextStore store(&silent);
+        CPosixFile file(path, CPosixFile::modeRead);
+        CArchive archive(&file, CArchive::load);
+        store.Serialize(archive);
+    });
+    const double open = Best(5, [&] { OpenAndPaintLastPage(platform, lists, defaults, qpath); });
+    Report("open as a document and paint its last page", open, split, 1.5);
+
+    Opened opened = OpenAndPaintLastPage(platform, lists, defaults, qpath);
+    CKelvoView& view = *opened.view;
+    auto paintAt = [&](int y) {
+        return Best(20, [&] {
+            view.ScrollToPosition({0, y});
+            view.viewport()->repaint();
+        });
+    };
+    const double atStart = paintAt(0);
+    const int firstStart = view.LastPaintFirst();
+    const double atEnd = paintAt(view.GetScrollLimit(1));
+    std::printf("(painted lines %d.. at the start, %d..%d at the end)\n", firstStart,
+                view.LastPaintFirst(), view.LastPaintLast());
+    Report("paint a page at the end of the file", atEnd * 1000, atStart * 1000, 2, "us");
+    // Jumping straight to the middle: no line of it was reached before.
+    view.ScrollToPosition({0, 0});
+    view.viewport()->repaint();
+    const double jump = Now();
+    view.ScrollToPosition({0, view.m_sizeTotal.height() / 2});
+    view.viewport()->repaint();
+    std::printf("(a first paint in the middle, jumping from the top: %.3f ms)\n", Now() - jump);
+
+    opened = Opened{};
+    std::remove(path.c_str());
+    return ReportTotals();
+}
