@@ -87,6 +87,10 @@ long ResidentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 
+void SilentDocument::ShowMessage(std::string_view text, StoreIcon) {
+    std::fprintf(stderr, "message: %.*s\n", int(text.size()), text.data());
+}
+
 void WriteOutputFile(const std::string& path, std::int64_t lines) {
     const std::string data = MakeOutput(lines);
     CPosixFile file(path, CPosixFile::modeWrite);

@@ -6,6 +6,19 @@
 #include <functional>
 #include <string>
 
+#include "StoreDocument.h"
+
+// A document that allows every edit and asks nothing; messages go to standard error.
+class SilentDocument : public StoreDocument {
+public:
+    bool AllowEdit() override { return true; }
+    void SetModifiedFlag(bool) override {}
+    void ShowMessage(std::string_view text, StoreIcon) override;
+    void Beep() override {}
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+};
+
 inline constexpr char kMarker[] = "MARKER_7QX";
 inline constexpr int kMarkers = 1000;
 

@@ -24,18 +24,6 @@
 
 namespace {
 
-class SilentDocument : public StoreDocument {
-public:
-    bool AllowEdit() override { return true; }
-    void SetModifiedFlag(bool) override {}
-    void ShowMessage(std::string_view text, StoreIcon) override {
-        std::fprintf(stderr, "message: %.*s\n", int(text.size()), text.data());
-    }
-    void Beep() override {}
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-};
-
 std::unique_ptr<TextStore> Load(SilentDocument& doc, const std::string& path) {
     auto store = std::make_unique<TextStore>(&doc);
     CPosixFile file(path, CPosixFile::modeRead);

@@ -30,16 +30,6 @@ public:
     bool ChooseFont(LogFont&, QColor&) override { return false; }
 };
 
-class SilentDocument : public StoreDocument {
-public:
-    bool AllowEdit() override { return true; }
-    void SetModifiedFlag(bool) override {}
-    void ShowMessage(std::string_view, StoreIcon) override {}
-    void Beep() override {}
-    void BeginWaitCursor() override {}
-    void EndWaitCursor() override {}
-};
-
 struct Opened {
     std::unique_ptr<CDocManager> manager;
     std::unique_ptr<CKelvoView> view;
