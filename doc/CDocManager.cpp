@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "FileStatus.h"
 #include "FrameworkMessages.h"
 
 namespace {
@@ -45,7 +46,10 @@ CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
         return nullptr;
     document->SetPathName(absolute);
     m_strLastDirectory = QFileInfo(absolute).absolutePath();
-    return Adopt(std::move(document));
+    CKelvoDoc* opened = Adopt(std::move(document));
+    if (opened->m_bOutputReadOnly)
+        emit outputReadOnlyMarked(opened);
+    return opened;
 }
 
 CKelvoDoc* CDocManager::OnFileOpen() {
@@ -54,7 +58,9 @@ CKelvoDoc* CDocManager::OnFileOpen() {
 }
 
 bool CDocManager::DoFileSave(CKelvoDoc* document) {
-    if (document->GetPathName().isEmpty() || document->m_bDiskReadOnly)
+    // The file's state now decides, not the state it had when it was opened.
+    const FileStatus status = QueryFileStatus(document->GetPathName());
+    if (document->GetPathName().isEmpty() || (status.exists && status.readOnly))
         return DoSave(document);
     return DoSave(document, document->GetPathName());
 }
@@ -106,9 +112,10 @@ bool CDocManager::CloseDocument(CKelvoDoc* document) {
 void CDocManager::OnCloseDocument(CKelvoDoc* document) {
     for (auto it = m_documents.begin(); it != m_documents.end(); ++it) {
         if (it->get() == document) {
-            emit documentClosing(document);
+            // Out of the list before anyone hears of it: a listener may open or close others.
             std::unique_ptr<CKelvoDoc> closing = std::move(*it);
             m_documents.erase(it);
+            emit documentClosing(closing.get());
             return;
         }
     }

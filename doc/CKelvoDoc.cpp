@@ -41,6 +41,12 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
     delete m_pStore;
     m_pStore = new TextStore(this);
     TakeFileStatus(path, true);
+    // A device or a folder is never opened at all: opening some devices does something.
+    const FileStatus status = QueryFileStatus(path);
+    if (status.exists && !status.regular) {
+        m_platform->MessageBox(kFailedToOpen, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     try {
         CPosixFile file(path.toLocal8Bit().toStdString(), CPosixFile::modeRead);
         CArchive archive(&file, CArchive::load);
@@ -52,10 +58,9 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
     }
     SetModifiedFlag(false);
     m_lists->AddOpenedFile(path);
-    if (IsOutputFile(path)) {
-        m_bOutputReadOnly = 1;
-        emit outputReadOnlyMarked();
-    }
+    if (IsOutputFile(path))
+        m_bOutputReadOnly = 1; // the manager tells the menus, once the document is known
+
     m_lists->AddDirectoryOf(path);
     return true;
 }

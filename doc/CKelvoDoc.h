@@ -58,8 +58,6 @@ public:
 signals:
     void modifiedChanged(bool modified);
     void titleChanged(const QString& title);
-    // An output file was opened read-only: Options > Read Only Status gets its check mark.
-    void outputReadOnlyMarked();
 
 private:
     void TakeFileStatus(const QString& path, bool withReadOnly);

@@ -19,8 +19,20 @@ namespace {
 
 CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(path) {
     char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr)
+    if (::realpath(path.c_str(), resolved) != nullptr) {
         m_target = resolved;
+    } else {
+        // A link to a file not there yet: the file is made where the link points.
+        char pointed[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), pointed, sizeof pointed - 1);
+        if (n > 0) {
+            const std::string target(pointed, std::size_t(n));
+            const std::size_t slash = path.rfind('/');
+            m_target = target[0] == '/' || slash == std::string::npos
+                           ? target
+                           : path.substr(0, slash + 1) + target;
+        }
+    }
     struct stat old {};
     const bool exists = ::stat(m_target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
@@ -32,8 +44,9 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(path) {
 
     const std::size_t slash = m_target.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : m_target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
-    std::string pattern = directory + "." + name + ".kv-XXXXXX";
+    m_directory = directory.empty() ? "." : directory;
+    // Short, so that a file with the longest name the system allows can still be saved.
+    std::string pattern = directory + ".kvsave-XXXXXX";
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0)
         Throw("cannot create", path, errno);
@@ -91,5 +104,11 @@ void CAtomicSaveFile::Commit() {
         const int error = errno;
         ::unlink(m_temporary.c_str());
         Throw("cannot replace", m_target, error);
+    }
+    // The new name is on disk only when the folder is.
+    const int folder = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
 }

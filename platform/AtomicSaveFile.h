@@ -24,5 +24,6 @@ private:
     int m_fd = -1;
     std::string m_target;
     std::string m_temporary;
+    std::string m_directory;
     std::int64_t m_written = 0;
 };

@@ -134,7 +134,7 @@ bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {
     const QScreen* screen = QApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
     QFont shown = font.ToQFont();
-    shown.setPointSizeF(std::max(1.0, -double(font.height) * 72.0 / dpi));
+    shown.setPointSizeF(std::max(1.0, double(shown.pixelSize()) * 72.0 / dpi));
     FontAndColourDialog dialog(Owner(), shown, colour);
     if (dialog.exec() != QDialog::Accepted)
         return false;

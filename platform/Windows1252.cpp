@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <QList>
+
 namespace {
 
 // 0x80-0x9F; the five bytes Windows-1252 leaves undefined keep their Latin-1 code.
@@ -26,19 +28,32 @@ QString DecodeBytes(std::string_view bytes) {
     return text;
 }
 
+QString DisplayBytes(std::string_view bytes) {
+    QString text = DecodeBytes(bytes);
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            c = QChar(char16_t(0x2400 + u));
+        else if (u == 0x7f)
+            c = QChar(char16_t(0x2421));
+        else if (u == 0xad)
+            c = QChar('-');
+    }
+    return text;
+}
+
 std::string EncodeText(const QString& text, bool* lossy) {
     std::string bytes;
     bytes.reserve(std::size_t(text.size()));
     bool lost = false;
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
+    for (const char32_t u : text.toUcs4()) {
         if (u < 0x80 || (u >= 0xa0 && u <= 0xff)) {
             bytes += static_cast<char>(u);
             continue;
         }
         char byte = '?';
         for (std::size_t i = 0; i < kHigh.size(); ++i) {
-            if (kHigh[i] == u) {
+            if (char32_t(kHigh[i]) == u) {
                 byte = static_cast<char>(0x80 + i);
                 break;
             }

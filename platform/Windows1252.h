@@ -10,6 +10,9 @@
 // character), so every byte has a glyph and nothing is converted on load or save.
 QChar CharOfByte(unsigned char byte) noexcept;
 QString DecodeBytes(std::string_view bytes);
+// The same for the screen and the printer, where every byte must show: control bytes
+// appear as their control pictures (a form feed as U+240C) and the soft hyphen as '-'.
+QString DisplayBytes(std::string_view bytes);
 
 // Text typed or pasted into bytes. A character the table cannot hold becomes '?', and
 // *lossy (when given) is set.

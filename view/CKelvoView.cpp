@@ -14,6 +14,11 @@ CKelvoView::CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setCursor(Qt::IBeamCursor);
+    // A view that outlives its document (a window still closing) shows nothing.
+    connect(document, &QObject::destroyed, this, [this] {
+        m_pDoc = nullptr;
+        m_pStore = nullptr;
+    });
 }
 
 CKelvoView::~CKelvoView() {
@@ -38,6 +43,8 @@ void CKelvoView::CreateFontAndMeasure() {
 }
 
 void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
+    if (m_pDoc == nullptr)
+        return;
     m_pStore = m_pDoc->m_pStore;
     if (firstPane == nullptr) {
         m_pSibling = nullptr;
@@ -87,16 +94,19 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
     CVirtualScrollView::OnInitialUpdate();
 }
 
+void CKelvoView::NoteWidth(const LineRecord* line) {
+    const std::string_view chars = Chars(line);
+    const auto tabs = std::count(chars.begin(), chars.end(), '\t');
+    m_nWidestColumns =
+        std::max<std::int64_t>(m_nWidestColumns, line->length + tabs * (m_nTabSize - 1));
+}
+
 void CKelvoView::NoteWidths(int firstLine, int lastLine) {
     if (m_pStore == nullptr || lastLine < firstLine)
         return;
     const LineRecord* line = m_pStore->LineAt(std::max(firstLine, 0));
-    for (int i = std::max(firstLine, 0); line != nullptr && i <= lastLine; ++i, line = line->next) {
-        const std::string_view chars = Chars(line);
-        const auto tabs = std::count(chars.begin(), chars.end(), '\t');
-        m_nWidestColumns =
-            std::max<std::int64_t>(m_nWidestColumns, line->length + tabs * (m_nTabSize - 1));
-    }
+    for (int i = std::max(firstLine, 0); line != nullptr && i <= lastLine; ++i, line = line->next)
+        NoteWidth(line);
 }
 
 // The design's fixed 1000 pixels would leave the end of a long line out of reach: the
@@ -124,7 +134,7 @@ void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
         UpdateScrollSizes();
     if (!wholeRest) {
         area.setBottom((line + 1) * m_nLineHeight - 1);
-        area.setLeft(kLeftMargin + Extent(m_pStore->LineAt(line), column));
+        area.setLeft(kLeftMargin + (m_pStore ? Extent(m_pStore->LineAt(line), column) : 0));
     }
     viewport()->update(area.translated(-m_ptScrollPos));
     ScrollCaretIntoView();
@@ -136,7 +146,7 @@ void CKelvoView::RedrawSibling() {
 }
 
 QPoint CKelvoView::PosToPoint(TextPos pos, const LineRecord** lineOut) const {
-    const LineRecord* line = m_pStore->LineAt(std::max(pos.line, 0));
+    const LineRecord* line = m_pStore ? m_pStore->LineAt(std::max(pos.line, 0)) : nullptr;
     if (lineOut != nullptr)
         *lineOut = line;
     const int column = std::clamp(pos.column, 0, line != nullptr ? line->length : 0);
@@ -178,6 +188,8 @@ void CKelvoView::ScrollCaretIntoView() {
 }
 
 void CKelvoView::OnOptionsFont() {
+    if (m_pDoc == nullptr)
+        return;
     LogFont chosen = m_logFont;
     QColor colour = m_crText;
     if (!m_pDoc->GetPlatform()->ChooseFont(chosen, colour))

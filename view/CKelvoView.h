@@ -98,6 +98,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    // The caret moves with the text it stands in, as the platform's scrolling moves it.
+    void OnContentsMoving(QPoint delta) override;
 
 private:
     void CreateFontAndMeasure();
@@ -107,6 +109,7 @@ private:
     void WalkLine(const LineRecord* line, int n, int x,
                   const std::function<bool(std::string_view, int x, int width)>& piece) const;
     int PieceWidth(std::string_view bytes) const;
+    void NoteWidth(const LineRecord* line);
     void NoteWidths(int firstLine, int lastLine);
     int TotalWidth() const;
     void RestartCaretBlink();

@@ -18,7 +18,7 @@ constexpr int kPieceBytes = 256;
 } // namespace
 
 int CKelvoView::PieceWidth(std::string_view bytes) const {
-    return m_metrics->horizontalAdvance(DecodeBytes(bytes));
+    return m_metrics->horizontalAdvance(DisplayBytes(bytes));
 }
 
 void CKelvoView::WalkLine(const LineRecord* line, int n, int x,
@@ -65,7 +65,7 @@ void CKelvoView::DrawLine(QPainter& painter, const LineRecord* line, int x, int 
         if (at >= clipRight)
             return false;
         if (!run.empty() && at + width > 0)
-            painter.drawText(at, baseline, DecodeBytes(run));
+            painter.drawText(at, baseline, DisplayBytes(run));
         return true;
     });
 }
@@ -118,6 +118,8 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
         Painting(bool& f) : flag(f) { flag = true; }
         ~Painting() { flag = false; }
     } painting(m_bPainting);
+    if (m_pFont == nullptr)
+        return; // not set up yet: the background is all there is
 
     QPainter painter(viewport());
     painter.setFont(*m_pFont);
@@ -132,9 +134,11 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
         const int clipRight = clip.left() + clip.width();
         const LineRecord* line = m_pStore->LineAt(start);
         int i = start;
-        for (; line != nullptr && i <= last; ++i, line = line->next)
+        for (; line != nullptr && i <= last; ++i, line = line->next) {
             DrawLine(painter, line, kLeftMargin - m_ptScrollPos.x(), i * m_nLineHeight - scrollY,
                      clipRight);
+            NoteWidth(line); // the other pane's edits reach this one's width here
+        }
         m_nLastPaintFirst = start;
         m_nLastPaintLast = i - 1;
     }
@@ -163,6 +167,13 @@ void CKelvoView::SetCaretPixel(QPoint point) {
     viewport()->update(old);
     viewport()->update(QRect(point, QSize(2, m_nLineHeight)));
     RestartCaretBlink();
+}
+
+void CKelvoView::OnContentsMoving(QPoint delta) {
+    // Erase the caret where it is (the pending repaint moves with the pixels), then let it
+    // travel with them.
+    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
+    m_ptSystemCaret += delta;
 }
 
 void CKelvoView::RestartCaretBlink() {

@@ -18,6 +18,18 @@ CVirtualScrollView::CVirtualScrollView(QWidget* parent) : QAbstractScrollArea(pa
             [this](int action) { OnBarAction(Qt::Horizontal, action); });
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { OnBarAction(Qt::Vertical, action); });
+    // The bars have no page step, so they would drop the wheel: it scrolls the view.
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
+}
+
+bool CVirtualScrollView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel &&
+        (watched == horizontalScrollBar() || watched == verticalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 int CVirtualScrollView::BarPosition(int position, int range) {
@@ -116,10 +128,12 @@ void CVirtualScrollView::SetBarValue(Qt::Orientation orientation, int value) {
 void CVirtualScrollView::MoveContents(QPoint from, QPoint to) {
     if (from == to)
         return;
+    const QPoint delta(from.x() - to.x(), from.y() - to.y());
+    OnContentsMoving(delta);
     if (m_bPainting || !isVisible())
         viewport()->update();
     else
-        viewport()->scroll(from.x() - to.x(), from.y() - to.y());
+        viewport()->scroll(delta.x(), delta.y());
 }
 
 void CVirtualScrollView::SetScrollPosition(QPoint position) {

@@ -74,6 +74,9 @@ protected:
     // The position is the view's own: Qt's idea of the bars' values moves nothing.
     void scrollContentsBy(int, int) override {}
     void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The client area's pixels are about to move by delta, as the content scrolls.
+    virtual void OnContentsMoving(QPoint delta) { Q_UNUSED(delta); }
     // Set while a paint is under way: a position change then repaints instead of
     // scrolling pixels.
     bool m_bPainting = false;

@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -110,26 +113,41 @@ private slots:
         QDir(dir.path()).mkpath(QFileInfo(Path(relative)).path());
         WriteAll(Path(relative), "x\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc doc(&platform, &lists);
-        QSignalSpy marked(&doc, &CKelvoDoc::outputReadOnlyMarked);
-        QVERIFY(doc.OnOpenDocument(Path(relative)));
-        QCOMPARE(bool(doc.m_bOutputReadOnly), output);
+        QSignalSpy marked(&manager, &CDocManager::outputReadOnlyMarked);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path(relative));
+        QVERIFY(doc != nullptr);
+        QCOMPARE(bool(doc->m_bOutputReadOnly), output);
         QCOMPARE(marked.count(), output ? 1 : 0);
     }
 
     void failedSaveKeepsTheOldFileAndTheChanges() {
-        // Not even root can write there: the temporary file's name would be too long.
-        const QString name = QString(250, 'n');
+        // The longest name the system allows still saves.
+        const QString name = QString(255, 'n');
         WriteAll(Path(name), "old\r\n");
         CDocManager manager(&platform, &lists);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path(name));
         QVERIFY(doc != nullptr);
         doc->m_pStore->Edit({0, 0}, kInsertChar, "N");
-        QVERIFY(!manager.DoFileSave(doc));
-        QCOMPARE(ReadAll(Path(name)), QByteArray("old\r\n"));
+        QVERIFY(manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(Path(name)), QByteArray("Nold\r\n"));
+
+        // A write that fails half-way (a file-size limit binds even root).
+        doc->m_pStore->Edit({0, 0}, kInsertText, QByteArray(5000, 'x').constData());
+        struct rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = manager.DoFileSave(doc);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!saved);
+        QCOMPARE(ReadAll(Path(name)), QByteArray("Nold\r\n"));
         QVERIFY(doc->IsModified());
         QVERIFY(doc->CanUndo());
         QCOMPARE(platform.shown.back().text, QString(kFailedToSave));
+        QCOMPARE(QDir(dir.path()).entryList({".kvsave*"}, QDir::Hidden | QDir::Files),
+                 QStringList());
 
         // A folder in the way: a plain file stands where the folder should be.
         WriteAll(Path("plain"), "");
@@ -156,6 +174,14 @@ private slots:
         QCOMPARE(doc->GetPathName(), Path("rw.cir"));
         QCOMPARE(doc->GetTitle(), QString("rw.cir"));
         QVERIFY(!doc->m_bDiskReadOnly);
+
+        // Made read-only after it was opened: Save still asks for a new name.
+        QFile::setPermissions(Path("rw.cir"), QFile::ReadOwner);
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "c");
+        platform.saveNames = {};
+        QVERIFY(!manager.DoFileSave(doc)); // the dialog was cancelled
+        QCOMPARE(platform.saveSuggestions.back(), Path("rw.cir"));
+        QCOMPARE(ReadAll(Path("rw.cir")), QByteArray("ab\r\n"));
     }
 
     void savingKeepsPermissionsAndLinks() {
@@ -172,7 +198,8 @@ private slots:
         struct stat info {};
         QCOMPARE(::stat(Path("perm.cir").toLocal8Bit().constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0640));
-        QCOMPARE(QDir(dir.path()).entryList({".perm*"}, QDir::Hidden | QDir::Files), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList({".kvsave*"}, QDir::Hidden | QDir::Files),
+                 QStringList());
     }
 
     void untitledSaveAsFeedsTheDirectory() {
@@ -192,6 +219,7 @@ private slots:
         QTest::newRow("missing") << "missing.cir" << QString(kCannotFind).arg(Path("missing.cir"));
         QTest::newRow("folder") << "folder" << QString(kFailedToOpen);
         QTest::newRow("fifo") << "fifo" << QString(kFailedToOpen);
+        QTest::newRow("device") << "/dev/null" << QString(kFailedToOpen);
     }
 
     void filesThatCannotOpenAreRefused() {
@@ -200,7 +228,8 @@ private slots:
         QDir(dir.path()).mkdir("folder");
         ::mkfifo(Path("fifo").toLocal8Bit().constData(), 0600);
         CDocManager manager(&platform, &lists);
-        QCOMPARE(manager.OpenDocumentFile(Path(relative)), nullptr);
+        const QString path = relative.startsWith('/') ? relative : Path(relative);
+        QCOMPARE(manager.OpenDocumentFile(path), nullptr);
         QCOMPARE(platform.shown.size(), std::size_t(1));
         QCOMPARE(platform.shown[0].text, message);
         QCOMPARE(manager.CountDocuments(), 0);

@@ -1,6 +1,8 @@
 #include <QFontInfo>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include "CDocManager.h"
@@ -240,12 +242,75 @@ private slots:
         QVERIFY(!view->IsCaretShown());
     }
 
+    void scrollingCarriesTheCaretWithTheText() {
+        QByteArray text;
+        for (int i = 0; i < 200; ++i)
+            text += "row " + QByteArray::number(i) + "\r\n";
+        auto doc = Document(text);
+        auto view = Show(doc.get());
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+        view->m_posCaret = {2, 1};
+        view->ScrollCaretIntoView();
+        QTest::qWait(20);
+        QWheelEvent down(QPointF(10, 10), QPointF(10, 10), {}, {0, -120}, Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &down);
+        QTest::qWait(20);
+        QCOMPARE(view->CaretPixel(), view->PosToPoint({2, 1}));
+        // What is on the screen is what a fresh paint gives: no caret left behind.
+        const QPoint at = view->viewport()->mapTo(view.get(), QPoint(0, 0));
+        const QImage screen =
+            view->screen()
+                ->grabWindow(view->winId(), at.x(), at.y(), view->viewport()->width(),
+                             view->viewport()->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        const QImage fresh =
+            view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(screen.size(), fresh.size());
+        QVERIFY(screen == fresh);
+    }
+
+    void everyByteHasAWidth() {
+        auto doc = Document(QByteArray("a\x0c"
+                                       "b\xad"
+                                       "c\x01\r\n"));
+        auto view = Show(doc.get());
+        const LineRecord* line = doc->m_pStore->firstLine;
+        for (int n = 1; n <= line->length; ++n)
+            QVERIFY2(view->Extent(line, n) > view->Extent(line, n - 1),
+                     qPrintable(QString::number(n)));
+    }
+
+    void viewsSurviveWhatHappensAroundThem() {
+        // A view painted before it is set up shows nothing, and does not fail.
+        auto doc = Document("text\r\n");
+        auto early = std::make_unique<CKelvoView>(doc.get(), &defaults);
+        early->show();
+        early->viewport()->repaint();
+
+        auto first = Show(doc.get());
+        auto second = Show(doc.get(), {400, 150}, first.get());
+        // An edit in one pane widens the other's scroll range when it repaints.
+        doc->m_pStore->Edit({0, 4}, kInsertText, QByteArray(600, 'w').constData());
+        first->RefreshAfterEdit(0, 4, false);
+        first->RedrawSibling();
+        QCOMPARE(second->m_sizeTotal.width(), first->m_sizeTotal.width());
+        QVERIFY(second->IsBarShown(Qt::Horizontal));
+
+        // A view whose document is gone (its window still closing) paints nothing.
+        doc.reset();
+        second->viewport()->repaint();
+        QCOMPARE(second->LastPaintFirst(), -1);
+    }
+
     void highBytesShowAsWindows1252() {
         QCOMPARE(DecodeBytes("\x80\x93\xe9\x81"), QString::fromUtf8("\u20ac\u201c\u00e9\u0081"));
         bool lossy = false;
         QCOMPARE(EncodeText(QString::fromUtf8("\u20ac\u00e9x"), &lossy), std::string("\x80\xe9x"));
         QVERIFY(!lossy);
-        QCOMPARE(EncodeText(QString::fromUtf8("\u4e2d"), &lossy), std::string("?"));
+        QCOMPARE(EncodeText(QString::fromUtf8("\u4e2d\U0001F600"), &lossy), std::string("??"));
         QVERIFY(lossy);
     }
 };
