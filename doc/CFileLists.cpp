@@ -5,6 +5,11 @@ void CFileLists::AddOpenedFile(const QString& path) {
         m_openedFiles.append(path);
 }
 
+void CFileLists::PrefixPath(const QString& path) {
+    if (!m_openedFiles.contains(path))
+        m_openedFiles.prepend(path);
+}
+
 void CFileLists::AddDirectory(const QString& directory) {
     if (!directory.isEmpty() && !m_directories.contains(directory))
         m_directories.append(directory);

@@ -12,6 +12,8 @@ public:
 
     // Exact, case-sensitive comparison: paths that differ only in case are both kept.
     void AddOpenedFile(const QString& path);
+    // Puts the path first, unless it is already listed.
+    void PrefixPath(const QString& path);
     void AddDirectory(const QString& directory);
     // The directory part of a path, up to and including its last "/"; added when not empty.
     void AddDirectoryOf(const QString& path);

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++            # the build
     qt6-base-dev qt6-base-dev-tools  # Qt Core, Gui, Widgets, PrintSupport and Test
+    libqt6svg6                       # the toolbar icons are SVG
     fonts-dejavu-core                # one fixed font, so tests measure the same glyphs
     xvfb xauth                       # running the editor on a machine without a display
     poppler-utils                    # pdftotext, to read printed pages back

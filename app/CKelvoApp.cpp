@@ -1,0 +1,292 @@
+#include "CKelvoApp.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "CommandLine.h"
+#include "FileStatus.h"
+#include "PathSearch.h"
+
+CKelvoApp::CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments, QObject* parent)
+    : QObject(parent), m_platform(platform), m_profile(profile), m_arguments(std::move(arguments)) {
+}
+
+CKelvoApp::~CKelvoApp() {
+    if (qApp != nullptr)
+        qApp->removeEventFilter(this);
+}
+
+QColor CKelvoApp::ParseWindowText(const QString& value, bool* ok) {
+    // As "%d %d %d" reads it: three whole numbers, anything after them ignored.
+    static const QRegularExpression numbers(R"(^\s*([+-]?\d+)\s+([+-]?\d+)\s+([+-]?\d+))");
+    const QRegularExpressionMatch match = numbers.match(value);
+    if (ok)
+        *ok = match.hasMatch();
+    if (!match.hasMatch())
+        return Qt::black;
+    auto low8 = [&](int i) { return int(match.captured(i).toLongLong() & 0xff); };
+    return QColor(low8(1), low8(2), low8(3));
+}
+
+bool CKelvoApp::InitInstance() {
+    m_platform->BeginWaitCursor();
+    LoadRecentFiles();
+
+    m_docManager = std::make_unique<CDocManager>(m_platform, &m_lists);
+    m_pMainWnd = std::make_unique<CMainFrame>();
+    m_pMainWnd->SetRecentFiles(m_recentFiles);
+    connect(m_docManager.get(), &CDocManager::documentOpened, this, [this](CKelvoDoc* document) {
+        CChildFrame* child = m_pMainWnd->AddChild(document, this);
+        child->m_onCloseRequest = [this](CKelvoDoc* doc) {
+            return m_docManager->CloseDocument(doc);
+        };
+    });
+    connect(m_docManager.get(), &CDocManager::documentClosing, this, [this](CKelvoDoc* document) {
+        if (CChildFrame* child = m_pMainWnd->FindChild(document))
+            child->CloseForDocument();
+    });
+    connect(m_docManager.get(), &CDocManager::outputReadOnlyMarked, this,
+            [this] { m_pMainWnd->Action(ID_OPTIONS_READ_ONLY)->setChecked(true); });
+
+    bool colourRead = false;
+    const QColor colour = ParseWindowText(
+        m_profile->value("Control Panel/Colors/WindowText").toString(), &colourRead);
+    m_crWindowText = colourRead ? colour : QApplication::palette().color(QPalette::Text);
+    m_lfDefault = LogFont::Default();
+
+    // The suite's shared block and the preference file come in here, in this order.
+
+    m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 4, 1);
+    WireCommands();
+    qApp->installEventFilter(this);
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &CKelvoApp::OnIdle);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    m_bCheckFiles = true;
+            });
+
+    if (!OpenCommandLine(CommandLine::Build(m_arguments, CurrentDirectory())))
+        OnFileNew();
+    m_pMainWnd->show();
+    if (CountDocuments() == 1 && !m_lists.m_openedFiles.isEmpty())
+        m_pMainWnd->TileVertically(); // now that the area has its size
+    m_pMainWnd->UpdateCommandStates();
+    m_platform->EndWaitCursor();
+    m_bCheckFiles = false;
+    return true;
+}
+
+int CKelvoApp::ExitInstance() {
+    // The suite's block is released here, before the profile is written.
+    SaveRecentFiles();
+    return 0;
+}
+
+void CKelvoApp::SetUpDirectories() {
+    m_lists.AddDirectory(ProgramDirectory());
+    m_lists.AddDirectory(CurrentDirectory());
+    for (const QString& directory : CommandLine::DirectoryOptions(m_arguments))
+        m_lists.AddDirectory(directory);
+}
+
+bool CKelvoApp::OpenCommandLine(const QString& text) {
+    SetUpDirectories();
+    qsizetype at = 0;
+    CommandLine::NextToken(text, at); // the program's name
+    const QString argument = CommandLine::NextToken(text, at);
+    const QString found = SearchFile(CurrentDirectory(), argument);
+    if (found.isEmpty())
+        return false;
+    m_lists.PrefixPath(found);
+    OpenByName(found);
+    // The suite's open-circuit request is served here.
+    m_lists.AddDirectoryOf(found);
+    return true;
+}
+
+CKelvoDoc* CKelvoApp::OpenByName(const QString& name) {
+    if (name.startsWith('/') || name.startsWith("~/")) {
+        const QString path = SearchFile({}, name);
+        // Proved readable first, without ever blocking on what is not a regular file.
+        const FileStatus status = QueryFileStatus(path);
+        if (path.isEmpty() || !status.regular)
+            return nullptr;
+        const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        ::close(fd);
+        m_lists.AddDirectoryOf(path);
+        return OpenDocumentFile(path);
+    }
+    for (const QString& directory : m_lists.m_directories)
+        if (const QString found = SearchFile(directory, name); !found.isEmpty())
+            return OpenDocumentFile(found);
+    const QString found = SearchFile({}, name);
+    return found.isEmpty() ? nullptr : OpenDocumentFile(found);
+}
+
+CKelvoDoc* CKelvoApp::OpenDocumentFile(const QString& path) {
+    CKelvoDoc* document = m_docManager->OpenDocumentFile(path);
+    if (document == nullptr)
+        return nullptr;
+    m_pMainWnd->Activate(m_pMainWnd->FindChild(document));
+    if (CountDocuments() == 1)
+        m_pMainWnd->TileVertically(); // a lone document fills the area
+    AddRecentFile(document->GetPathName());
+    return document;
+}
+
+void CKelvoApp::OnFileNew() {
+    m_docManager->OpenNewDocument();
+}
+
+void CKelvoApp::LoadRecentFiles() {
+    m_recentFiles.clear();
+    for (int i = 1; i <= kRecentFiles; ++i) {
+        const QString file = m_profile->value(QString("Recent File List/File%1").arg(i)).toString();
+        if (!file.isEmpty())
+            m_recentFiles << file;
+    }
+}
+
+void CKelvoApp::SaveRecentFiles() {
+    m_profile->remove("Recent File List");
+    for (int i = 0; i < m_recentFiles.size(); ++i)
+        m_profile->setValue(QString("Recent File List/File%1").arg(i + 1), m_recentFiles[i]);
+    m_profile->sync();
+}
+
+void CKelvoApp::AddRecentFile(const QString& path) {
+    if (path.isEmpty())
+        return;
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > kRecentFiles)
+        m_recentFiles.removeLast();
+    m_pMainWnd->SetRecentFiles(m_recentFiles);
+}
+
+void CKelvoApp::OnIdle() {
+    if (m_bInIdle || !m_pMainWnd)
+        return;
+    m_bInIdle = true;
+    // With the suite's block: report the modified state, serve a second start's hand-off,
+    // check the files when m_bCheckFiles is set, serve one suite request.
+    m_pMainWnd->UpdateCommandStates();
+    m_bInIdle = false;
+}
+
+bool CKelvoApp::BeepIfNothingToUndo(const QKeyEvent* key) {
+    if (key->key() != Qt::Key_Z || !(key->modifiers() & Qt::ControlModifier))
+        return false;
+    const CKelvoView* view = m_pMainWnd->ActiveView();
+    const TextStore* store = view != nullptr ? view->m_pStore : nullptr;
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    const bool possible = store == nullptr || (shift ? store->CanRedo() : store->CanUndo());
+    if (!possible)
+        m_platform->Beep();
+    return true;
+}
+
+bool CKelvoApp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // States are fresh before a shortcut is matched; the undo key beeps when it can't.
+        if (m_pMainWnd)
+            m_pMainWnd->UpdateCommandStates();
+        if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            BeepIfNothingToUndo(static_cast<QKeyEvent*>(event));
+    } else if (event->type() == QEvent::KeyPress && m_pMainWnd) {
+        // A key of the accelerator table never reaches a view as typing, even when its
+        // command is disabled.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const CommandInfo& command : Commands())
+            for (const QKeySequence& sequence : command.keys)
+                if (sequence == pressed)
+                    return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CKelvoApp::WireCommands() {
+    CMainFrame* frame = m_pMainWnd.get();
+    auto activeDocument = [frame](QAction* action) {
+        action->setEnabled(frame->ActiveDocument() != nullptr);
+    };
+    frame->SetCommandHandler(ID_FILE_NEW, [this] { OnFileNew(); });
+    frame->SetCommandHandler(ID_FILE_OPEN, [this] {
+        const QString path = m_platform->GetOpenFileName(CurrentDirectory());
+        if (!path.isEmpty())
+            OpenDocumentFile(path);
+    });
+    frame->m_onRecentFile = [this](const QString& path) {
+        if (OpenDocumentFile(path) == nullptr) {
+            m_recentFiles.removeAll(path);
+            m_pMainWnd->SetRecentFiles(m_recentFiles);
+        }
+    };
+    frame->SetCommandHandler(ID_FILE_CLOSE, [this, frame] {
+        if (CKelvoDoc* doc = frame->ActiveDocument())
+            m_docManager->CloseDocument(doc);
+    });
+    frame->SetUpdateHandler(ID_FILE_CLOSE, activeDocument);
+    frame->SetCommandHandler(ID_FILE_SAVE, [this, frame] {
+        if (CKelvoDoc* doc = frame->ActiveDocument())
+            if (m_docManager->DoFileSave(doc))
+                AddRecentFile(doc->GetPathName());
+    });
+    frame->SetUpdateHandler(ID_FILE_SAVE, [frame](QAction* action) {
+        const CKelvoDoc* doc = frame->ActiveDocument();
+        action->setEnabled(doc != nullptr && doc->CanSave());
+    });
+    frame->SetCommandHandler(ID_FILE_SAVE_AS, [this, frame] {
+        if (CKelvoDoc* doc = frame->ActiveDocument())
+            if (m_docManager->DoSave(doc))
+                AddRecentFile(doc->GetPathName());
+    });
+    frame->SetUpdateHandler(ID_FILE_SAVE_AS, activeDocument);
+    frame->SetCommandHandler(ID_APP_EXIT, [frame] { frame->close(); });
+    frame->m_onClose = [this] {
+        if (!m_docManager->SaveAllModified())
+            return false;
+        m_docManager->CloseAllDocuments();
+        return true;
+    };
+    frame->SetCommandHandler(ID_OPTIONS_FONT, [frame] {
+        if (CKelvoView* view = frame->ActiveView())
+            view->OnOptionsFont();
+    });
+    frame->SetUpdateHandler(ID_OPTIONS_FONT, activeDocument);
+    frame->SetCommandHandler(ID_WINDOW_CASCADE, [frame] { frame->CascadeWindows(); });
+    frame->SetUpdateHandler(ID_WINDOW_CASCADE, activeDocument);
+    frame->SetCommandHandler(ID_WINDOW_TILE_HORZ, [frame] { frame->TileHorizontally(); });
+    frame->SetUpdateHandler(ID_WINDOW_TILE_HORZ, activeDocument);
+    frame->SetCommandHandler(ID_WINDOW_TILE_VERT, [frame] { frame->TileVertically(); });
+    frame->SetUpdateHandler(ID_WINDOW_TILE_VERT, activeDocument);
+    frame->SetCommandHandler(ID_WINDOW_ARRANGE, [frame] { frame->ArrangeIcons(); });
+    frame->SetUpdateHandler(ID_WINDOW_ARRANGE, activeDocument);
+    frame->SetCommandHandler(ID_WINDOW_SPLIT, [frame] {
+        if (CChildFrame* child = frame->ActiveChild())
+            child->Split();
+    });
+    frame->SetUpdateHandler(ID_WINDOW_SPLIT, activeDocument);
+    frame->SetCommandHandler(ID_NEXT_PANE, [frame] {
+        if (CChildFrame* child = frame->ActiveChild())
+            child->FocusPane(1);
+    });
+    frame->SetCommandHandler(ID_PREV_PANE, [frame] {
+        if (CChildFrame* child = frame->ActiveChild())
+            child->FocusPane(-1);
+    });
+    frame->SetUpdateHandler(ID_NEXT_PANE, activeDocument);
+    frame->SetUpdateHandler(ID_PREV_PANE, activeDocument);
+}

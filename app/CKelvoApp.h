@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+
+#include <QCursor>
+#include <QObject>
+#include <QSettings>
+#include <QStringList>
+
+#include "CDocManager.h"
+#include "CMainFrame.h"
+#include "ViewDefaults.h"
+
+struct ShareBlock; // the simulation suite's shared block
+
+// The application object: starts the program in its fixed order, keeps what documents
+// and views share, opens files by name and runs the idle pass.
+class CKelvoApp : public QObject, public ViewDefaults {
+    Q_OBJECT
+public:
+    // arguments: the process's, program name first. The profile keeps the recent-file
+    // list and is where the window-text colour is read.
+    CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments,
+              QObject* parent = nullptr);
+    ~CKelvoApp() override;
+
+    ShareBlock* m_pShare = nullptr;
+    CFileLists m_lists; // m_directories and m_openedFiles
+    QCursor m_hArrowCursor{Qt::ArrowCursor};
+    QCursor m_hMarginCursor;
+    QCursor m_hIBeamCursor{Qt::IBeamCursor};
+    QCursor m_hWaitCursor{Qt::WaitCursor};
+    bool m_bCheckFiles = false;
+
+    bool InitInstance();
+    int ExitInstance();
+
+    bool OpenCommandLine(const QString& text);
+    // Opens or activates the document for a full, home-relative or bare name.
+    CKelvoDoc* OpenByName(const QString& name);
+    // Opens or activates; a lone document is tiled to fill the area.
+    CKelvoDoc* OpenDocumentFile(const QString& path);
+    int CountDocuments() const { return m_docManager->CountDocuments(); }
+    void OnFileNew();
+
+    // The "WindowText" colour value: "%d %d %d" as red, green, blue (low 8 bits each);
+    // black when fewer than three numbers parse.
+    static QColor ParseWindowText(const QString& value, bool* ok = nullptr);
+    // The next idle pass: command states, status panes, and (with the suite's block) the
+    // suite's polling.
+    void OnIdle();
+
+    CDocManager* DocManager() const { return m_docManager.get(); }
+    CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
+    Platform* GetPlatform() const { return m_platform; }
+    const QStringList& RecentFiles() const { return m_recentFiles; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SetUpDirectories();
+    void WireCommands();
+    void AddRecentFile(const QString& path);
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    bool BeepIfNothingToUndo(const QKeyEvent* key);
+
+    Platform* m_platform;
+    QSettings* m_profile;
+    QStringList m_arguments;
+    std::unique_ptr<CDocManager> m_docManager;
+    std::unique_ptr<CMainFrame> m_pMainWnd;
+    QStringList m_recentFiles;
+    bool m_bInIdle = false;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line as text: what a second start hands to the running editor and what
+// OpenCommandLine reads. Tokens are separated by any of " \t\r\n+\""; a run in double
+// quotes is one token (text without a double quote scans as it always did).
+namespace CommandLine {
+
+inline constexpr char kSeparators[] = " \t\r\n+\"";
+
+bool IsSeparator(QChar c);
+// The next token from `at`, which moves past it; empty at the end.
+QString NextToken(const QString& text, qsizetype& at);
+
+// The program name and its arguments as one text: the file argument (the first after the
+// program name) made absolute, every argument holding a separator in double quotes.
+QString Build(const QStringList& arguments, const QString& currentDirectory);
+
+// The directory of the "/p" (or "-p") option: an argument after the file that starts with
+// it. Empty when there is none; "/" is appended to what follows the option.
+QStringList DirectoryOptions(const QStringList& arguments);
+
+} // namespace CommandLine

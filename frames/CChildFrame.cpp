@@ -1,0 +1,102 @@
+#include "CChildFrame.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+
+CChildFrame::CChildFrame(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
+    : QMdiSubWindow(parent), m_pDoc(document), m_pApp(app) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(":/icons/new.svg"));
+    m_wndSplitter = new QSplitter(Qt::Vertical, this);
+    m_wndSplitter->setChildrenCollapsible(true);
+    setWidget(m_wndSplitter);
+    CKelvoView* first = MakePane();
+    m_wndSplitter->addWidget(first);
+    first->OnInitialUpdate(nullptr);
+    m_lastActive = first;
+    setWindowTitle(document->GetTitle());
+    connect(document, &CKelvoDoc::titleChanged, this, &QWidget::setWindowTitle);
+    connect(m_wndSplitter, &QSplitter::splitterMoved, this, &CChildFrame::OnSplitterMoved);
+}
+
+CKelvoView* CChildFrame::MakePane() {
+    auto* view = new CKelvoView(m_pDoc, m_pApp);
+    view->setMinimumSize(10, 10);
+    view->installEventFilter(this);
+    return view;
+}
+
+std::vector<CKelvoView*> CChildFrame::Panes() const {
+    std::vector<CKelvoView*> panes;
+    for (int i = 0; i < m_wndSplitter->count(); ++i)
+        if (auto* view = qobject_cast<CKelvoView*>(m_wndSplitter->widget(i)))
+            panes.push_back(view);
+    return panes;
+}
+
+CKelvoView* CChildFrame::ActiveView() const {
+    const std::vector<CKelvoView*> panes = Panes();
+    if (m_lastActive && std::find(panes.begin(), panes.end(), m_lastActive.data()) != panes.end())
+        return m_lastActive;
+    return panes.empty() ? nullptr : panes.front();
+}
+
+bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn)
+        if (auto* view = qobject_cast<CKelvoView*>(watched))
+            m_lastActive = view;
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void CChildFrame::Split() {
+    const std::vector<CKelvoView*> panes = Panes();
+    if (panes.size() != 1)
+        return;
+    CKelvoView* second = MakePane();
+    m_wndSplitter->addWidget(second);
+    second->OnInitialUpdate(panes.front());
+    const int height = std::max(m_wndSplitter->height(), 20);
+    m_wndSplitter->setSizes({height / 2, height - height / 2});
+    second->show();
+}
+
+void CChildFrame::FocusPane(int step) {
+    const std::vector<CKelvoView*> panes = Panes();
+    if (panes.size() < 2)
+        return;
+    const auto at = std::find(panes.begin(), panes.end(), ActiveView()) - panes.begin();
+    const std::size_t next = std::size_t((at + step + int(panes.size())) % int(panes.size()));
+    panes[next]->setFocus(Qt::OtherFocusReason);
+    m_lastActive = panes[next];
+}
+
+// A pane dragged down to nothing goes; the one that stays keeps the shared font.
+void CChildFrame::OnSplitterMoved() {
+    const std::vector<CKelvoView*> panes = Panes();
+    if (panes.size() != 2)
+        return;
+    const QList<int> sizes = m_wndSplitter->sizes();
+    for (int i = 0; i < 2; ++i) {
+        if (sizes[i] == 0) {
+            CKelvoView* gone = panes[std::size_t(i)];
+            gone->hide();
+            gone->deleteLater();
+            gone->setParent(nullptr);
+            m_lastActive = panes[std::size_t(1 - i)];
+            return;
+        }
+    }
+}
+
+void CChildFrame::CloseForDocument() {
+    m_bClosingForDocument = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (!m_bClosingForDocument && m_onCloseRequest && !m_onCloseRequest(m_pDoc)) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}

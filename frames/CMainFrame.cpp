@@ -1,0 +1,361 @@
+#include "CMainFrame.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QTimerEvent>
+
+namespace {
+
+QString PaneText(bool shown, const char* text) {
+    return shown ? QString(text) : QString();
+}
+
+} // namespace
+
+static void LoadResources() {
+    Q_INIT_RESOURCE(res);
+}
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    LoadResources();
+    setWindowTitle("Kelvo");
+    setWindowIcon(QIcon(":/icons/file-cir.svg"));
+    m_mdiArea = new QMdiArea(this);
+    setCentralWidget(m_mdiArea);
+    CreateActions();
+    CreateBars();
+    ShowMenus(false);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] {
+        UpdateCaption();
+        ShowMenus(!m_mdiArea->subWindowList().isEmpty());
+        UpdateStatusPanes();
+    });
+    m_nIdleTimer = startTimer(1000);
+}
+
+CMainFrame::~CMainFrame() {
+    if (m_nIdleTimer != 0)
+        killTimer(m_nIdleTimer);
+    // The windows go after this object's own parts: they must not call back into it.
+    m_bDestroying = true;
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
+
+void CMainFrame::CreateActions() {
+    for (const CommandInfo& command : Commands()) {
+        auto* action = new QAction(QString::fromLatin1(command.menuText).section('\t', 0, 0), this);
+        action->setData(command.id);
+        QList<QKeySequence> keys(command.keys.begin(), command.keys.end());
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        action->setStatusTip(PromptOf(command));
+        action->setToolTip(TipOf(command).isEmpty() ? action->text().remove('&') : TipOf(command));
+        if (command.icon != nullptr)
+            action->setIcon(QIcon(command.icon));
+        action->setEnabled(false);
+        m_actions[command.id] = action;
+        addAction(action); // its shortcut works whatever menu bar shows
+    }
+    Action(ID_VIEW_TOOLBAR)->setCheckable(true);
+    Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
+    Action(ID_OPTIONS_READ_ONLY)->setCheckable(true);
+    for (int i = 0; i < kRecentFiles; ++i) {
+        auto* recent = new QAction(this);
+        recent->setStatusTip(PromptOf(*FindCommand(ID_FILE_MRU_FILE1)));
+        connect(recent, &QAction::triggered, this, [this, recent] {
+            if (m_onRecentFile)
+                m_onRecentFile(recent->data().toString());
+        });
+        m_recentActions.push_back(recent);
+    }
+
+    auto build = [this](const std::vector<MenuInfo>& menus, std::vector<QMenu*>& into) {
+        for (const MenuInfo& info : menus) {
+            auto* menu = new QMenu(QString::fromLatin1(info.title), this);
+            for (int id : info.items) {
+                if (id == 0) {
+                    menu->addSeparator();
+                } else if (id == ID_FILE_MRU_FILE1) {
+                    menu->addAction(Action(id));
+                    menu->addActions(
+                        QList<QAction*>(m_recentActions.begin(), m_recentActions.end()));
+                } else {
+                    menu->addAction(Action(id));
+                }
+            }
+            if (QString(info.title) == "&Window")
+                connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
+            connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+            into.push_back(menu);
+        }
+    };
+    build(DocumentMenus(), m_documentMenus);
+    build(EmptyMenus(), m_emptyMenus);
+}
+
+QLabel* CMainFrame::MakePane(const QString& prototype) {
+    auto* pane = new QLabel(this);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // The pane keeps the width of its prototype text, whatever it shows.
+    pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(prototype) + 8);
+    m_wndStatusBar->addPermanentWidget(pane);
+    return pane;
+}
+
+void CMainFrame::CreateBars() {
+    m_wndToolBar = addToolBar("Toolbar");
+    m_wndToolBar->setObjectName("toolbar");
+    m_wndToolBar->setIconSize(QSize(16, 16));
+    for (int id : ToolbarSlots()) {
+        if (id == 0)
+            m_wndToolBar->addSeparator();
+        else
+            m_wndToolBar->addAction(Action(id));
+    }
+    m_wndStatusBar = statusBar();
+    m_wndStatusBar->setObjectName("statusbar");
+    m_paneLine = MakePane(" Ln 0001, Col 001 ");
+    m_paneOverwrite = MakePane(" OVER ");
+    m_paneReadOnly = MakePane(" READ ");
+    m_wndStatusBar->showMessage(kIdlePrompt);
+    connect(m_wndStatusBar, &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            m_wndStatusBar->showMessage(kIdlePrompt);
+    });
+
+    SetCommandHandler(ID_VIEW_TOOLBAR,
+                      [this] { m_wndToolBar->setVisible(!m_wndToolBar->isVisible()); });
+    SetUpdateHandler(ID_VIEW_TOOLBAR, [this](QAction* action) {
+        action->setEnabled(true);
+        action->setChecked(m_wndToolBar->isVisible());
+    });
+    SetCommandHandler(ID_VIEW_STATUS_BAR,
+                      [this] { m_wndStatusBar->setVisible(!m_wndStatusBar->isVisible()); });
+    SetUpdateHandler(ID_VIEW_STATUS_BAR, [this](QAction* action) {
+        action->setEnabled(true);
+        action->setChecked(m_wndStatusBar->isVisible());
+    });
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto found = m_actions.find(id);
+    return found != m_actions.end() ? found->second : nullptr;
+}
+
+void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
+    QAction* action = Action(id);
+    if (action == nullptr)
+        return;
+    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+    connect(action, &QAction::triggered, this, [this, handler] {
+        handler();
+        UpdateCommandStates();
+    });
+    m_hasHandler[id] = true;
+}
+
+void CMainFrame::SetUpdateHandler(int id, std::function<void(QAction*)> handler) {
+    m_updateHandlers[id] = std::move(handler);
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (const auto& [id, action] : m_actions) {
+        const auto update = m_updateHandlers.find(id);
+        const bool handled = m_hasHandler.count(id) != 0;
+        if (!handled)
+            action->setEnabled(false); // its behaviour is not here yet
+        else if (update != m_updateHandlers.end())
+            update->second(action);
+        else
+            action->setEnabled(true);
+    }
+    UpdateStatusPanes();
+}
+
+void CMainFrame::UpdateStatusPanes() {
+    const CKelvoView* view = ActiveView();
+    const CKelvoDoc* doc = ActiveDocument();
+    m_paneLine->setText(view != nullptr ? QString(" Ln %1, Col %2 ")
+                                              .arg(view->m_posCaret.line + 1)
+                                              .arg(view->m_posCaret.column + 1)
+                                        : QString());
+    m_paneOverwrite->setText(PaneText(view != nullptr && view->m_bOverwrite, " OVER "));
+    const bool readOnly =
+        doc != nullptr && (doc->m_bUserReadOnly || doc->m_bDiskReadOnly || doc->m_bOutputReadOnly);
+    m_paneReadOnly->setText(PaneText(readOnly, " READ "));
+}
+
+void CMainFrame::UpdateCaption() {
+    const CKelvoDoc* doc = ActiveDocument();
+    setWindowTitle(doc != nullptr ? "Kelvo - " + doc->GetTitle() : QString("Kelvo"));
+}
+
+void CMainFrame::ShowMenus(bool documentOpen) {
+    if (documentOpen == m_bDocumentMenus && !menuBar()->actions().isEmpty())
+        return;
+    m_bDocumentMenus = documentOpen;
+    menuBar()->clear();
+    for (QMenu* menu : documentOpen ? m_documentMenus : m_emptyMenus)
+        menuBar()->addMenu(menu);
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& files) {
+    for (int i = 0; i < kRecentFiles; ++i) {
+        QAction* recent = m_recentActions[std::size_t(i)];
+        const bool used = i < files.size();
+        recent->setVisible(used);
+        if (used) {
+            recent->setText(QString("&%1 %2").arg(i + 1).arg(files[i]));
+            recent->setData(files[i]);
+        }
+    }
+    // The placeholder shows only while the list is empty.
+    Action(ID_FILE_MRU_FILE1)->setVisible(files.isEmpty());
+}
+
+void CMainFrame::FillWindowList(QMenu* menu) {
+    for (QAction* action : menu->actions())
+        if (action->property("windowEntry").toBool())
+            menu->removeAction(action), action->deleteLater();
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    QAction* separator = menu->addSeparator();
+    separator->setProperty("windowEntry", true);
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        auto* entry = menu->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
+        entry->setProperty("windowEntry", true);
+        entry->setCheckable(true);
+        entry->setChecked(window == m_mdiArea->activeSubWindow());
+        connect(entry, &QAction::triggered, this,
+                [this, window] { m_mdiArea->setActiveSubWindow(window); });
+    }
+}
+
+CChildFrame* CMainFrame::AddChild(CKelvoDoc* document, ViewDefaults* app) {
+    auto* child = new CChildFrame(document, app);
+    m_mdiArea->addSubWindow(child);
+    // A new window takes three quarters of the area, as the platform's default size.
+    const QSize area = m_mdiArea->viewport()->size();
+    if (area.width() > 40 && area.height() > 40)
+        child->resize(area * 3 / 4);
+    else
+        child->resize(640, 420);
+    child->show();
+    child->ActiveView()->setFocus();
+    connect(document, &CKelvoDoc::titleChanged, this, &CMainFrame::UpdateCaption);
+    connect(child, &QObject::destroyed, this, [this] {
+        if (m_bDestroying)
+            return;
+        UpdateCaption();
+        ShowMenus(!m_mdiArea->subWindowList().isEmpty());
+        UpdateStatusPanes();
+    });
+    UpdateCaption();
+    ShowMenus(true);
+    return child;
+}
+
+CChildFrame* CMainFrame::FindChild(const CKelvoDoc* document) const {
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(window);
+            child && child->Document() == document)
+            return child;
+    return nullptr;
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+    return qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+}
+
+CKelvoView* CMainFrame::ActiveView() const {
+    const CChildFrame* child = ActiveChild();
+    return child != nullptr ? child->ActiveView() : nullptr;
+}
+
+CKelvoDoc* CMainFrame::ActiveDocument() const {
+    const CChildFrame* child = ActiveChild();
+    return child != nullptr ? child->Document() : nullptr;
+}
+
+void CMainFrame::Activate(CChildFrame* child) {
+    if (child == nullptr)
+        return;
+    if (child->isMinimized())
+        child->showNormal();
+    m_mdiArea->setActiveSubWindow(child);
+}
+
+std::vector<CChildFrame*> CMainFrame::Children(bool minimized) const {
+    std::vector<CChildFrame*> children;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(window);
+            child && child->isMinimized() == minimized)
+            children.push_back(child);
+    return children;
+}
+
+void CMainFrame::CascadeWindows() {
+    for (CChildFrame* child : Children(false))
+        if (child->isMaximized())
+            child->showNormal();
+    m_mdiArea->cascadeSubWindows();
+}
+
+// Rows or columns of equal size over the area, leaving the icon row free when windows
+// are minimized.
+static void Tile(QMdiArea* area, const std::vector<CChildFrame*>& children, bool rows,
+                 int iconRow) {
+    if (children.empty())
+        return;
+    const QRect space(0, 0, area->viewport()->width(), area->viewport()->height() - iconRow);
+    const int n = int(children.size());
+    for (int i = 0; i < n; ++i) {
+        CChildFrame* child = children[std::size_t(i)];
+        if (child->isMaximized())
+            child->showNormal();
+        if (rows) {
+            const int top = space.height() * i / n;
+            child->setGeometry(0, top, space.width(), space.height() * (i + 1) / n - top);
+        } else {
+            const int left = space.width() * i / n;
+            child->setGeometry(left, 0, space.width() * (i + 1) / n - left, space.height());
+        }
+    }
+}
+
+void CMainFrame::TileHorizontally() {
+    const auto icons = Children(true);
+    Tile(m_mdiArea, Children(false), true, icons.empty() ? 0 : icons.front()->height());
+}
+
+void CMainFrame::TileVertically() {
+    const auto icons = Children(true);
+    Tile(m_mdiArea, Children(false), false, icons.empty() ? 0 : icons.front()->height());
+}
+
+void CMainFrame::ArrangeIcons() {
+    int x = 0;
+    const int bottom = m_mdiArea->viewport()->height();
+    for (CChildFrame* child : Children(true)) {
+        child->move(x, bottom - child->height());
+        x += child->width();
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_onClose && !m_onClose()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event) {
+    // The timer only wakes the event loop, so that the idle pass runs at least once a
+    // second while the user does nothing.
+    if (event->timerId() != m_nIdleTimer)
+        QMainWindow::timerEvent(event);
+}
