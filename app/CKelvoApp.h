@@ -55,7 +55,6 @@ public:
     Platform* GetPlatform() const { return m_platform; }
     const QStringList& RecentFiles() const { return m_recentFiles; }
 
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

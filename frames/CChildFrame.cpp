@@ -16,7 +16,7 @@ CChildFrame::CChildFrame(CKelvoDoc* document, ViewDefaults* app, QWidget* parent
     m_lastActive = first;
     setWindowTitle(document->GetTitle());
     connect(document, &CKelvoDoc::titleChanged, this, &QWidget::setWindowTitle);
-    connect(m_wndSplitter, &QSplitter::splitterMoved, this, &CChildFrame::OnSplitterMoved);
+    connect(m_wndSplitter, &QSplitter::splitterMoved, this, &CChildFrame::DropCollapsedPane);
 }
 
 CKelvoView* CChildFrame::MakePane() {
@@ -70,8 +70,7 @@ void CChildFrame::FocusPane(int step) {
     m_lastActive = panes[next];
 }
 
-// A pane dragged down to nothing goes; the one that stays keeps the shared font.
-void CChildFrame::OnSplitterMoved() {
+void CChildFrame::DropCollapsedPane() {
     const std::vector<CKelvoView*> panes = Panes();
     if (panes.size() != 2)
         return;

@@ -31,13 +31,14 @@ public:
     // window closes because its document does.
     std::function<bool(CKelvoDoc*)> m_onCloseRequest;
     void CloseForDocument();
+    // A pane dragged down to nothing goes; the one that stays keeps the shared font.
+    void DropCollapsedPane();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void OnSplitterMoved();
     CKelvoView* MakePane();
 
     CKelvoDoc* m_pDoc;

@@ -9,4 +9,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" >&2
 
 file="${1:-examples/amp.cir}"
-exec build/tools/kelvo_lines "$file"
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    echo "No display: starting Kelvo on a virtual one (xvfb-run)." >&2
+    exec xvfb-run -a build/app/kelvo "$file"
+fi
+exec build/app/kelvo "$file"

@@ -1,0 +1,236 @@
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "CKelvoApp.h"
+#include "fakes/ScriptedPlatform.h"
+
+namespace {
+
+QStringList MenuTitles(QMainWindow* window) {
+    QStringList titles;
+    for (QAction* action : window->menuBar()->actions())
+        titles << action->text();
+    return titles;
+}
+
+} // namespace
+
+// The program as a user starts it: the command line, the windows, menus and bars.
+class ApplicationTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    std::unique_ptr<QSettings> profile;
+    std::unique_ptr<CKelvoApp> app;
+    QString previousDirectory;
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    void Write(const QString& name, const QByteArray& bytes) {
+        QFile file(Path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    CKelvoApp& Start(QStringList arguments) {
+        arguments.prepend("kelvo");
+        app = std::make_unique<CKelvoApp>(&platform, profile.get(), arguments);
+        app->InitInstance();
+        return *app;
+    }
+
+private slots:
+    void init() {
+        platform = ScriptedPlatform();
+        profile = std::make_unique<QSettings>(Path("profile.ini"), QSettings::IniFormat);
+        previousDirectory = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        Write("amp.cir", "* amp\r\nR1 1 2 1k\r\n");
+        Write("amp.out", "result\r\n");
+    }
+    void cleanup() {
+        if (app) {
+            app->MainFrame()->m_onClose = nullptr;
+            app->ExitInstance();
+        }
+        app.reset();
+        profile.reset();
+        QDir::setCurrent(previousDirectory);
+    }
+
+    void startingWithoutAFileMakesUntitled1() {
+        CKelvoApp& kelvo = Start({});
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
+        QCOMPARE(kelvo.MainFrame()->windowTitle(), QString("Kelvo - Untitled1"));
+        QVERIFY(kelvo.m_lists.m_openedFiles.isEmpty());
+        QVERIFY(!kelvo.m_bCheckFiles);
+    }
+
+    void startingWithABareNameOpensIt() {
+        CKelvoApp& kelvo = Start({"amp.cir", "/p" + dir.path() + "/lib"});
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(kelvo.m_lists.m_openedFiles.value(0), Path("amp.cir"));
+        QVERIFY(kelvo.m_lists.m_directories.contains(dir.path() + "/"));
+        QVERIFY(kelvo.m_lists.m_directories.contains(dir.path() + "/lib/"));
+        QCOMPARE(kelvo.m_lists.m_directories.value(0), ProgramDirectoryForTest());
+        // A lone document fills the area.
+        CChildFrame* child = kelvo.MainFrame()->ActiveChild();
+        QCOMPARE(child->geometry(), kelvo.MainFrame()->m_mdiArea->viewport()->rect());
+        QVERIFY(platform.shown.empty());
+    }
+
+    void startingWithAMissingNameMakesUntitled1() {
+        CKelvoApp& kelvo = Start({"missing.cir"});
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
+        QVERIFY(platform.shown.empty());
+    }
+
+    void menusFollowTheDocuments() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        QCOMPARE(MenuTitles(frame), (QStringList{"&File", "&Edit", "&Search", "&Options",
+                                                 "&Actions", "&Window", "&Help"}));
+        QCOMPARE(frame->windowTitle(), QString("Kelvo - amp.cir"));
+        kelvo.DocManager()->CloseDocument(frame->ActiveDocument());
+        QTRY_COMPARE(kelvo.CountDocuments(), 0);
+        QTRY_COMPARE(MenuTitles(frame), (QStringList{"&File", "&Options", "&Window", "&Help"}));
+        QCOMPARE(frame->windowTitle(), QString("Kelvo"));
+        frame->UpdateCommandStates();
+        QCOMPARE(frame->m_paneLine->text(), QString());
+        // Application commands work with no document; a document's do not.
+        QVERIFY(frame->Action(ID_FILE_NEW)->isEnabled());
+        QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled());
+        QVERIFY(!frame->Action(ID_EDIT_FIND)->isEnabled()); // comes with searching
+    }
+
+    void statusBarShowsTheCaret() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        const int width = frame->m_paneLine->width();
+        frame->UpdateCommandStates();
+        QCOMPARE(frame->m_paneLine->text(), QString(" Ln 1, Col 1 "));
+        frame->ActiveView()->m_posCaret = {1233, 77};
+        frame->UpdateStatusPanes();
+        QCOMPARE(frame->m_paneLine->text(), QString(" Ln 1234, Col 78 "));
+        QCOMPARE(frame->m_paneLine->width(), width);
+        QCOMPARE(frame->m_paneReadOnly->text(), QString());
+
+        kelvo.OpenDocumentFile(Path("amp.out"));
+        frame->UpdateStatusPanes();
+        QCOMPARE(frame->m_paneReadOnly->text(), QString(" READ "));
+        QVERIFY(frame->Action(ID_OPTIONS_READ_ONLY)->isChecked());
+
+        QVERIFY(frame->m_wndStatusBar->isVisible());
+        frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(!frame->m_wndStatusBar->isVisible());
+        QVERIFY(!frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
+        frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(frame->m_wndStatusBar->isVisible());
+        QVERIFY(frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
+    }
+
+    void toolbarHasItsSlots() {
+        CKelvoApp& kelvo = Start({});
+        const QList<QAction*> slotActions = kelvo.MainFrame()->m_wndToolBar->actions();
+        QCOMPARE(slotActions.size(), 25);
+        QVERIFY(slotActions[3]->isSeparator());
+        QCOMPARE(slotActions[0]->toolTip(), QString("New"));
+        QCOMPARE(slotActions[20]->toolTip(), QString("Run Simulation"));
+        QCOMPARE(slotActions[20]->statusTip(), QString("Go to the Spice application"));
+        for (QAction* action : slotActions)
+            QVERIFY(action->isSeparator() || !action->icon().isNull());
+    }
+
+    void windowsTileAndSplit() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        kelvo.OpenDocumentFile(Path("amp.out"));
+        QCOMPARE(kelvo.CountDocuments(), 2);
+        const QRect area = frame->m_mdiArea->viewport()->rect();
+        frame->Action(ID_WINDOW_TILE_HORZ)->trigger();
+        CChildFrame* first = frame->FindChild(kelvo.DocManager()->Documents()[0]);
+        CChildFrame* second = frame->FindChild(kelvo.DocManager()->Documents()[1]);
+        QCOMPARE(first->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+        QCOMPARE(second->geometry().top(), area.height() / 2);
+        frame->Action(ID_WINDOW_TILE_VERT)->trigger();
+        QCOMPARE(first->geometry(), QRect(0, 0, area.width() / 2, area.height()));
+
+        frame->Activate(first);
+        frame->Action(ID_WINDOW_SPLIT)->trigger();
+        QCOMPARE(first->Panes().size(), std::size_t(2));
+        CKelvoView* top = first->Panes()[0];
+        CKelvoView* bottom = first->Panes()[1];
+        QCOMPARE(bottom->m_pSibling, top);
+        top->setFocus();
+        frame->Action(ID_NEXT_PANE)->trigger();
+        QCOMPARE(first->ActiveView(), bottom);
+        // Dragging the top pane down to nothing leaves the bottom one, font and all.
+        first->m_wndSplitter->setSizes({0, 300});
+        first->DropCollapsedPane();
+        QCOMPARE(first->Panes().size(), std::size_t(1));
+        QTRY_COMPARE(bottom->m_pSibling, nullptr);
+        QVERIFY(bottom->m_pFont != nullptr);
+    }
+
+    void closingAModifiedDocumentAsks() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        CKelvoDoc* doc = frame->ActiveDocument();
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        frame->UpdateCommandStates();
+        QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
+        platform.answers = {IDCANCEL};
+        frame->ActiveChild()->close();
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(platform.shown.back().text, QString("Save changes to amp.cir?"));
+        platform.answers = {IDCANCEL};
+        QVERIFY(!frame->close()); // Cancel keeps the program running
+        platform.answers = {IDNO};
+        frame->ActiveChild()->close();
+        QTRY_COMPARE(kelvo.CountDocuments(), 0);
+    }
+
+    void acceleratorsNeverReachTheView() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CKelvoView* view = kelvo.MainFrame()->ActiveView();
+        QKeyEvent save(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier, "\x13");
+        QVERIFY(kelvo.eventFilter(view, &save)); // taken before the view sees it
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+        QVERIFY(!kelvo.eventFilter(view, &typed));
+
+        // Ctrl+Z with nothing to undo beeps once; with history it does not.
+        QKeyEvent undo(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
+        kelvo.eventFilter(view, &undo);
+        QCOMPARE(platform.beeps, 1);
+        view->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        kelvo.eventFilter(view, &undo);
+        QCOMPARE(platform.beeps, 1);
+        QKeyEvent redo(QEvent::ShortcutOverride, Qt::Key_Z,
+                       Qt::ControlModifier | Qt::ShiftModifier);
+        kelvo.eventFilter(view, &redo);
+        QCOMPARE(platform.beeps, 2);
+    }
+
+    void recentFilesLiveInTheProfile() {
+        {
+            CKelvoApp& kelvo = Start({"amp.cir"});
+            kelvo.OpenDocumentFile(Path("amp.out"));
+            QCOMPARE(kelvo.RecentFiles(), (QStringList{Path("amp.out"), Path("amp.cir")}));
+            kelvo.ExitInstance();
+        }
+        QCOMPARE(profile->value("Recent File List/File1").toString(), Path("amp.out"));
+        app.reset();
+        CKelvoApp& again = Start({});
+        QCOMPARE(again.RecentFiles(), (QStringList{Path("amp.out"), Path("amp.cir")}));
+    }
+
+private:
+    static QString ProgramDirectoryForTest() {
+        return QCoreApplication::applicationDirPath() + "/";
+    }
+};
+
+QTEST_MAIN(ApplicationTest)
+#include "tst_application.moc"
