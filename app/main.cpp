@@ -1,10 +1,30 @@
 // Kelvo: a multiple-document editor for SPICE netlists and the files a simulation leaves.
 
+#include <csignal>
+
 #include <QApplication>
 #include <QSettings>
+#include <QSocketNotifier>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "CKelvoApp.h"
 #include "QtPlatform.h"
+
+namespace {
+
+int g_terminatePipe[2] = {-1, -1};
+
+// SIGTERM and SIGINT end Kelvo as File > Exit does: the handler only wakes the event loop.
+void OnTerminate(int) {
+    const char byte = 1;
+    if (::write(g_terminatePipe[1], &byte, 1) < 0) {
+        // Nothing to do: the loop is already being woken.
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -13,6 +33,21 @@ int main(int argc, char** argv) {
     QtPlatform platform;
     QSettings profile;
     CKelvoApp app(&platform, &profile, QApplication::arguments());
+
+    // Before the window shows, so that a signal never finds Kelvo without its handler.
+    std::unique_ptr<QSocketNotifier> terminate;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_terminatePipe) == 0) {
+        terminate = std::make_unique<QSocketNotifier>(g_terminatePipe[0], QSocketNotifier::Read);
+        QObject::connect(terminate.get(), &QSocketNotifier::activated, &app, [&app] {
+            char byte;
+            if (::read(g_terminatePipe[0], &byte, 1) == 1 && app.MainFrame() != nullptr)
+                app.MainFrame()->close();
+        });
+        struct sigaction action {};
+        action.sa_handler = OnTerminate;
+        ::sigaction(SIGTERM, &action, nullptr);
+        ::sigaction(SIGINT, &action, nullptr);
+    }
     if (!app.InitInstance())
         return 1;
     platform.SetOwner(app.MainFrame());

@@ -1,7 +1,9 @@
 #include "CMainFrame.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTimerEvent>
 
 namespace {
@@ -31,6 +33,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
         UpdateStatusPanes();
     });
     m_nIdleTimer = startTimer(1000);
+    // Until the preference file says otherwise, four fifths of the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->availableGeometry().size() * 4 / 5);
 }
 
 CMainFrame::~CMainFrame() {

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools  # Qt Core, Gui, Widgets, PrintSupport and Test
     libqt6svg6                       # the toolbar icons are SVG
     fonts-dejavu-core                # one fixed font, so tests measure the same glyphs
-    xvfb xauth                       # running the editor on a machine without a display
+    xvfb xauth x11-utils             # the editor on a virtual display; xwininfo finds its window
     poppler-utils                    # pdftotext, to read printed pages back
 )
 

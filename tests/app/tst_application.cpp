@@ -87,6 +87,12 @@ private slots:
         QVERIFY(platform.shown.empty());
     }
 
+    void directoryOptionBeforeTheFileOpensNothing() {
+        CKelvoApp& kelvo = Start({"/p" + dir.path() + "/lib", "amp.cir"});
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
+        QVERIFY(!kelvo.m_lists.m_directories.contains(dir.path() + "/lib/"));
+    }
+
     void menusFollowTheDocuments() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
@@ -149,6 +155,8 @@ private slots:
         kelvo.OpenDocumentFile(Path("amp.out"));
         QCOMPARE(kelvo.CountDocuments(), 2);
         const QRect area = frame->m_mdiArea->viewport()->rect();
+        // Only a lone document is tiled: the second keeps its own size.
+        QVERIFY(frame->FindChild(kelvo.DocManager()->Documents()[1])->geometry() != area);
         frame->Action(ID_WINDOW_TILE_HORZ)->trigger();
         CChildFrame* first = frame->FindChild(kelvo.DocManager()->Documents()[0]);
         CChildFrame* second = frame->FindChild(kelvo.DocManager()->Documents()[1]);
@@ -190,6 +198,25 @@ private slots:
         platform.answers = {IDNO};
         frame->ActiveChild()->close();
         QTRY_COMPARE(kelvo.CountDocuments(), 0);
+
+        // Exit answered Yes saves before the program ends.
+        kelvo.OpenDocumentFile(Path("amp.cir"))->m_pStore->Edit({0, 0}, kInsertChar, "y");
+        platform.answers = {IDYES};
+        QVERIFY(frame->close());
+        QFile saved(Path("amp.cir"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("y* amp\r\nR1 1 2 1k\r\n"));
+        QCOMPARE(kelvo.CountDocuments(), 0);
+    }
+
+    void idlePassRefreshesCommandStates() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        kelvo.OnIdle();
+        QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled()); // Ctrl+S does nothing now
+        frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "z");
+        kelvo.OnIdle();
+        QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
     }
 
     void acceleratorsNeverReachTheView() {
