@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -85,6 +87,17 @@ long ResidentBytes() {
         std::fclose(statm);
     }
     return resident * sysconf(_SC_PAGESIZE);
+}
+
+BenchOptions ParseOptions(int argc, char** argv) {
+    BenchOptions options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--dir") == 0)
+            options.dir = argv[i + 1];
+        else if (std::strcmp(argv[i], "--lines") == 0)
+            options.lines = std::atoll(argv[i + 1]);
+    }
+    return options;
 }
 
 void SilentDocument::ShowMessage(std::string_view text, StoreIcon) {

@@ -28,6 +28,13 @@ std::string MakeOutput(std::int64_t lines);
 // Writes MakeOutput(lines) to path.
 void WriteOutputFile(const std::string& path, std::int64_t lines);
 
+// --dir DIR (where the scratch file goes, /tmp) and --lines N (1,700,000).
+struct BenchOptions {
+    std::string dir = "/tmp";
+    std::int64_t lines = 1'700'000;
+};
+BenchOptions ParseOptions(int argc, char** argv);
+
 double Now(); // milliseconds
 // The best of several runs, in milliseconds.
 double Best(int runs, const std::function<void()>& body);

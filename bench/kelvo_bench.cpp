@@ -35,14 +35,9 @@ std::unique_ptr<TextStore> Load(SilentDocument& doc, const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string dir = "/tmp";
-    std::int64_t lines = 1'700'000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--dir") == 0)
-            dir = argv[i + 1];
-        else if (std::strcmp(argv[i], "--lines") == 0)
-            lines = std::atoll(argv[i + 1]);
-    }
+    const BenchOptions options = ParseOptions(argc, argv);
+    const std::string& dir = options.dir;
+    const std::int64_t lines = options.lines;
     const std::string path = dir + "/kelvo_bench_output.out";
     const std::string copyPath = dir + "/kelvo_bench_written.out";
     WriteOutputFile(path, lines);
