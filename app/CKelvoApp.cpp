@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QRegularExpression>
+#include <cstdio>
+#include <utility>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,15 +25,16 @@ CKelvoApp::~CKelvoApp() {
 }
 
 QColor CKelvoApp::ParseWindowText(const QString& value, bool* ok) {
-    // As "%d %d %d" reads it: three whole numbers, anything after them ignored.
-    static const QRegularExpression numbers(R"(^\s*([+-]?\d+)\s+([+-]?\d+)\s+([+-]?\d+))");
-    const QRegularExpressionMatch match = numbers.match(value);
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    const QByteArray bytes = value.toLatin1();
+    const bool parsed = std::sscanf(bytes.constData(), "%d %d %d", &red, &green, &blue) == 3;
     if (ok)
-        *ok = match.hasMatch();
-    if (!match.hasMatch())
+        *ok = parsed;
+    if (!parsed)
         return Qt::black;
-    auto low8 = [&](int i) { return int(match.captured(i).toLongLong() & 0xff); };
-    return QColor(low8(1), low8(2), low8(3));
+    return QColor(red & 0xff, green & 0xff, blue & 0xff);
 }
 
 bool CKelvoApp::InitInstance() {
@@ -41,6 +43,7 @@ bool CKelvoApp::InitInstance() {
 
     m_docManager = std::make_unique<CDocManager>(m_platform, &m_lists);
     m_pMainWnd = std::make_unique<CMainFrame>();
+    m_platform->SetMainWindow(m_pMainWnd.get());
     m_pMainWnd->SetRecentFiles(m_recentFiles);
     connect(m_docManager.get(), &CDocManager::documentOpened, this, [this](CKelvoDoc* document) {
         CChildFrame* child = m_pMainWnd->AddChild(document, this);
@@ -55,15 +58,16 @@ bool CKelvoApp::InitInstance() {
     connect(m_docManager.get(), &CDocManager::outputReadOnlyMarked, this,
             [this] { m_pMainWnd->Action(ID_OPTIONS_READ_ONLY)->setChecked(true); });
 
-    bool colourRead = false;
-    const QColor colour = ParseWindowText(
-        m_profile->value("Control Panel/Colors/WindowText").toString(), &colourRead);
-    m_crWindowText = colourRead ? colour : QApplication::palette().color(QPalette::Text);
+    // A value that is there is parsed as designed (black when it does not parse); with no
+    // value at all the platform's own text colour stands in.
+    const QVariant windowText = m_profile->value("Control Panel/Colors/WindowText");
+    m_crWindowText = windowText.isValid() ? ParseWindowText(windowText.toString())
+                                          : QApplication::palette().color(QPalette::Text);
     m_lfDefault = LogFont::Default();
 
     // The suite's shared block and the preference file come in here, in this order.
 
-    m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 4, 1);
+    m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 27, 2); // the tip, up and right
     WireCommands();
     qApp->installEventFilter(this);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
@@ -175,10 +179,20 @@ void CKelvoApp::AddRecentFile(const QString& path) {
     m_pMainWnd->SetRecentFiles(m_recentFiles);
 }
 
+void CKelvoApp::RequestExit() {
+    m_bExitRequested = true;
+    OnIdle();
+}
+
 void CKelvoApp::OnIdle() {
     if (m_bInIdle || !m_pMainWnd)
         return;
     m_bInIdle = true;
+    // An exit asked for by a signal waits until no question is open and no close runs.
+    if (m_bExitRequested && QApplication::activeModalWidget() == nullptr && !m_bClosing) {
+        m_bExitRequested = false;
+        m_pMainWnd->close();
+    }
     // With the suite's block: report the modified state, serve a second start's hand-off,
     // check the files when m_bCheckFiles is set, serve one suite request.
     m_pMainWnd->UpdateCommandStates();
@@ -198,17 +212,20 @@ bool CKelvoApp::BeepIfNothingToUndo(const QKeyEvent* key) {
 }
 
 bool CKelvoApp::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
+    // The shortcut check travels up the parents: only its first stop counts.
+    if (event->type() == QEvent::ShortcutOverride && watched == QGuiApplication::focusObject()) {
         // States are fresh before a shortcut is matched; the undo key beeps when it can't.
         if (m_pMainWnd)
             m_pMainWnd->UpdateCommandStates();
-        if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
-            BeepIfNothingToUndo(static_cast<QKeyEvent*>(event));
-    } else if (event->type() == QEvent::KeyPress && m_pMainWnd) {
+        BeepIfNothingToUndo(static_cast<QKeyEvent*>(event));
+    } else if (event->type() == QEvent::KeyPress && m_pMainWnd &&
+               qobject_cast<CKelvoView*>(watched) != nullptr) {
         // A key of the accelerator table never reaches a view as typing, even when its
-        // command is disabled.
+        // command is disabled. Dialogs keep their keys.
         const auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence pressed(key->keyCombination());
+        const Qt::KeyboardModifiers modifiers =
+            key->modifiers() & ~(Qt::KeypadModifier | Qt::GroupSwitchModifier);
+        const QKeySequence pressed(QKeyCombination(modifiers, Qt::Key(key->key())));
         for (const CommandInfo& command : Commands())
             for (const QKeySequence& sequence : command.keys)
                 if (sequence == pressed)
@@ -256,10 +273,14 @@ void CKelvoApp::WireCommands() {
     frame->SetUpdateHandler(ID_FILE_SAVE_AS, activeDocument);
     frame->SetCommandHandler(ID_APP_EXIT, [frame] { frame->close(); });
     frame->m_onClose = [this] {
-        if (!m_docManager->SaveAllModified())
+        if (m_bClosing)
             return false;
-        m_docManager->CloseAllDocuments();
-        return true;
+        m_bClosing = true;
+        const bool saved = m_docManager->SaveAllModified();
+        if (saved)
+            m_docManager->CloseAllDocuments();
+        m_bClosing = false;
+        return saved;
     };
     frame->SetCommandHandler(ID_OPTIONS_FONT, [frame] {
         if (CKelvoView* view = frame->ActiveView())

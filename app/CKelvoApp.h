@@ -49,6 +49,8 @@ public:
     // The next idle pass: command states, status panes, and (with the suite's block) the
     // suite's polling.
     void OnIdle();
+    // File > Exit at the next moment no question is open (a signal asks for it).
+    void RequestExit();
 
     CDocManager* DocManager() const { return m_docManager.get(); }
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
@@ -72,4 +74,7 @@ private:
     std::unique_ptr<CMainFrame> m_pMainWnd;
     QStringList m_recentFiles;
     bool m_bInIdle = false;
+    bool m_bExitRequested = false;
+    bool m_bClosing = false;
+    bool m_bSeenActive = false;
 };

@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
         terminate = std::make_unique<QSocketNotifier>(g_terminatePipe[0], QSocketNotifier::Read);
         QObject::connect(terminate.get(), &QSocketNotifier::activated, &app, [&app] {
             char byte;
-            if (::read(g_terminatePipe[0], &byte, 1) == 1 && app.MainFrame() != nullptr)
-                app.MainFrame()->close();
+            if (::read(g_terminatePipe[0], &byte, 1) == 1)
+                app.RequestExit();
         });
         struct sigaction action {};
         action.sa_handler = OnTerminate;
@@ -50,7 +50,6 @@ int main(int argc, char** argv) {
     }
     if (!app.InitInstance())
         return 1;
-    platform.SetOwner(app.MainFrame());
     const int result = QApplication::exec();
     return std::max(result, app.ExitInstance());
 }

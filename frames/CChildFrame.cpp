@@ -2,10 +2,14 @@
 
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QMenu>
 
 CChildFrame::CChildFrame(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
     : QMdiSubWindow(parent), m_pDoc(document), m_pApp(app) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // The window's own menu would take Ctrl+W (and Ctrl+F4) from File > Close.
+    for (QAction* action : systemMenu()->actions())
+        action->setShortcuts({});
     setWindowIcon(QIcon(":/icons/new.svg"));
     m_wndSplitter = new QSplitter(Qt::Vertical, this);
     m_wndSplitter->setChildrenCollapsible(true);
@@ -78,10 +82,13 @@ void CChildFrame::DropCollapsedPane() {
     for (int i = 0; i < 2; ++i) {
         if (sizes[i] == 0) {
             CKelvoView* gone = panes[std::size_t(i)];
+            CKelvoView* stays = panes[std::size_t(1 - i)];
+            gone->m_pSibling = nullptr; // unlinked now, not when the view is finally deleted
+            stays->m_pSibling = nullptr;
             gone->hide();
             gone->deleteLater();
             gone->setParent(nullptr);
-            m_lastActive = panes[std::size_t(1 - i)];
+            m_lastActive = stays;
             return;
         }
     }

@@ -3,10 +3,22 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTimerEvent>
 
 namespace {
+
+// Menus highlight disabled items too, so that their prompts show in the status bar.
+class PromptStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_Menu_AllowActiveAndDisabled)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 QString PaneText(bool shown, const char* text) {
     return shown ? QString(text) : QString();
@@ -44,9 +56,13 @@ CMainFrame::~CMainFrame() {
     // The windows go after this object's own parts: they must not call back into it.
     m_bDestroying = true;
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    delete m_mdiArea; // its windows go while this object is still whole
+    m_mdiArea = nullptr;
 }
 
 void CMainFrame::CreateActions() {
+    m_menuStyle = new PromptStyle;
+    m_menuStyle->setParent(this);
     for (const CommandInfo& command : Commands()) {
         auto* action = new QAction(QString::fromLatin1(command.menuText).section('\t', 0, 0), this);
         action->setData(command.id);
@@ -77,6 +93,7 @@ void CMainFrame::CreateActions() {
     auto build = [this](const std::vector<MenuInfo>& menus, std::vector<QMenu*>& into) {
         for (const MenuInfo& info : menus) {
             auto* menu = new QMenu(QString::fromLatin1(info.title), this);
+            menu->setStyle(m_menuStyle);
             for (int id : info.items) {
                 if (id == 0) {
                     menu->addSeparator();
@@ -192,8 +209,13 @@ void CMainFrame::UpdateStatusPanes() {
 }
 
 void CMainFrame::UpdateCaption() {
+    const CChildFrame* child = ActiveChild();
     const CKelvoDoc* doc = ActiveDocument();
-    setWindowTitle(doc != nullptr ? "Kelvo - " + doc->GetTitle() : QString("Kelvo"));
+    // A maximized document window adds " - [title]" to the caption itself.
+    if (doc == nullptr || (child != nullptr && child->isMaximized()))
+        setWindowTitle("Kelvo");
+    else
+        setWindowTitle("Kelvo - " + doc->GetTitle());
 }
 
 void CMainFrame::ShowMenus(bool documentOpen) {
@@ -251,6 +273,7 @@ CChildFrame* CMainFrame::AddChild(CKelvoDoc* document, ViewDefaults* app) {
     child->show();
     child->ActiveView()->setFocus();
     connect(document, &CKelvoDoc::titleChanged, this, &CMainFrame::UpdateCaption);
+    connect(child, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateCaption);
     connect(child, &QObject::destroyed, this, [this] {
         if (m_bDestroying)
             return;

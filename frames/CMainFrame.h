@@ -81,4 +81,5 @@ private:
     std::vector<QAction*> m_recentActions;
     bool m_bDocumentMenus = false;
     bool m_bDestroying = false;
+    QStyle* m_menuStyle = nullptr;
 };

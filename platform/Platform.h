@@ -5,6 +5,8 @@
 
 #include "LogFont.h"
 
+class QWidget;
+
 // Buttons and icons of a message box, and the answers, with the values the program's
 // callers compare against.
 inline constexpr int MB_OK = 0x0;
@@ -29,6 +31,9 @@ inline constexpr char kAppTitle[] = "Kelvo";
 class Platform {
 public:
     virtual ~Platform() = default;
+
+    // The window that owns message boxes and dialogs from now on.
+    virtual void SetMainWindow(QWidget* window) { Q_UNUSED(window); }
 
     // A message box owned by the main window, captioned "Kelvo"; returns the button chosen.
     // style: one MB_ button set or'ed with one MB_ICON value.

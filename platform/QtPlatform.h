@@ -9,7 +9,7 @@
 class QtPlatform : public Platform {
 public:
     // The main window, which owns every message box and dialog.
-    void SetOwner(QWidget* owner) { m_owner = owner; }
+    void SetMainWindow(QWidget* owner) override { m_owner = owner; }
 
     int MessageBox(const QString& text, int style) override;
     void Beep() override;

@@ -1,5 +1,7 @@
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -227,17 +229,67 @@ private slots:
         QKeyEvent typed(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
         QVERIFY(!kelvo.eventFilter(view, &typed));
 
-        // Ctrl+Z with nothing to undo beeps once; with history it does not.
-        QKeyEvent undo(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
-        kelvo.eventFilter(view, &undo);
+        // Keypad Shift+Delete is the same key of the table.
+        QKeyEvent keypad(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier | Qt::KeypadModifier);
+        QVERIFY(kelvo.eventFilter(view, &keypad));
+    }
+
+    // Keys as a user presses them, through Qt's shortcut machinery.
+    void keysReachTheirCommands() {
+        QTest::failOnWarning(QRegularExpression("Ambiguous shortcut"));
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        kelvo.OpenDocumentFile(Path("amp.out"));
+        CMainFrame* frame = kelvo.MainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        CKelvoView* view = frame->ActiveView();
+        view->setFocus();
+        QTRY_VERIFY(view->hasFocus());
+
+        // Ctrl+Z with nothing to undo beeps once per press.
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
-        view->m_pStore->Edit({0, 0}, kInsertChar, "x");
-        kelvo.eventFilter(view, &undo);
+        view->m_pStore->Edit({0, 0}, kInsertChar, "q"); // now there is history, not redo
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
-        QKeyEvent redo(QEvent::ShortcutOverride, Qt::Key_Z,
-                       Qt::ControlModifier | Qt::ShiftModifier);
-        kelvo.eventFilter(view, &redo);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(platform.beeps, 2);
+        view->m_pStore->ClearHistory();
+        // Ctrl+S on a clean document writes nothing; Ctrl+W closes it.
+        const QDateTime written = QFileInfo(Path("amp.out")).lastModified();
+        QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(QFileInfo(Path("amp.out")).lastModified(), written);
+        QTest::keyClick(view, Qt::Key_W, Qt::ControlModifier);
+        QTRY_COMPARE(kelvo.CountDocuments(), 1);
+
+        // A dialog's text field keeps its editing keys.
+        QDialog dialog(frame);
+        QLineEdit field(&dialog);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        field.setFocus();
+        field.setText("amp.cir");
+        QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(field.selectedText(), QString("amp.cir"));
+    }
+
+    void windowTextColourComesFromTheProfile() {
+        profile->setValue("Control Panel/Colors/WindowText", "0 0 128");
+        QCOMPARE(Start({}).m_crWindowText, QColor(0, 0, 128));
+        cleanup();
+        init();
+        profile->setValue("Control Panel/Colors/WindowText", "10 20");
+        QCOMPARE(Start({}).m_crWindowText, QColor(Qt::black));
+        profile->remove("Control Panel");
+    }
+
+    void maximizedWindowLeavesTheTitleToTheArea() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        frame->ActiveChild()->showMaximized();
+        QTRY_VERIFY(!frame->windowTitle().contains("amp.cir - ["));
+        QVERIFY(!frame->windowTitle().startsWith("Kelvo - amp.cir"));
+        frame->ActiveChild()->showNormal();
+        QTRY_COMPARE(frame->windowTitle(), QString("Kelvo - amp.cir"));
     }
 
     void recentFilesLiveInTheProfile() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the built editor on a virtual display with a netlist, waits for its main window
-# to show the netlist's name, ends it with SIGTERM and expects a clean exit.
+# to show the netlist's name, ends it with SIGTERM and expects a clean exit, with the
+# netlist in the recent-file list of its profile.
 #   start_and_end.sh KELVO NETLIST
 set -euo pipefail
 export KELVO="$1" NETLIST="$2" TITLE="Kelvo - $(basename "$2")"
@@ -18,6 +19,11 @@ xvfb-run -a bash -c '
             wait "$pid"
             status=$?
             if [ "$status" -eq 0 ]; then
+                # Ending cleanly means the profile was written on the way out.
+                if ! grep -qF "$NETLIST" "$XDG_CONFIG_HOME/Kelvo/Kelvo.conf"; then
+                    echo "Kelvo ended without writing its recent-file list"
+                    exit 1
+                fi
                 echo "window \"$TITLE\" shown; Kelvo ended cleanly"
                 exit 0
             fi
