@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -280,6 +281,23 @@ private slots:
         profile->setValue("Control Panel/Colors/WindowText", "10 20");
         QCOMPARE(Start({}).m_crWindowText, QColor(Qt::black));
         profile->remove("Control Panel");
+    }
+
+    void disabledMenuItemsShowTheirPrompts() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        QMenu* search = nullptr;
+        for (QAction* title : frame->menuBar()->actions())
+            if (title->text() == "&Search")
+                search = title->menu();
+        QVERIFY(search != nullptr);
+        search->popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(search));
+        QAction* find = frame->Action(ID_EDIT_FIND);
+        QVERIFY(!find->isEnabled());
+        QTest::mouseMove(search, search->actionGeometry(find).center());
+        QTRY_COMPARE(frame->m_wndStatusBar->currentMessage(), QString("Find the specified text"));
+        search->close();
     }
 
     void maximizedWindowLeavesTheTitleToTheArea() {
