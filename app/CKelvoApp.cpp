@@ -74,7 +74,8 @@ bool CKelvoApp::InitInstance() {
             &CKelvoApp::OnIdle);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive)
+                // The first activation is the start-up's own, which checks nothing.
+                if (state == Qt::ApplicationActive && std::exchange(m_bSeenActive, true))
                     m_bCheckFiles = true;
             });
 
