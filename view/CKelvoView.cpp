@@ -66,15 +66,9 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_nTabSize = firstPane->m_nTabSize;
         m_bOverwrite = firstPane->m_bOverwrite;
         m_crText = firstPane->m_crText;
-        m_logFont = firstPane->m_logFont;
-        m_pFont = firstPane->m_pFont;
-        m_metrics = std::make_unique<QFontMetrics>(*m_pFont, viewport());
+        ShareFontOf(*firstPane);
         m_nScreenDpiX = firstPane->m_nScreenDpiX;
         m_nScreenDpiY = firstPane->m_nScreenDpiY;
-        m_nLineHeight = firstPane->m_nLineHeight;
-        m_nCharWidth = firstPane->m_nCharWidth;
-        m_nMaxCharWidth = firstPane->m_nMaxCharWidth;
-        m_nTabStop = firstPane->m_nTabStop;
         m_nWidestColumns = firstPane->m_nWidestColumns;
         m_strFind = firstPane->m_strFind;
         m_strReplace = firstPane->m_strReplace;
@@ -92,6 +86,16 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
     m_nPrintFirstLine = 0;
     m_nPrintEndLine = 0;
     CVirtualScrollView::OnInitialUpdate();
+}
+
+void CKelvoView::ShareFontOf(const CKelvoView& other) {
+    m_logFont = other.m_logFont;
+    m_pFont = other.m_pFont;
+    m_metrics = std::make_unique<QFontMetrics>(*m_pFont, viewport());
+    m_nLineHeight = other.m_nLineHeight;
+    m_nCharWidth = other.m_nCharWidth;
+    m_nMaxCharWidth = other.m_nMaxCharWidth;
+    m_nTabStop = m_nTabSize * m_nCharWidth; // each pane keeps its own tab size
 }
 
 void CKelvoView::NoteWidth(const LineRecord* line) {
@@ -204,13 +208,7 @@ void CKelvoView::OnOptionsFont() {
     CreateFontAndMeasure();
     if (m_pSibling != nullptr) {
         CKelvoView* sibling = m_pSibling;
-        sibling->m_logFont = m_logFont;
-        sibling->m_pFont = m_pFont;
-        sibling->m_metrics = std::make_unique<QFontMetrics>(*m_pFont, sibling->viewport());
-        sibling->m_nLineHeight = m_nLineHeight;
-        sibling->m_nCharWidth = m_nCharWidth;
-        sibling->m_nMaxCharWidth = m_nMaxCharWidth;
-        sibling->m_nTabStop = sibling->m_nTabSize * sibling->m_nCharWidth;
+        sibling->ShareFontOf(*this);
         sibling->viewport()->repaint();
         sibling->m_ptCaret = sibling->PosToPoint(sibling->m_posCaret);
         sibling->SetCaretPixel(sibling->m_ptCaret);

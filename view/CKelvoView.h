@@ -103,6 +103,8 @@ protected:
 
 private:
     void CreateFontAndMeasure();
+    // The sibling's font object and measures (the font is shared, not copied).
+    void ShareFontOf(const CKelvoView& other);
     void DrawLine(QPainter& painter, const LineRecord* line, int x, int y, int clipRight) const;
     // The tab-expanding walk that measuring and painting share: calls `piece` with each
     // run of at most kPieceBytes bytes and its x; stops when `piece` returns false.
