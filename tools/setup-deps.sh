@@ -8,7 +8,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools  # Qt Core, Gui, Widgets, PrintSupport and Test
     libqt6svg6                       # the toolbar icons are SVG
     fonts-dejavu-core                # one fixed font, so tests measure the same glyphs
-    xvfb xauth x11-utils             # the editor on a virtual display; xwininfo finds its window
+    xvfb xauth x11-utils xdotool     # the editor on a virtual display; xwininfo finds its window,
+                                     # xdotool drives it as a user would
     poppler-utils                    # pdftotext, to read printed pages back
 )
 
