@@ -113,6 +113,24 @@ int main(int argc, char** argv) {
     Report("3b. LineAt of 1,000 indexes in the middle", walkMiddle * 1000, walkStart * 1000, 2,
            "us");
 
+    // 3c. Pasting in the middle of the file, the caret after each paste where the next one
+    // goes: four lines at a time (each paste links three lines), against one line at a time.
+    // Every paste starts with a LineAt of the caret's line, so it stays cheap only while the
+    // store remembers where the last edit was.
+    auto pasting = [&](const char* text) {
+        return Best(10, [&] {
+            TextPos at{store->lineCount / 2, 10};
+            for (int i = 0; i < 1000; ++i)
+                at = store->Edit(at, kInsertText, text);
+            store->ClearHistory();
+        });
+    };
+    const double pastedLine = pasting("R12 out 0 4.7k");
+    const double pastedLines =
+        pasting("R12 out 0 4.7k\r\nC3 out 0 10n\r\nV1 in 0 DC 5\r\nR13 in out 1k");
+    Report("3c. 1,000 four-line pastes in the middle", pastedLines * 1000, pastedLine * 1000, 2,
+           "us");
+
     // 4. Find each marker in turn through the whole file, against memmem over the bytes.
     int found = 0;
     const double find = Best(3, [&] {

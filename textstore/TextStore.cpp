@@ -103,26 +103,37 @@ LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
         lastLine = line;
     ++lineCount;
 
-    if (m_cursorLine != nullptr && following == m_cursorLine)
+    if (m_cursorLine == nullptr)
+        return line;
+    // A line linked next to the cursor takes it over, so that lines linked one after
+    // another (a paste, a split) keep the cursor where the edit is, with a known index.
+    if (m_cursorLine == after) {
+        m_cursorLine = line;
         ++m_cursorIndex;
-    else if (m_cursorLine != nullptr && after != m_cursorLine)
-        m_cursorLine = nullptr; // somewhere else: its index is no longer known
+    } else if (m_cursorLine == following) {
+        m_cursorLine = line; // the new line takes the index the following line had
+    } else if (after == nullptr) {
+        ++m_cursorIndex; // linked first: every line moves down one
+    } else if (following != nullptr) {
+        m_cursorLine = nullptr; // somewhere else: whether above or below is unknown
+    }
     return line;
 }
 
 LineRecord* TextStore::UnlinkLine(LineRecord* line) {
     if (m_cursorLine != nullptr) {
         if (line == m_cursorLine) {
-            if (line->next != nullptr) {
-                m_cursorLine = line->next;
-            } else {
+            // A join leaves the caret on the line above, so the cursor goes there too.
+            if (line->prev != nullptr) {
                 m_cursorLine = line->prev;
                 --m_cursorIndex;
+            } else {
+                m_cursorLine = line->next; // which takes the index
             }
-        } else if (line->next == m_cursorLine) {
-            --m_cursorIndex;
-        } else if (line->prev != m_cursorLine) {
-            m_cursorLine = nullptr;
+        } else if (line->next == m_cursorLine || line->prev == nullptr) {
+            --m_cursorIndex; // a line above the cursor
+        } else if (line->prev != m_cursorLine && line->next != nullptr) {
+            m_cursorLine = nullptr; // somewhere else: whether above or below is unknown
         }
     }
     if (line->prev != nullptr)

@@ -42,6 +42,13 @@ public:
 
     // Null for a negative index; an index past the end gives the last line.
     [[nodiscard]] LineRecord* LineAt(std::int32_t index) const;
+    // The line LineAt reached last with its index, which linking and unlinking keep right
+    // (or forget: a null line). Edits leave it at or next to the line they changed.
+    struct LineCursor {
+        const LineRecord* line;
+        std::int32_t index;
+    };
+    [[nodiscard]] LineCursor WalkCursor() const noexcept { return {m_cursorLine, m_cursorIndex}; }
     // -1 for a record that is not in this store's list.
     [[nodiscard]] std::int32_t IndexOf(const LineRecord* line) const;
     // Links line after `after`, or first when after is null. Returns line.

@@ -1,5 +1,7 @@
 #include "StoreTestKit.h"
 
+#include <cstdlib>
+
 StoreFixture::StoreFixture(const std::string& bytes) : store(std::make_unique<TextStore>(&doc)) {
     CMemFile file(bytes);
     CArchive archive(&file, CArchive::load);
@@ -62,6 +64,7 @@ void CheckInvariants(const TextStore& store) {
     }
     QCOMPARE(store.lastLine, previous);
     QCOMPARE(store.lineCount, count);
+    CheckLineCursor(store);
 
     // Lines that still live in the file buffer stay inside it and never reach into each
     // other, however much vacated room they were handed.
@@ -73,4 +76,27 @@ void CheckInvariants(const TextStore& store) {
         reach = line->text + line->capacity;
         QVERIFY(store.fileBuffer != nullptr);
     }
+}
+
+void CheckLineCursor(const TextStore& store) {
+    const TextStore::LineCursor cursor = store.WalkCursor();
+    if (cursor.line == nullptr)
+        return;
+    std::int32_t index = 0;
+    const LineRecord* line = store.firstLine;
+    while (line != nullptr && line != cursor.line) {
+        line = line->next;
+        ++index;
+    }
+    QVERIFY2(line != nullptr, "the line cursor is on a line outside the list");
+    QCOMPARE(cursor.index, index);
+}
+
+void CheckLineCursorAt(const TextStore& store, TextPos caret) {
+    CheckLineCursor(store);
+    const TextStore::LineCursor cursor = store.WalkCursor();
+    QVERIFY2(cursor.line != nullptr, "the store forgot where the edit was");
+    QVERIFY2(std::abs(cursor.index - caret.line) <= 1,
+             qPrintable(
+                 QString("line cursor at %1, caret on line %2").arg(cursor.index).arg(caret.line)));
 }

@@ -33,8 +33,13 @@ std::vector<std::string> Lines(const TextStore& store);
 std::string Written(const TextStore& store);
 // The whole text with lines joined by CR LF, as GetText gives it.
 std::string Joined(const std::vector<std::string>& lines);
-// Fails the test when a line breaks the list's invariants.
+// Fails the test when a line breaks the list's invariants, the line cursor included.
 void CheckInvariants(const TextStore& store);
+// Fails the test when the line cursor names a line outside the list or a wrong index.
+void CheckLineCursor(const TextStore& store);
+// Fails the test unless the line cursor is known, right, and at most one line from the
+// caret's, so that the next LineAt near the caret walks a step or two.
+void CheckLineCursorAt(const TextStore& store, TextPos caret);
 
 namespace QTest {
 template <> inline char* toString(const TextPos& pos) {

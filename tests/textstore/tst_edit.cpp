@@ -1,5 +1,17 @@
 #include "StoreTestKit.h"
 
+namespace {
+
+// 400 lines of 8 characters: line1000 to line1399.
+std::string NumberedLines() {
+    std::string file;
+    for (int i = 0; i < 400; ++i)
+        file += "line" + std::to_string(1000 + i) + "\r\n";
+    return file;
+}
+
+} // namespace
+
 class EditTest : public QObject {
     Q_OBJECT
 private slots:
@@ -165,6 +177,95 @@ private slots:
         CheckInvariants(*f);
         f->Undo();
         QCOMPARE(Lines(*f), (Strings{"abcd"}));
+    }
+
+    // Pasting links its lines one after another in the middle of the file; the store must
+    // still know where it is afterwards, or every later LineAt walks from an end of the file.
+    void pasteKeepsLineCursor_data() {
+        QTest::addColumn<std::string>("text");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("breaks");
+        const std::string four = "R1 a b 1k\r\nC2 b 0 1n\r\nV3 a 0 5\r\nR4 b c 2k";
+        QTest::newRow("one line") << std::string("R1 a b 1k") << 4 << 0;
+        QTest::newRow("two lines") << std::string("R1 a b 1k\r\nC2") << 4 << 1;
+        QTest::newRow("three lines") << std::string("R1\r\nC2\r\nV3") << 4 << 2;
+        QTest::newRow("four lines") << four << 4 << 3;
+        QTest::newRow("four lines at column 0") << four << 0 << 3;
+        QTest::newRow("four lines at the line end") << four << 8 << 3;
+        QTest::newRow("four lines ended by CR") << std::string("a\rb\rc\rd") << 1 << 3;
+        QTest::newRow("four lines ended by LF") << std::string("a\nb\nc\nd") << 1 << 3;
+        QTest::newRow("ending in a break") << std::string("a\r\nb\r\nc\r\n") << 2 << 3;
+        QTest::newRow("empty lines") << std::string("\n\n\n\n\n\n") << 3 << 6;
+        QTest::newRow("forty lines") << [] {
+            std::string text;
+            for (int i = 0; i < 40; ++i)
+                text += "x" + std::to_string(i) + "\r\n";
+            return text + "end";
+        }() << 5 << 40;
+    }
+
+    void pasteKeepsLineCursor() {
+        QFETCH(std::string, text);
+        QFETCH(int, column);
+        QFETCH(int, breaks);
+        StoreFixture f(NumberedLines());
+        const Strings before = Lines(*f);
+        const TextPos at{200, column};
+
+        const TextPos pasted = f.Insert(at, text);
+        QCOMPARE(pasted.line, at.line + breaks);
+        CheckLineCursorAt(*f, pasted);
+        QCOMPARE(f->lineCount, 400 + breaks);
+        QCOMPARE(f->IndexOf(f->LineAt(pasted.line)), pasted.line);
+
+        QVERIFY(f->Undo()->done);
+        QCOMPARE(Lines(*f), before);
+        CheckLineCursorAt(*f, at);
+        QCOMPARE(f->Redo()->newPos, pasted);
+        CheckLineCursorAt(*f, pasted);
+        CheckInvariants(*f);
+    }
+
+    // Every edit that links or unlinks lines leaves the line cursor at the caret.
+    void lineEditsKeepLineCursor_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<TextPos>("at");
+        QTest::addColumn<TextPos>("to");
+        QTest::addColumn<TextPos>("result");
+        QTest::newRow("Enter") << int(kInsertChar) << TextPos{200, 3} << TextPos{}
+                               << TextPos{201, 0};
+        QTest::newRow("Enter at the start")
+            << int(kInsertChar) << TextPos{200, 0} << TextPos{} << TextPos{201, 0};
+        QTest::newRow("Backspace joining")
+            << int(kDeleteBefore) << TextPos{200, 0} << TextPos{} << TextPos{199, 8};
+        QTest::newRow("Delete joining")
+            << int(kDeleteAt) << TextPos{200, 8} << TextPos{} << TextPos{200, 8};
+        QTest::newRow("block over lines")
+            << int(kDeleteBlock) << TextPos{260, 2} << TextPos{200, 5} << TextPos{200, 5};
+        QTest::newRow("block to the last line")
+            << int(kDeleteBlock) << TextPos{200, 1} << TextPos{399, 3} << TextPos{200, 1};
+        QTest::newRow("Backspace joining the last line")
+            << int(kDeleteBefore) << TextPos{399, 0} << TextPos{} << TextPos{398, 8};
+    }
+
+    void lineEditsKeepLineCursor() {
+        QFETCH(int, kind);
+        QFETCH(TextPos, at);
+        QFETCH(TextPos, to);
+        QFETCH(TextPos, result);
+        StoreFixture f(NumberedLines());
+        const Strings before = Lines(*f);
+        const char enter = '\r';
+        QCOMPARE(f->Edit(at, kind, kind == kInsertChar ? &enter : "", to), result);
+        CheckLineCursorAt(*f, result);
+        const std::optional<UndoStep> undone = f->Undo();
+        QVERIFY(undone && undone->done);
+        QCOMPARE(Lines(*f), before);
+        CheckLineCursorAt(*f, undone->newPos);
+        const std::optional<UndoStep> redone = f->Redo();
+        QVERIFY(redone && redone->done);
+        CheckLineCursorAt(*f, redone->newPos);
+        CheckInvariants(*f);
     }
 
     void anyUserEditEmptiesRedoEvenWhenItBeeps() {

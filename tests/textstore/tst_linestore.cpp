@@ -78,6 +78,7 @@ private slots:
                 QCOMPARE(f->LineAt(std::int32_t(at)), model[at]);
                 QCOMPARE(f->IndexOf(model[at]), std::int32_t(at));
             }
+            CheckLineCursor(*f);
         }
         CheckInvariants(*f);
     }

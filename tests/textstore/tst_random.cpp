@@ -240,6 +240,7 @@ private slots:
             if (userEdit)
                 QCOMPARE(got, want);
             QCOMPARE(f.doc.modified, !model.undo.empty());
+            CheckLineCursor(*f);
             if (step % 64 == 0)
                 CheckInvariants(*f);
             size = 0;
