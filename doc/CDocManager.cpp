@@ -107,9 +107,7 @@ bool CDocManager::DoSave(CKelvoDoc* document, const QString& path) {
 bool CDocManager::SaveModified(CKelvoDoc* document) {
     if (!document->IsModified())
         return true;
-    const QString name = document->GetPathName().isEmpty()
-                             ? document->GetTitle()
-                             : document->GetTitle(); // the file's name, readable
+    const QString name = document->GetTitle(); // Untitled<n>, or the file's name, readable
     switch (
         m_platform->MessageBox(QString(kSaveChanges).arg(name), MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:

@@ -164,6 +164,8 @@ void CAtomicSaveFile::OpenInPlace() {
     MakeBackup();
     if (::ftruncate(m_fd, 0) != 0) {
         const int error = errno;
+        ::close(m_fd); // a constructor that throws has no destructor run
+        m_fd = -1;
         ::unlink(m_backup.c_str());
         m_backup.clear();
         Throw("cannot write", m_target, error);
