@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <utility>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "CommandLine.h"
+#include "FileName.h"
 #include "FileStatus.h"
+#include "FrameworkMessages.h"
 #include "PathSearch.h"
 
 CKelvoApp::CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments, QObject* parent)
@@ -108,11 +107,15 @@ bool CKelvoApp::OpenCommandLine(const QString& text) {
     qsizetype at = 0;
     CommandLine::NextToken(text, at); // the program's name
     const QString argument = CommandLine::NextToken(text, at);
-    const QString found = SearchFile(CurrentDirectory(), argument);
+    // A folder, a FIFO or a device is found too: naming one is a failed open, with the
+    // framework's message, not a missing name.
+    const QString found = SearchEntry(CurrentDirectory(), argument);
     if (found.isEmpty())
         return false;
     m_lists.PrefixPath(found);
-    OpenByName(found);
+    if (OpenByName(found) == nullptr)
+        if (const int error = ReadableFileError(found); error != 0)
+            m_platform->MessageBox(OpenFailureMessage(error, found), MB_OK | MB_ICONEXCLAMATION);
     // The suite's open-circuit request is served here.
     m_lists.AddDirectoryOf(found);
     return true;
@@ -122,13 +125,8 @@ CKelvoDoc* CKelvoApp::OpenByName(const QString& name) {
     if (name.startsWith('/') || name.startsWith("~/")) {
         const QString path = SearchFile({}, name);
         // Proved readable first, without ever blocking on what is not a regular file.
-        const FileStatus status = QueryFileStatus(path);
-        if (path.isEmpty() || !status.regular)
+        if (ReadableFileError(path) != 0)
             return nullptr;
-        const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return nullptr;
-        ::close(fd);
         m_lists.AddDirectoryOf(path);
         return OpenDocumentFile(path);
     }
@@ -157,7 +155,11 @@ void CKelvoApp::OnFileNew() {
 void CKelvoApp::LoadRecentFiles() {
     m_recentFiles.clear();
     for (int i = 1; i <= kRecentFiles; ++i) {
-        const QString file = m_profile->value(QString("Recent File List/File%1").arg(i)).toString();
+        // A name that is not valid UTF-8 is kept as its bytes (see SaveRecentFiles).
+        const QVariant value = m_profile->value(QString("Recent File List/File%1").arg(i));
+        const QString file = value.typeId() == QMetaType::QByteArray
+                                 ? FileNameFromBytes(value.toByteArray())
+                                 : value.toString();
         if (!file.isEmpty())
             m_recentFiles << file;
     }
@@ -165,8 +167,13 @@ void CKelvoApp::LoadRecentFiles() {
 
 void CKelvoApp::SaveRecentFiles() {
     m_profile->remove("Recent File List");
-    for (int i = 0; i < m_recentFiles.size(); ++i)
-        m_profile->setValue(QString("Recent File List/File%1").arg(i + 1), m_recentFiles[i]);
+    for (int i = 0; i < m_recentFiles.size(); ++i) {
+        const QString& file = m_recentFiles[i];
+        const QByteArray bytes = FileNameBytes(file);
+        const bool text = QString::fromUtf8(bytes) == file; // what a profile keeps exactly
+        m_profile->setValue(QString("Recent File List/File%1").arg(i + 1),
+                            text ? QVariant(file) : QVariant(bytes));
+    }
     m_profile->sync();
 }
 
@@ -242,7 +249,7 @@ void CKelvoApp::WireCommands() {
     };
     frame->SetCommandHandler(ID_FILE_NEW, [this] { OnFileNew(); });
     frame->SetCommandHandler(ID_FILE_OPEN, [this] {
-        const QString path = m_platform->GetOpenFileName(CurrentDirectory());
+        const QString path = m_docManager->AskOpenFileName(CurrentDirectory());
         if (!path.isEmpty())
             OpenDocumentFile(path);
     });

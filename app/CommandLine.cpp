@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "FileName.h"
+
 namespace CommandLine {
 
 bool IsSeparator(QChar c) {
@@ -35,13 +37,20 @@ QString Build(const QStringList& arguments, const QString& currentDirectory) {
         QString argument = arguments[i];
         if (i == 1 && !argument.isEmpty() && !argument.startsWith('/') &&
             !argument.startsWith("~/"))
-            argument = QDir::cleanPath(QDir(currentDirectory).absoluteFilePath(argument));
+            argument = QDir::cleanPath(currentDirectory + '/' + argument); // text only
         bool separated = argument.isEmpty();
         for (QChar c : argument)
             separated = separated || IsSeparator(c);
         parts << (separated ? '"' + QString(argument).remove('"') + '"' : argument);
     }
     return parts.join(' ');
+}
+
+QStringList Arguments(int argc, const char* const* argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << FileNameFromBytes(QByteArray(argv[i]));
+    return arguments;
 }
 
 QStringList DirectoryOptions(const QStringList& arguments) {

@@ -18,6 +18,10 @@ QString NextToken(const QString& text, qsizetype& at);
 // program name) made absolute, every argument holding a separator in double quotes.
 QString Build(const QStringList& arguments, const QString& currentDirectory);
 
+// The process's arguments as file names carry them: every byte comes back exactly, also
+// where it is not valid UTF-8 (QCoreApplication::arguments() would lose it).
+QStringList Arguments(int argc, const char* const* argv);
+
 // The directory of the "/p" (or "-p") option: an argument after the file that starts with
 // it. Empty when there is none; "/" is appended to what follows the option.
 QStringList DirectoryOptions(const QStringList& arguments);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "CKelvoApp.h"
+#include "CommandLine.h"
 #include "QtPlatform.h"
 
 namespace {
@@ -27,12 +28,16 @@ void OnTerminate(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit (a quota, "ulimit -f") fails a write with EFBIG, which is reported,
+    // instead of ending Kelvo with every unsaved document.
+    ::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kelvo");
     QApplication::setOrganizationName("Kelvo");
     QtPlatform platform;
     QSettings profile;
-    CKelvoApp app(&platform, &profile, QApplication::arguments());
+    // From argv as Qt left it: the file's name keeps its bytes.
+    CKelvoApp app(&platform, &profile, CommandLine::Arguments(argc, argv));
 
     // Before the window shows, so that a signal never finds Kelvo without its handler.
     std::unique_ptr<QSocketNotifier> terminate;

@@ -1,18 +1,18 @@
 #include "CDocManager.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <sys/stat.h>
 
+#include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
+#include "PathSearch.h"
 
 namespace {
 
-// Two documents are the same file when their canonical paths are equal, byte for byte.
-QString CanonicalPath(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+// The folder part of a full path, without its final "/" (but "/" itself).
+QString FolderOf(const QString& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QString("/") : path.left(slash);
 }
 
 } // namespace
@@ -40,12 +40,12 @@ CKelvoDoc* CDocManager::OpenNewDocument() {
 CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
     if (CKelvoDoc* open = FindOpenDocument(path))
         return open;
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = AbsolutePath(path);
     auto document = std::make_unique<CKelvoDoc>(m_platform, m_lists);
     if (!document->OnOpenDocument(absolute))
         return nullptr;
     document->SetPathName(absolute);
-    m_strLastDirectory = QFileInfo(absolute).absolutePath();
+    m_strLastDirectory = FolderOf(absolute);
     CKelvoDoc* opened = Adopt(std::move(document));
     if (opened->m_bOutputReadOnly)
         emit outputReadOnlyMarked(opened);
@@ -53,8 +53,27 @@ CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
 }
 
 CKelvoDoc* CDocManager::OnFileOpen() {
-    const QString path = m_platform->GetOpenFileName(m_strLastDirectory);
+    const QString path = AskOpenFileName(m_strLastDirectory);
     return path.isEmpty() ? nullptr : OpenDocumentFile(path);
+}
+
+QString CDocManager::AskOpenFileName(const QString& directory) {
+    return UsableDialogName(m_platform->GetOpenFileName(directory));
+}
+
+QString CDocManager::UsableDialogName(const QString& name) {
+    if (name.isEmpty())
+        return {};
+    // The dialog reads names through Qt, which turns bytes that are not valid UTF-8 into
+    // U+FFFD: unless a file has exactly that name, the one chosen is another.
+    struct stat info {};
+    const bool lost = name.contains(QChar::ReplacementCharacter) &&
+                      ::lstat(FileNameBytes(name).constData(), &info) != 0;
+    if (!lost && IsExactFileName(name))
+        return name;
+    m_platform->MessageBox(QString(kNameNotExact).arg(DisplayFileName(name)),
+                           MB_OK | MB_ICONEXCLAMATION);
+    return {};
 }
 
 bool CDocManager::DoFileSave(CKelvoDoc* document) {
@@ -68,29 +87,27 @@ bool CDocManager::DoFileSave(CKelvoDoc* document) {
 bool CDocManager::DoSave(CKelvoDoc* document, const QString& path) {
     QString target = path;
     if (target.isEmpty()) {
-        const QString suggested =
-            document->GetPathName().isEmpty()
-                ? QDir(m_strLastDirectory.isEmpty() ? QDir::currentPath() : m_strLastDirectory)
-                      .filePath(document->GetTitle())
-                : document->GetPathName();
-        target = m_platform->GetSaveFileName(suggested);
+        const QString folder =
+            m_strLastDirectory.isEmpty() ? CurrentDirectory() : m_strLastDirectory + '/';
+        const QString suggested = document->GetPathName().isEmpty()
+                                      ? AbsolutePath(folder + document->GetTitle())
+                                      : document->GetPathName();
+        target = UsableDialogName(m_platform->GetSaveFileName(suggested));
         if (target.isEmpty())
             return false;
-        target = QFileInfo(target).absoluteFilePath();
+        target = AbsolutePath(target);
     }
     if (!document->OnSaveDocument(target))
         return false;
     document->SetPathName(target);
-    m_strLastDirectory = QFileInfo(target).absolutePath();
+    m_strLastDirectory = FolderOf(target);
     return true;
 }
 
 bool CDocManager::SaveModified(CKelvoDoc* document) {
     if (!document->IsModified())
         return true;
-    const QString name = document->GetPathName().isEmpty()
-                             ? document->GetTitle()
-                             : QFileInfo(document->GetPathName()).fileName();
+    const QString name = document->GetTitle(); // Untitled<n>, or the file's name, readable
     switch (
         m_platform->MessageBox(QString(kSaveChanges).arg(name), MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:

@@ -23,6 +23,9 @@ public:
     CKelvoDoc* OpenDocumentFile(const QString& path);
     // File > Open: asks for a file, then opens it; null on Cancel or failure.
     CKelvoDoc* OnFileOpen();
+    // The Open dialog's answer; empty on Cancel, or after a message when the name it gave
+    // cannot be the file chosen.
+    QString AskOpenFileName(const QString& directory);
 
     // File > Save: a document without a path, or whose file is read-only, is saved as.
     bool DoFileSave(CKelvoDoc* document);
@@ -51,6 +54,8 @@ signals:
 
 private:
     CKelvoDoc* Adopt(std::unique_ptr<CKelvoDoc> document);
+    // A name from a file dialog, or empty after a message when it cannot be carried exactly.
+    QString UsableDialogName(const QString& name);
 
     Platform* m_platform;
     CFileLists* m_lists;

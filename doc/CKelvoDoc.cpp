@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "AtomicSaveFile.h"
+#include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
 
@@ -37,7 +38,17 @@ void CKelvoDoc::TakeFileStatus(const QString& path, bool withReadOnly) {
     m_strFileTime = status.fileTime;
 }
 
+bool CKelvoDoc::RefuseInexactName(const QString& path) {
+    if (IsExactFileName(path))
+        return false;
+    m_platform->MessageBox(QString(kNameNotExact).arg(DisplayFileName(path)),
+                           MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
 bool CKelvoDoc::OnOpenDocument(const QString& path) {
+    if (RefuseInexactName(path))
+        return false;
     delete m_pStore;
     m_pStore = new TextStore(this);
     TakeFileStatus(path, true);
@@ -48,7 +59,7 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
         return false;
     }
     try {
-        CPosixFile file(path.toLocal8Bit().toStdString(), CPosixFile::modeRead);
+        CPosixFile file(FileNameBytes(path).toStdString(), CPosixFile::modeRead);
         CArchive archive(&file, CArchive::load);
         if (!Serialize(archive))
             return false; // the store has said why
@@ -66,8 +77,10 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
 }
 
 bool CKelvoDoc::OnSaveDocument(const QString& path) {
+    if (RefuseInexactName(path))
+        return false;
     try {
-        CAtomicSaveFile file(path.toLocal8Bit().toStdString());
+        CAtomicSaveFile file(FileNameBytes(path).toStdString());
         {
             CArchive archive(&file, CArchive::store);
             Serialize(archive);
@@ -87,7 +100,7 @@ bool CKelvoDoc::OnSaveDocument(const QString& path) {
 
 void CKelvoDoc::SetPathName(const QString& path) {
     m_strPathName = path;
-    SetTitle(path.mid(path.lastIndexOf('/') + 1));
+    SetTitle(DisplayFileName(path.mid(path.lastIndexOf('/') + 1)));
 }
 
 void CKelvoDoc::SetTitle(const QString& title) {

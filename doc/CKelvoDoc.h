@@ -33,7 +33,8 @@ public:
     bool Serialize(CArchive& archive) { return m_pStore->Serialize(archive); }
 
     const QString& GetPathName() const { return m_strPathName; }
-    void SetPathName(const QString& path); // also makes the title the file's name
+    // Also makes the title the file's name, as a person reads it.
+    void SetPathName(const QString& path);
     const QString& GetTitle() const { return m_strTitle; }
     void SetTitle(const QString& title);
     bool IsModified() const { return m_bModified; }
@@ -60,6 +61,8 @@ signals:
     void titleChanged(const QString& title);
 
 private:
+    // A name that stands for no one file is refused with a message: true when refused.
+    bool RefuseInexactName(const QString& path);
     void TakeFileStatus(const QString& path, bool withReadOnly);
 
     Platform* m_platform;

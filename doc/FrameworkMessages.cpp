@@ -2,29 +2,34 @@
 
 #include <cerrno>
 
+#include "FileName.h"
+
 QString OpenFailureMessage(int error, const QString& path) {
+    const QString shown = DisplayFileName(path);
     switch (error) {
     case ENOENT:
     case ENOTDIR:
     case ENAMETOOLONG:
-        return QString(kCannotFind).arg(path);
+        return QString(kCannotFind).arg(shown);
     case EACCES:
     case EPERM:
-        return QString(kCannotRead).arg(path);
+        return QString(kCannotRead).arg(shown);
     default:
         return kFailedToOpen;
     }
 }
 
 QString SaveFailureMessage(int error, const QString& path) {
+    const QString shown = DisplayFileName(path);
     switch (error) {
     case EACCES:
     case EPERM:
     case EROFS:
-        return QString(kCannotWrite).arg(path);
+        return QString(kCannotWrite).arg(shown);
     case ENOSPC:
     case EDQUOT:
-        return QString(kDiskFull).arg(path);
+    case EFBIG: // a file-size limit: the disk is full as far as this user may fill it
+        return QString(kDiskFull).arg(shown);
     default:
         return kFailedToSave;
     }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The document framework's own failure messages. %1 is the file's path.
+// The document framework's own failure messages. %1 is the file's path, as shown.
 inline constexpr char kFailedToOpen[] = "Failed to open document.";
 inline constexpr char kFailedToSave[] = "Failed to save document.";
 inline constexpr char kCannotFind[] =
@@ -12,6 +12,10 @@ inline constexpr char kCannotWrite[] =
     "Unable to write to %1, it is read-only or opened by someone else.";
 inline constexpr char kDiskFull[] = "Disk full while accessing %1.";
 inline constexpr char kSaveChanges[] = "Save changes to %1?";
+// A name that a file dialog gave with characters it could not read from the file system.
+inline constexpr char kNameNotExact[] =
+    "%1\nThis name holds characters that stand for bytes the file dialog could not read, "
+    "so it may name another file.\nPlease rename the file or open it from the command line.";
 
 // The message for a file error (an errno value) met while opening or saving.
 QString OpenFailureMessage(int error, const QString& path);

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QTimerEvent>
 
+#include "FileName.h"
+
 namespace {
 
 // Menus highlight disabled items too, so that their prompts show in the status bar.
@@ -233,7 +235,7 @@ void CMainFrame::SetRecentFiles(const QStringList& files) {
         const bool used = i < files.size();
         recent->setVisible(used);
         if (used) {
-            recent->setText(QString("&%1 %2").arg(i + 1).arg(files[i]));
+            recent->setText(QString("&%1 %2").arg(i + 1).arg(DisplayFileName(files[i])));
             recent->setData(files[i]);
         }
     }

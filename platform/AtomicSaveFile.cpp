@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,28 +12,101 @@
 
 namespace {
 
+// As many links as the system itself follows in one path.
+constexpr int kMaxLinks = 40;
+
 [[noreturn]] void Throw(const char* what, const std::string& path, int error) {
     throw CFileException(std::string(what) + " " + path + ": " + std::strerror(error), path, error);
 }
 
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Where the file behind `path` is, or is to be made: every link of a chain is followed,
+// also when its last link points at nothing yet.
+std::string FollowLinks(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) != nullptr)
+        return resolved;
+    std::string at = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat info {};
+        if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return at;
+        char pointed[PATH_MAX];
+        const ssize_t n = ::readlink(at.c_str(), pointed, sizeof pointed);
+        if (n <= 0 || n == ssize_t(sizeof pointed))
+            Throw("cannot follow the link", at, n <= 0 ? errno : ENAMETOOLONG);
+        const std::string target(pointed, std::size_t(n));
+        at = target[0] == '/' ? target : DirectoryOf(at) + target;
+    }
+    Throw("too many links:", path, ELOOP);
+}
+
+bool WriteAll(int fd, const char* in, std::size_t count) {
+    while (count > 0) {
+        const ssize_t put = ::write(fd, in, count);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            if (put == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        in += put;
+        count -= std::size_t(put);
+    }
+    return true;
+}
+
+// Every byte of `from`, from its start, onto the end of `to`; errno tells a failure.
+bool CopyBytes(int from, int to) {
+    char buffer[64 * 1024];
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(from, buffer, sizeof buffer, at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteAll(to, buffer, std::size_t(got)))
+            return false;
+        at += got;
+    }
+}
+
+// The user's cache folder for Kelvo, made when missing; empty when there is none.
+std::string CacheFolder() {
+    std::string base;
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && cache[0] == '/')
+        base = cache;
+    else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        base = std::string(home) + "/.cache";
+    else
+        return {};
+    ::mkdir(base.c_str(), 0700);
+    const std::string folder = base + "/kelvo/";
+    ::mkdir(folder.c_str(), 0700);
+    return folder;
+}
+
 } // namespace
 
-CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(path) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) {
-        m_target = resolved;
-    } else {
-        // A link to a file not there yet: the file is made where the link points.
-        char pointed[PATH_MAX];
-        const ssize_t n = ::readlink(path.c_str(), pointed, sizeof pointed - 1);
-        if (n > 0) {
-            const std::string target(pointed, std::size_t(n));
-            const std::size_t slash = path.rfind('/');
-            m_target = target[0] == '/' || slash == std::string::npos
-                           ? target
-                           : path.substr(0, slash + 1) + target;
-        }
-    }
+CAtomicSaveFile::FileSizeSignalIgnored::FileSizeSignalIgnored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGXFSZ, &ignore, &m_old);
+}
+
+CAtomicSaveFile::FileSizeSignalIgnored::~FileSizeSignalIgnored() {
+    ::sigaction(SIGXFSZ, &m_old, nullptr);
+}
+
+CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(FollowLinks(path)) {
     struct stat old {};
     const bool exists = ::stat(m_target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
@@ -42,21 +116,38 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(path) {
                    ::access(m_target.c_str(), W_OK) != 0))
         Throw("read-only:", path, EACCES);
 
-    const std::size_t slash = m_target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "" : m_target.substr(0, slash + 1);
+    const std::string directory = DirectoryOf(m_target);
     m_directory = directory.empty() ? "." : directory;
+    // Another name of the same file would go on seeing the old bytes after a rename.
+    if (exists && old.st_nlink > 1) {
+        OpenInPlace();
+        return;
+    }
+
     // Short, so that a file with the longest name the system allows can still be saved.
     std::string pattern = directory + ".kvsave-XXXXXX";
     m_fd = ::mkstemp(pattern.data());
-    if (m_fd < 0)
-        Throw("cannot create", path, errno);
+    if (m_fd < 0) {
+        const int error = errno;
+        if (exists && (error == EACCES || error == EPERM)) {
+            OpenInPlace(); // the folder takes no new file, the file takes new bytes
+            return;
+        }
+        Throw("cannot create", path, error);
+    }
     m_temporary = pattern;
     ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
 
     if (exists) {
-        ::fchmod(m_fd, old.st_mode & 07777);
-        if (::fchown(m_fd, old.st_uid, old.st_gid) != 0) {
-            // Only root may give a file away; the bytes and the mode are what matter.
+        // The owner first: giving a file away clears its set-user-ID and set-group-ID bits.
+        if (::fchown(m_fd, old.st_uid, old.st_gid) != 0 ||
+            ::fchmod(m_fd, old.st_mode & 07777) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+            ::unlink(m_temporary.c_str());
+            m_temporary.clear();
+            OpenInPlace(); // a new file could not be what the old one is
+            return;
         }
     } else {
         const mode_t mask = ::umask(0);
@@ -65,9 +156,75 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(path) {
     }
 }
 
+void CAtomicSaveFile::OpenInPlace() {
+    m_inPlace = true;
+    m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (m_fd < 0)
+        Throw("cannot write", m_target, errno);
+    MakeBackup();
+    if (::ftruncate(m_fd, 0) != 0) {
+        const int error = errno;
+        ::close(m_fd); // a constructor that throws has no destructor run
+        m_fd = -1;
+        ::unlink(m_backup.c_str());
+        m_backup.clear();
+        Throw("cannot write", m_target, error);
+    }
+}
+
+void CAtomicSaveFile::MakeBackup() {
+    int error = 0; // the first failure tells most: the one beside the file
+    const std::pair<std::string, const char*> places[] = {{DirectoryOf(m_target), ".kvsave-XXXXXX"},
+                                                          {CacheFolder(), "kvsave-XXXXXX"}};
+    for (const auto& [folder, name] : places) {
+        if (folder.empty())
+            continue;
+        std::string pattern = folder + name;
+        const int backup = ::mkstemp(pattern.data());
+        if (backup < 0) {
+            error = error != 0 ? error : errno;
+            continue;
+        }
+        const int old = ::open(m_target.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool copied = old >= 0 && CopyBytes(old, backup) && ::fsync(backup) == 0;
+        if (!copied)
+            error = error != 0 ? error : errno;
+        if (old >= 0)
+            ::close(old);
+        if (::close(backup) == 0 && copied) {
+            m_backup = pattern;
+            return;
+        }
+        ::unlink(pattern.c_str());
+    }
+    // Without a copy of the old bytes they are not put at risk.
+    ::close(m_fd);
+    m_fd = -1;
+    Throw("cannot back up", m_target, error != 0 ? error : EACCES);
+}
+
+bool CAtomicSaveFile::RestoreBackup() {
+    const int from = ::open(m_backup.c_str(), O_RDONLY | O_CLOEXEC);
+    const int to = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+    const bool restored =
+        from >= 0 && to >= 0 && ::ftruncate(to, 0) == 0 && CopyBytes(from, to) && ::fsync(to) == 0;
+    if (from >= 0)
+        ::close(from);
+    if (to >= 0 && ::close(to) != 0)
+        return false;
+    return restored;
+}
+
 CAtomicSaveFile::~CAtomicSaveFile() {
-    if (m_fd >= 0) {
+    if (m_fd >= 0)
         ::close(m_fd);
+    if (m_committed)
+        return;
+    if (m_inPlace) {
+        // A backup that could not be put back stays, so the old bytes are somewhere.
+        if (!m_backup.empty() && RestoreBackup())
+            ::unlink(m_backup.c_str());
+    } else if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
     }
 }
@@ -77,17 +234,9 @@ std::size_t CAtomicSaveFile::Read(void*, std::size_t) {
 }
 
 void CAtomicSaveFile::Write(const void* buffer, std::size_t count) {
-    const auto* in = static_cast<const char*>(buffer);
-    while (count > 0) {
-        const ssize_t put = ::write(m_fd, in, count);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            Throw("cannot write", m_target, put < 0 ? errno : ENOSPC);
-        in += put;
-        count -= std::size_t(put);
-        m_written += put;
-    }
+    if (!WriteAll(m_fd, static_cast<const char*>(buffer), count))
+        Throw("cannot write", m_target, errno);
+    m_written += std::int64_t(count);
 }
 
 void CAtomicSaveFile::Commit() {
@@ -95,16 +244,16 @@ void CAtomicSaveFile::Commit() {
         Throw("cannot write", m_target, errno);
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(m_temporary.c_str());
-        Throw("cannot write", m_target, error);
+    if (::close(fd) != 0)
+        Throw("cannot write", m_target, errno);
+    if (m_inPlace) {
+        m_committed = true;
+        ::unlink(m_backup.c_str());
+        return;
     }
-    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(m_temporary.c_str());
-        Throw("cannot replace", m_target, error);
-    }
+    if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        Throw("cannot replace", m_target, errno);
+    m_committed = true;
     // The new name is on disk only when the folder is.
     const int folder = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {

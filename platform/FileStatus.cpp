@@ -1,10 +1,14 @@
 #include "FileStatus.h"
 
+#include <cerrno>
 #include <ctime>
 
+#include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "FileName.h"
 
 QString FormatFileTime(long long secondsSinceEpoch) {
     const std::time_t when = static_cast<std::time_t>(secondsSinceEpoch);
@@ -19,7 +23,7 @@ QString FormatFileTime(long long secondsSinceEpoch) {
 
 FileStatus QueryFileStatus(const QString& path) {
     FileStatus status;
-    const QByteArray name = path.toLocal8Bit();
+    const QByteArray name = FileNameBytes(path);
     struct stat info {};
     if (path.isEmpty() || ::stat(name.constData(), &info) != 0)
         return status;
@@ -29,4 +33,19 @@ FileStatus QueryFileStatus(const QString& path) {
     status.readOnly = noWriteBits || ::access(name.constData(), W_OK) != 0;
     status.fileTime = FormatFileTime(static_cast<long long>(info.st_mtime));
     return status;
+}
+
+int ReadableFileError(const QString& path) {
+    const QByteArray name = FileNameBytes(path);
+    struct stat info {};
+    // Asked before opening: opening some devices does something, and a FIFO waits.
+    if (path.isEmpty() || ::stat(name.constData(), &info) != 0)
+        return path.isEmpty() ? ENOENT : errno;
+    if (!S_ISREG(info.st_mode))
+        return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
 }

@@ -16,5 +16,9 @@ struct FileStatus {
 // exists is false when the status cannot be read.
 FileStatus QueryFileStatus(const QString& path);
 
+// 0 when `path` is a regular file that this user can open for reading; otherwise why not,
+// as an errno value (EISDIR for a folder, EINVAL for a FIFO or a device). Never blocks.
+int ReadableFileError(const QString& path);
+
 // A time as the program shows file times.
 QString FormatFileTime(long long secondsSinceEpoch);

@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "FileName.h"
+
 namespace {
 
 constexpr char kAllFiles[] = "All Files (*)";
@@ -121,12 +123,15 @@ void QtPlatform::EndWaitCursor() {
     QApplication::restoreOverrideCursor();
 }
 
+// The dialogs read and show names through Qt's own decoding: a byte that is not valid
+// UTF-8 comes to them, and back from them, as U+FFFD, which the callers refuse.
 QString QtPlatform::GetOpenFileName(const QString& directory) {
-    return QFileDialog::getOpenFileName(Owner(), "Open", directory, kAllFiles);
+    return QFileDialog::getOpenFileName(Owner(), "Open", DisplayFileName(directory), kAllFiles);
 }
 
 QString QtPlatform::GetSaveFileName(const QString& suggestedPath) {
-    return QFileDialog::getSaveFileName(Owner(), "Save As", suggestedPath, kAllFiles);
+    return QFileDialog::getSaveFileName(Owner(), "Save As", DisplayFileName(suggestedPath),
+                                        kAllFiles);
 }
 
 bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {

@@ -7,6 +7,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "CKelvoApp.h"
 #include "fakes/ScriptedPlatform.h"
 
@@ -29,6 +35,7 @@ class ApplicationTest : public QObject {
     std::unique_ptr<QSettings> profile;
     std::unique_ptr<CKelvoApp> app;
     QString previousDirectory;
+    QList<QByteArray> rawNames; // made by the test; Qt could not remove them
 
     QString Path(const QString& name) const { return dir.filePath(name); }
     void Write(const QString& name, const QByteArray& bytes) {
@@ -60,6 +67,11 @@ private slots:
         app.reset();
         profile.reset();
         QDir::setCurrent(previousDirectory);
+        while (!rawNames.isEmpty()) {
+            const QByteArray name = rawNames.takeLast();
+            if (::unlink(name.constData()) != 0)
+                ::rmdir(name.constData());
+        }
     }
 
     void startingWithoutAFileMakesUntitled1() {
@@ -321,6 +333,81 @@ private slots:
         app.reset();
         CKelvoApp& again = Start({});
         QCOMPARE(again.RecentFiles(), (QStringList{Path("amp.out"), Path("amp.cir")}));
+    }
+
+    // What cannot be read as a file is refused at once, with the framework's message and
+    // no Untitled1; a FIFO without a writer must not hold the start.
+    void namedFifoDeviceOrFolderIsRefused_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("fifo") << "pipe.cir";
+        QTest::newRow("device") << "/dev/zero";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("folder by full path") << dir.filePath("folder");
+    }
+
+    void namedFifoDeviceOrFolderIsRefused() {
+        QFETCH(QString, argument);
+        QVERIFY(::mkfifo(Path("pipe.cir").toLocal8Bit().constData(), 0600) == 0 || errno == EEXIST);
+        QDir(dir.path()).mkpath("folder");
+        ::alarm(20); // a blocked open ends the test instead of hanging it
+        CKelvoApp& kelvo = Start({argument});
+        ::alarm(0);
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QCOMPARE(platform.shown[0].text, QString("Failed to open document."));
+        QCOMPARE(platform.shown[0].style, MB_OK | MB_ICONEXCLAMATION);
+        QCOMPARE(kelvo.CountDocuments(), 0);
+    }
+
+    // A name whose bytes are not valid UTF-8 opens, shows readably and saves to itself.
+    // Such bytes travel as lone surrogates U+DC80 + (byte - 0x80), as argv gives them.
+    void nameNotValidUtf8OpensFromTheCommandLine() {
+        const QByteArray bytes = "caf\xE9.cir";
+        rawNames << QFile::encodeName(dir.path()) + '/' + bytes;
+        const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "x\r\n", 3), ssize_t(3));
+        ::close(fd);
+        const QString name = QString("caf") + QChar(0xDCE9) + ".cir";
+        CKelvoApp& kelvo = Start({name});
+        QVERIFY(platform.shown.empty());
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        CKelvoDoc* doc = kelvo.MainFrame()->ActiveDocument();
+        QCOMPARE(doc->GetPathName(), dir.path() + '/' + name);
+        QCOMPARE(kelvo.MainFrame()->windowTitle(), QString("Kelvo - caf\uFFFD.cir"));
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "y");
+        kelvo.MainFrame()->UpdateCommandStates();
+        kelvo.MainFrame()->Action(ID_FILE_SAVE)->trigger();
+        QVERIFY(platform.shown.empty());
+        QVERIFY(!doc->IsModified());
+        QFile saved;
+        QVERIFY(saved.open(::open(bytes.constData(), O_RDONLY), QIODevice::ReadOnly,
+                           QFileDevice::AutoCloseHandle));
+        QCOMPARE(saved.readAll(), QByteArray("yx\r\n"));
+        QVERIFY(!QFile::exists(QFile::decodeName(bytes)));
+
+        // The recent-file list keeps the bytes too.
+        kelvo.ExitInstance();
+        app.reset();
+        CKelvoApp& again = Start({});
+        QCOMPARE(again.RecentFiles().value(0), dir.path() + '/' + name);
+        QVERIFY(again.OpenDocumentFile(again.RecentFiles().value(0)) != nullptr);
+    }
+
+    void currentFolderNotValidUtf8FindsBareNames() {
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/run\xFF";
+        QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+        const QByteArray file = folder + "/amp.cir";
+        rawNames << folder << file;
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QCOMPARE(::chdir(folder.constData()), 0);
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        QVERIFY(platform.shown.empty());
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        const QString expected = dir.path() + "/run" + QChar(0xDCFF) + "/amp.cir";
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), expected);
+        QCOMPARE(kelvo.m_lists.m_openedFiles.value(0), expected);
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include "CKelvoApp.h"
 #include "CommandLine.h"
+#include "FileName.h"
 #include "PathSearch.h"
 
 class CommandLineTest : public QObject {
@@ -67,6 +68,63 @@ private slots:
         QCOMPARE(CKelvoApp::ParseWindowText("", &ok), QColor(Qt::black));
     }
 
+    // Every byte string comes back exactly; valid UTF-8 reads as QFile::decodeName reads it.
+    void fileNamesKeepTheirBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("validUtf8");
+        QTest::newRow("ascii") << QByteArray("/tmp/amp.cir") << true;
+        QTest::newRow("utf-8") << QByteArray("/tmp/caf\xC3\xA9.cir") << true;
+        QTest::newRow("four-byte utf-8") << QByteArray("\xF0\x9F\x98\x80.cir") << true;
+        QTest::newRow("utf-8 of U+10080") << QByteArray("\xF0\x90\x82\x80") << true;
+        QTest::newRow("latin-1") << QByteArray("/tmp/caf\xE9.cir") << false;
+        QTest::newRow("cut sequence") << QByteArray("a\xC3") << false;
+        QTest::newRow("overlong slash") << QByteArray("a\xC0\xAF") << false;
+        QTest::newRow("encoded surrogate") << QByteArray("\xED\xB3\xA9") << false;
+        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
+        QTest::newRow("every high byte") << [] {
+            QByteArray all;
+            for (int b = 0x80; b <= 0xFF; ++b)
+                all += char(b);
+            return all;
+        }() << false;
+    }
+
+    void fileNamesKeepTheirBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, validUtf8);
+        const QString name = FileNameFromBytes(bytes);
+        QCOMPARE(FileNameBytes(name), bytes);
+        QVERIFY(IsExactFileName(name));
+        if (validUtf8) {
+            QCOMPARE(name, QFile::decodeName(bytes));
+            QCOMPARE(DisplayFileName(name), name);
+        } else {
+            QVERIFY(DisplayFileName(name).contains(QChar::ReplacementCharacter));
+            QCOMPARE(DisplayFileName(name).size(), name.size());
+        }
+    }
+
+    void namesThatStandForNoBytesAreNotExact() {
+        QVERIFY(!IsExactFileName(QString("a") + QChar(0xD800) + "b")); // a lone high half
+        QVERIFY(!IsExactFileName(QString("a") + QChar(0xDC41)));       // stands for no byte
+        QVERIFY(!IsExactFileName(QString("a") + QChar(0) + "b"));
+        // Two escaped bytes that together are valid UTF-8 name the file "é", not these.
+        QVERIFY(!IsExactFileName(QString(QChar(0xDCC3)) + QChar(0xDCA9)));
+    }
+
+    void argumentsKeepTheirBytes() {
+        const char* argv[] = {"kelvo", "caf\xE9.cir", "/p/lib"};
+        const QStringList arguments = CommandLine::Arguments(3, argv);
+        QCOMPARE(arguments.size(), 3);
+        QCOMPARE(FileNameBytes(arguments[1]), QByteArray("caf\xE9.cir"));
+        QCOMPARE(arguments[2], QString("/p/lib"));
+        // The escaped bytes survive the command line's text form.
+        const QString text = CommandLine::Build(arguments, "/w/");
+        qsizetype at = 0;
+        CommandLine::NextToken(text, at);
+        QCOMPARE(FileNameBytes(CommandLine::NextToken(text, at)), QByteArray("/w/caf\xE9.cir"));
+    }
+
     void searchFile() {
         QTemporaryDir dir;
         QFile(dir.filePath("amp.cir")).open(QIODevice::WriteOnly);
@@ -86,6 +144,10 @@ private slots:
         QVERIFY(SearchFile({}, "sh").endsWith("/sh"));
         QVERIFY(CurrentDirectory().endsWith('/'));
         QVERIFY(ProgramDirectory().endsWith('/'));
+        // A folder, a FIFO or a device is an entry, though no file.
+        QCOMPARE(SearchEntry(slashed, "sub.cir"), dir.filePath("sub.cir"));
+        QCOMPARE(SearchEntry({}, "/dev/zero"), QString("/dev/zero"));
+        QCOMPARE(SearchEntry(slashed, "missing.cir"), QString());
     }
 };
 

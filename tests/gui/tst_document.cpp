@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
@@ -8,9 +10,12 @@
 
 #include <csignal>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include "CDocManager.h"
 #include "FrameworkMessages.h"
@@ -31,6 +36,19 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// A folder's names as the system keeps them (QDir cannot list a name that is not UTF-8).
+QList<QByteArray> Entries(const QByteArray& folder) {
+    QList<QByteArray> names;
+    if (DIR* listing = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(listing))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names << entry->d_name;
+        ::closedir(listing);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 } // namespace
 
 class DocumentTest : public QObject {
@@ -39,12 +57,18 @@ class DocumentTest : public QObject {
     CFileLists lists;
     QTemporaryDir dir;
 
+    QList<QByteArray> rawNames; // made by a test; Qt could not remove them
+
     QString Path(const QString& name) const { return dir.filePath(name); }
 
 private slots:
     void init() {
         platform = ScriptedPlatform();
         lists = CFileLists();
+    }
+    void cleanup() {
+        while (!rawNames.isEmpty())
+            ::unlink(rawNames.takeLast().constData());
     }
 
     void newDocumentsAreNumbered() {
@@ -145,7 +169,7 @@ private slots:
         QCOMPARE(ReadAll(Path(name)), QByteArray("Nold\r\n"));
         QVERIFY(doc->IsModified());
         QVERIFY(doc->CanUndo());
-        QCOMPARE(platform.shown.back().text, QString(kFailedToSave));
+        QCOMPARE(platform.shown.back().text, QString(kDiskFull).arg(Path(name)));
         QCOMPARE(QDir(dir.path()).entryList({".kvsave*"}, QDir::Hidden | QDir::Files),
                  QStringList());
 
@@ -234,6 +258,115 @@ private slots:
         QCOMPARE(platform.shown[0].text, message);
         QCOMPARE(manager.CountDocuments(), 0);
         QVERIFY(lists.m_openedFiles.isEmpty());
+    }
+
+    // A quota or "ulimit -f" reads as a full disk; its signal, left at its default here,
+    // must not end the program with the unsaved document.
+    void fileSizeLimitIsADiskFull() {
+        WriteAll(Path("big.cir"), "old\r\n");
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(Path("big.cir"));
+        QVERIFY(doc != nullptr);
+        doc->m_pStore->Edit({0, 0}, kInsertText, QByteArray(5000, 'y').constData());
+        ::signal(SIGXFSZ, SIG_DFL);
+        struct rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        struct rlimit small = old;
+        small.rlim_cur = 1000;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const bool saved = manager.DoFileSave(doc);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!saved);
+        QCOMPARE(platform.shown.back().text, QString(kDiskFull).arg(Path("big.cir")));
+        QCOMPARE(platform.shown.back().style, MB_OK | MB_ICONEXCLAMATION);
+        QVERIFY(doc->IsModified());
+        QCOMPARE(ReadAll(Path("big.cir")), QByteArray("old\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList({".kvsave*"}, QDir::Hidden | QDir::Files),
+                 QStringList());
+    }
+
+    // A name whose bytes are not valid UTF-8 (café in Latin-1) keeps its bytes: the
+    // program carries each such byte as the lone surrogate U+DC80 + (byte - 0x80).
+    void nameNotValidUtf8OpensAndSavesItself() {
+        QDir(dir.path()).mkdir("latin1");
+        const QByteArray bytes = QFile::encodeName(Path("latin1")) + "/caf\xE9.cir";
+        rawNames << bytes;
+        const QString name = Path("latin1") + "/caf" + QChar(0xDCE9) + ".cir";
+        const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "old\r\n", 5), ssize_t(5));
+        ::close(fd);
+        CDocManager manager(&platform, &lists);
+        CKelvoDoc* doc = manager.OpenDocumentFile(name);
+        QVERIFY(doc != nullptr);
+        QVERIFY(platform.shown.empty());
+        QCOMPARE(doc->GetPathName(), name);
+        QCOMPARE(doc->GetTitle(), QString("caf\uFFFD.cir"));
+        QCOMPARE(doc->m_pStore->LineAt(0)->length, 3);
+        QCOMPARE(manager.OpenDocumentFile(name), doc);
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "n");
+        QVERIFY(manager.DoFileSave(doc));
+        QCOMPARE(ReadAll(QFile::decodeName(bytes)), QByteArray("<missing>")); // no other file
+        QFile saved;
+        QVERIFY(saved.open(::open(bytes.constData(), O_RDONLY), QIODevice::ReadOnly,
+                           QFileDevice::AutoCloseHandle));
+        QCOMPARE(saved.readAll(), QByteArray("nold\r\n"));
+        QCOMPARE(Entries(QFile::encodeName(Path("latin1"))), QList<QByteArray>{"caf\xE9.cir"});
+        doc->m_pStore->Edit({0, 0}, kInsertChar, "m");
+        platform.answers = {IDNO};
+        QVERIFY(manager.SaveModified(doc));
+        QCOMPARE(platform.shown.back().text, QString("Save changes to caf\uFFFD.cir?"));
+    }
+
+    // Qt's dialogs read such a name as U+FFFD: that name is another file, never used.
+    void dialogNameThatLostItsBytesIsRefused_data() {
+        QTest::addColumn<bool>("saving");
+        QTest::newRow("open") << false;
+        QTest::newRow("save as") << true;
+    }
+
+    void dialogNameThatLostItsBytesIsRefused() {
+        QFETCH(bool, saving);
+        const QString folder = Path(saving ? "lost-save" : "lost-open");
+        QDir(dir.path()).mkdir(QFileInfo(folder).fileName());
+        const QByteArray bytes = QFile::encodeName(folder) + "/caf\xE9.cir";
+        rawNames << bytes;
+        const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "old\r\n", 5), ssize_t(5));
+        ::close(fd);
+        const QString asTheDialogSaysIt = QFile::decodeName(bytes);
+        QVERIFY(asTheDialogSaysIt.contains(QChar::ReplacementCharacter));
+        const QString refusal = QString(kNameNotExact).arg(asTheDialogSaysIt);
+        CDocManager manager(&platform, &lists);
+
+        if (saving) {
+            WriteAll(folder + "/mine.cir", "mine\r\n");
+            CKelvoDoc* doc = manager.OpenDocumentFile(folder + "/mine.cir");
+            doc->m_pStore->Edit({0, 0}, kInsertChar, "x");
+            platform.saveNames = {asTheDialogSaysIt};
+            QVERIFY(!manager.DoSave(doc));
+            QCOMPARE(platform.shown.back().text, refusal);
+            QVERIFY(doc->IsModified());
+            QCOMPARE(doc->GetPathName(), folder + "/mine.cir");
+            QCOMPARE(Entries(QFile::encodeName(folder)),
+                     (QList<QByteArray>{"caf\xE9.cir", "mine.cir"}));
+            QFile original;
+            QVERIFY(original.open(::open(bytes.constData(), O_RDONLY), QIODevice::ReadOnly,
+                                  QFileDevice::AutoCloseHandle));
+            QCOMPARE(original.readAll(), QByteArray("old\r\n"));
+            return;
+        }
+        platform.openNames = {asTheDialogSaysIt};
+        QCOMPARE(manager.OnFileOpen(), nullptr);
+        QCOMPARE(platform.shown.back().text, refusal);
+        QCOMPARE(manager.CountDocuments(), 0);
+        // A file truly named with U+FFFD is that file.
+        WriteAll(asTheDialogSaysIt, "real\r\n");
+        platform.openNames = {asTheDialogSaysIt};
+        CKelvoDoc* real = manager.OnFileOpen();
+        QVERIFY(real != nullptr);
+        QCOMPARE(real->GetPathName(), asTheDialogSaysIt);
     }
 
     void nonStandardLineEndsWarn() {
