@@ -12,7 +12,7 @@ namespace {
 
 // Long runs are measured and drawn in pieces, so a paint of a huge line stops at the
 // window's right edge.
-constexpr int kPieceBytes = 256;
+constexpr std::size_t kPieceBytes = 256;
 
 } // namespace
 
@@ -21,23 +21,32 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
     if (line == nullptr)
         return x;
     const std::string_view chars = Chars(line).substr(0, std::size_t(std::max(n, 0)));
-    const int origin = x;
     const int tabStop = std::max(m_nTabStop, 1);
+    // Tab stops lie every m_nTabStop pixels from the line's left edge; `stop` is the first
+    // one right of x, kept up without a division for the usual short run.
+    const int origin = x;
+    int stop = origin + tabStop;
     std::size_t i = 0;
     while (i < chars.size()) {
         if (chars[i] == '\t') {
-            // Tab stops lie every m_nTabStop pixels from the line's left edge.
-            x = origin + ((x - origin) / tabStop + 1) * tabStop;
+            x = stop;
+            stop += tabStop;
             ++i;
             continue;
         }
-        const std::string_view window = chars.substr(i, kPieceBytes);
-        const std::string_view run = window.substr(0, window.find('\t'));
+        const auto begin = chars.begin() + std::ptrdiff_t(i);
+        const auto end = begin + std::ptrdiff_t(std::min(chars.size() - i, kPieceBytes));
+        const std::string_view run(begin, std::find(begin, end, '\t'));
         const int width = m_glyphs->Width(run);
         if (!piece(run, x, width))
             return x;
         x += width;
         i += run.size();
+        if (x - stop < 8 * tabStop)
+            while (stop <= x)
+                stop += tabStop;
+        else
+            stop = origin + ((x - origin) / tabStop + 1) * tabStop;
     }
     return x;
 }

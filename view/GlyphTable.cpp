@@ -27,15 +27,6 @@ GlyphTable::GlyphTable(const QFont& font, const QPaintDevice* device)
     m_nCell = fixed ? cell : 0;
 }
 
-int GlyphTable::Width(std::string_view bytes) const noexcept {
-    if (m_nUniform > 0)
-        return int(bytes.size()) * m_nUniform;
-    int width = 0;
-    for (const char c : bytes)
-        width += Advance(c);
-    return width;
-}
-
 void GlyphTable::Draw(QPainter& painter, std::string_view bytes, int x, int baseline) const {
     QList<quint32> glyphs;
     QList<QPointF> positions;

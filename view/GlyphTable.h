@@ -19,7 +19,14 @@ public:
     GlyphTable(const QFont& font, const QPaintDevice* device);
 
     int Advance(char byte) const noexcept { return m_advance[static_cast<unsigned char>(byte)]; }
-    int Width(std::string_view bytes) const noexcept;
+    int Width(std::string_view bytes) const noexcept {
+        if (m_nUniform > 0)
+            return int(bytes.size()) * m_nUniform;
+        int width = 0;
+        for (const char c : bytes)
+            width += Advance(c);
+        return width;
+    }
     // The advance every byte shares, or 0 when they differ.
     int UniformAdvance() const noexcept { return m_nUniform; }
     // The advance the blank, digits and letters share in a fixed-pitch font, else 0.
