@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include <QFontInfo>
 #include <QtEndian>
 
 LogFont LogFont::Default() {
@@ -50,7 +51,7 @@ LogFont LogFont::FromQFont(const QFont& font) {
     record.italic = font.italic() ? 1 : 0;
     record.underline = font.underline() ? 1 : 0;
     record.strikeOut = font.strikeOut() ? 1 : 0;
-    record.pitchAndFamily = font.fixedPitch() ? 0x31 : 0x22;
+    record.pitchAndFamily = QFontInfo(font).fixedPitch() ? 0x31 : 0x22;
     record.SetFaceName(font.family());
     return record;
 }

@@ -5,7 +5,9 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -32,15 +34,47 @@ QMessageBox::Icon IconOf(int style) {
     }
 }
 
+// Qt's font chooser inside another dialog. The keys that would close a dialog of its own
+// (Enter, Return, Escape, and Return in its lists) close the dialog around it, once,
+// instead of hiding the chooser and leaving an empty box.
+class EmbeddedFontChooser : public QFontDialog {
+public:
+    EmbeddedFontChooser(const QFont& font, QDialog* outer) : QFontDialog(outer), m_outer(outer) {
+        setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        setWindowFlags(Qt::Widget);
+        setCurrentFont(font);
+    }
+
+    void done(int result) override {
+        if (result == QDialog::Accepted)
+            m_outer->accept();
+        else
+            m_outer->reject();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool plain =
+            event->modifiers() == Qt::NoModifier ||
+            (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
+        if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+            done(QDialog::Accepted);
+            return;
+        }
+        QFontDialog::keyPressEvent(event);
+    }
+
+private:
+    QDialog* m_outer;
+};
+
 // The font dialog with a text colour beside it: a colour button under Qt's font chooser.
 class FontAndColourDialog : public QDialog {
 public:
     FontAndColourDialog(QWidget* owner, const QFont& font, const QColor& colour)
         : QDialog(owner), m_colour(colour) {
         setWindowTitle("Font");
-        m_fonts = new QFontDialog(font, this);
-        m_fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-        m_fonts->setWindowFlags(Qt::Widget);
+        m_fonts = new EmbeddedFontChooser(font, this);
         m_colourButton = new QPushButton("&Color...", this);
         connect(m_colourButton, &QPushButton::clicked, this, [this] {
             const QColor chosen = QColorDialog::getColor(m_colour, this, "Color");
@@ -138,15 +172,24 @@ bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {
     // The dialog speaks points; the record keeps screen pixels.
     const QScreen* screen = QApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    auto recordOf = [dpi](QFont chosen) {
+        chosen.setPixelSize(std::max(1, int(chosen.pointSizeF() * dpi / 72.0 + 0.5)));
+        return LogFont::FromQFont(chosen);
+    };
+    // The record may name a face that is only substituted here ("Courier"): the dialog
+    // offers the face and style really shown, which its lists hold.
     QFont shown = font.ToQFont();
+    const QFontInfo used(shown);
+    shown.setFamily(used.family());
+    shown.setStyleName(used.styleName());
     shown.setPointSizeF(std::max(1.0, double(shown.pixelSize()) * 72.0 / dpi));
     FontAndColourDialog dialog(Owner(), shown, colour);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    QFont chosen = dialog.Font();
-    const int pixels = std::max(1, int(chosen.pointSizeF() * dpi / 72.0 + 0.5));
-    chosen.setPixelSize(pixels);
-    font = LogFont::FromQFont(chosen);
+    // OK on the font as offered keeps the record as it was.
+    const LogFont chosen = recordOf(dialog.Font());
+    if (!(chosen == recordOf(shown)))
+        font = chosen;
     colour = dialog.Colour();
     return true;
 }

@@ -28,18 +28,28 @@ CKelvoView::~CKelvoView() {
         m_pSibling->m_pSibling = nullptr;
 }
 
+QFont CKelvoView::DisplayFont(const LogFont& logFont) {
+    QFont font = logFont.ToQFont();
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return font;
+}
+
 void CKelvoView::CreateFontAndMeasure() {
-    m_metrics = std::make_unique<QFontMetrics>(*m_pFont, viewport());
-    const int tmHeight = m_metrics->height();
+    m_glyphs = std::make_unique<GlyphTable>(*m_pFont, viewport());
+    const QFontMetrics& metrics = m_glyphs->Metrics();
+    const int tmHeight = metrics.height();
     const int internalLeading = std::max(0, tmHeight - QFontInfo(*m_pFont).pixelSize());
-    const int externalLeading = std::max(0, m_metrics->leading());
+    const int externalLeading = std::max(0, metrics.leading());
     // tmHeight already holds the internal leading; it is added once more.
     m_nLineHeight = std::max(1, tmHeight + internalLeading + externalLeading);
-    m_nCharWidth = std::max(1, m_metrics->averageCharWidth());
-    m_nMaxCharWidth = std::max(m_nCharWidth, m_metrics->maxWidth());
+    // A fixed-pitch font's average character width is the advance all its characters
+    // share, so tab stops fall exactly on the columns blanks reach.
+    const int cell = m_glyphs->CellAdvance();
+    m_nCharWidth = std::max(1, cell > 0 ? cell : metrics.averageCharWidth());
     m_nTabStop = m_nTabSize * m_nCharWidth;
     m_nScreenDpiX = viewport()->logicalDpiX();
     m_nScreenDpiY = viewport()->logicalDpiY();
+    MeasureAllLines();
 }
 
 void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
@@ -54,12 +64,10 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_bOverwrite = false;
         m_crText = m_pApp->m_crWindowText;
         m_logFont = m_pApp->m_lfDefault;
-        m_pFont = std::make_shared<QFont>(m_logFont.ToQFont());
+        m_pFont = std::make_shared<QFont>(DisplayFont(m_logFont));
         CreateFontAndMeasure();
         m_strFind.clear();
         m_strReplace.clear();
-        m_nWidestColumns = 0;
-        NoteWidths(0, m_pStore->lineCount - 1);
     } else {
         m_pSibling = firstPane;
         firstPane->m_pSibling = this;
@@ -69,7 +77,6 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         ShareFontOf(*firstPane);
         m_nScreenDpiX = firstPane->m_nScreenDpiX;
         m_nScreenDpiY = firstPane->m_nScreenDpiY;
-        m_nWidestColumns = firstPane->m_nWidestColumns;
         m_strFind = firstPane->m_strFind;
         m_strReplace = firstPane->m_strReplace;
         m_bSearchForward = firstPane->m_bSearchForward;
@@ -91,18 +98,14 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
 void CKelvoView::ShareFontOf(const CKelvoView& other) {
     m_logFont = other.m_logFont;
     m_pFont = other.m_pFont;
-    m_metrics = std::make_unique<QFontMetrics>(*m_pFont, viewport());
+    m_glyphs = std::make_unique<GlyphTable>(*m_pFont, viewport());
     m_nLineHeight = other.m_nLineHeight;
     m_nCharWidth = other.m_nCharWidth;
-    m_nMaxCharWidth = other.m_nMaxCharWidth;
     m_nTabStop = m_nTabSize * m_nCharWidth; // each pane keeps its own tab size
-}
-
-void CKelvoView::NoteWidth(const LineRecord* line) {
-    const std::string_view chars = Chars(line);
-    const auto tabs = std::count(chars.begin(), chars.end(), '\t');
-    m_nWidestColumns =
-        std::max<std::int64_t>(m_nWidestColumns, line->length + tabs * (m_nTabSize - 1));
+    if (m_nTabStop == other.m_nTabStop)
+        m_nWidestLine = other.m_nWidestLine;
+    else
+        MeasureAllLines();
 }
 
 void CKelvoView::NoteWidths(int firstLine, int lastLine) {
@@ -113,11 +116,17 @@ void CKelvoView::NoteWidths(int firstLine, int lastLine) {
         NoteWidth(line);
 }
 
-// The design's fixed 1000 pixels would leave the end of a long line out of reach: the
-// width covers the widest line, every character counted at the font's widest advance and
-// every tab as a whole tab stop, with room for the highlighted line break.
+void CKelvoView::MeasureAllLines() {
+    m_nWidestLine = 0;
+    if (m_pStore != nullptr)
+        NoteWidths(0, m_pStore->lineCount - 1);
+}
+
+// The design's fixed 1000 pixels would leave the end of a long line out of reach, and
+// show a bar where every line fits: the width is the widest line's, with room for its
+// highlighted line break.
 int CKelvoView::TotalWidth() const {
-    const std::int64_t width = kLeftMargin + (m_nWidestColumns + 1) * std::int64_t{m_nMaxCharWidth};
+    const std::int64_t width = std::int64_t{kLeftMargin} + m_nWidestLine + m_nCharWidth;
     return int(std::min<std::int64_t>(width, INT_MAX / 2));
 }
 
@@ -130,11 +139,11 @@ void CKelvoView::UpdateScrollSizes() {
 }
 
 void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
-    const std::int64_t widest = m_nWidestColumns;
+    const int widest = m_nWidestLine;
     NoteWidths(line, std::max(line, ActiveEnd().line));
     QRect area = viewport()->rect().translated(m_ptScrollPos);
     area.setTop(line * m_nLineHeight);
-    if (wholeRest || m_nWidestColumns != widest)
+    if (wholeRest || m_nWidestLine != widest)
         UpdateScrollSizes();
     if (!wholeRest) {
         area.setBottom((line + 1) * m_nLineHeight - 1);
@@ -204,7 +213,7 @@ void CKelvoView::OnOptionsFont() {
         if (m_pSibling != nullptr)
             m_pSibling->m_crText = colour;
     }
-    m_pFont = std::make_shared<QFont>(m_logFont.ToQFont());
+    m_pFont = std::make_shared<QFont>(DisplayFont(m_logFont));
     CreateFontAndMeasure();
     if (m_pSibling != nullptr) {
         CKelvoView* sibling = m_pSibling;

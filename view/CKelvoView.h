@@ -1,16 +1,15 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include <QBasicTimer>
 #include <QFont>
-#include <QFontMetrics>
 #include <QString>
 
 #include "CKelvoDoc.h"
 #include "CVirtualScrollView.h"
+#include "GlyphTable.h"
 #include "ViewDefaults.h"
 
 // Set when a view is destroyed or a program dialog is closed by Cancel: the next drag
@@ -80,6 +79,9 @@ public:
 
     // Width in pixels of the first n characters of a line, tabs expanded from its start.
     int Extent(const LineRecord* line, int n) const;
+    // The display font made from a font description: its glyphs are hinted to whole
+    // pixels, the advances the view measures and draws with.
+    static QFont DisplayFont(const LogFont& logFont);
     QPoint PosToPoint(TextPos pos, const LineRecord** lineOut = nullptr) const;
     void ScrollCaretIntoView();
     void ScrollTo(QPoint position);
@@ -107,18 +109,17 @@ private:
     void ShareFontOf(const CKelvoView& other);
     void DrawLine(QPainter& painter, const LineRecord* line, int x, int y, int clipRight) const;
     // The tab-expanding walk that measuring and painting share: calls `piece` with each
-    // run of at most kPieceBytes bytes and its x; stops when `piece` returns false.
-    void WalkLine(const LineRecord* line, int n, int x,
-                  const std::function<bool(std::string_view, int x, int width)>& piece) const;
-    int PieceWidth(std::string_view bytes) const;
+    // run of at most kPieceBytes bytes without a tab, its x and its width; stops when
+    // `piece` returns false. Returns the x where the walk ended.
+    template <class Piece> int WalkLine(const LineRecord* line, int n, int x, Piece&& piece) const;
     void NoteWidth(const LineRecord* line);
     void NoteWidths(int firstLine, int lastLine);
+    void MeasureAllLines();
     int TotalWidth() const;
     void RestartCaretBlink();
 
-    std::unique_ptr<QFontMetrics> m_metrics;
-    int m_nMaxCharWidth = 1;
-    std::int64_t m_nWidestColumns = 0; // characters, each tab counted as a whole tab stop
+    std::unique_ptr<GlyphTable> m_glyphs; // made from m_pFont, for this view's window
+    int m_nWidestLine = 0;                // pixels, tabs expanded
     QPoint m_ptSystemCaret{kLeftMargin, 0};
     bool m_bCaretBlinkOn = true;
     QBasicTimer m_caretBlink;

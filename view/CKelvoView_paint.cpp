@@ -7,65 +7,66 @@
 #include <QTimerEvent>
 
 #include "CKelvoView.h"
-#include "Windows1252.h"
 
 namespace {
 
 // Long runs are measured and drawn in pieces, so a paint of a huge line stops at the
 // window's right edge.
-constexpr int kPieceBytes = 256;
+constexpr std::size_t kPieceBytes = 256;
 
 } // namespace
 
-int CKelvoView::PieceWidth(std::string_view bytes) const {
-    return m_metrics->horizontalAdvance(DisplayBytes(bytes));
-}
-
-void CKelvoView::WalkLine(const LineRecord* line, int n, int x,
-                          const std::function<bool(std::string_view, int, int)>& piece) const {
+template <class Piece>
+int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) const {
     if (line == nullptr)
-        return;
+        return x;
     const std::string_view chars = Chars(line).substr(0, std::size_t(std::max(n, 0)));
-    const int origin = x;
     const int tabStop = std::max(m_nTabStop, 1);
+    // Tab stops lie every m_nTabStop pixels from the line's left edge; `stop` is the first
+    // one right of x, kept up without a division for the usual short run.
+    const int origin = x;
+    int stop = origin + tabStop;
     std::size_t i = 0;
     while (i < chars.size()) {
         if (chars[i] == '\t') {
-            // Tab stops lie every m_nTabStop pixels from the line's left edge.
-            x = origin + ((x - origin) / tabStop + 1) * tabStop;
+            x = stop;
+            stop += tabStop;
             ++i;
             continue;
         }
-        std::size_t j = i;
-        while (j < chars.size() && chars[j] != '\t' && j - i < kPieceBytes)
-            ++j;
-        const std::string_view run = chars.substr(i, j - i);
-        const int width = PieceWidth(run);
+        const auto begin = chars.begin() + std::ptrdiff_t(i);
+        const auto end = begin + std::ptrdiff_t(std::min(chars.size() - i, kPieceBytes));
+        const std::string_view run(begin, std::find(begin, end, '\t'));
+        const int width = m_glyphs->Width(run);
         if (!piece(run, x, width))
-            return;
+            return x;
         x += width;
-        i = j;
+        i += run.size();
+        if (x - stop < 8 * tabStop)
+            while (stop <= x)
+                stop += tabStop;
+        else
+            stop = origin + ((x - origin) / tabStop + 1) * tabStop;
     }
-    piece({}, x, 0); // where the walk ended
+    return x;
 }
 
 int CKelvoView::Extent(const LineRecord* line, int n) const {
-    int end = 0;
-    WalkLine(line, n, 0, [&end](std::string_view, int x, int width) {
-        end = x + width;
-        return true;
-    });
-    return end;
+    return WalkLine(line, n, 0, [](std::string_view, int, int) { return true; });
+}
+
+void CKelvoView::NoteWidth(const LineRecord* line) {
+    m_nWidestLine = std::max(m_nWidestLine, Extent(line, line->length));
 }
 
 void CKelvoView::DrawLine(QPainter& painter, const LineRecord* line, int x, int y,
                           int clipRight) const {
-    const int baseline = y + m_metrics->ascent();
+    const int baseline = y + m_glyphs->Metrics().ascent();
     WalkLine(line, line->length, x, [&](std::string_view run, int at, int width) {
         if (at >= clipRight)
             return false;
-        if (!run.empty() && at + width > 0)
-            painter.drawText(at, baseline, DisplayBytes(run));
+        if (at + width > 0)
+            m_glyphs->Draw(painter, run, at, baseline);
         return true;
     });
 }

@@ -34,6 +34,14 @@ int FirstInkColumn(const QImage& image, int top, int bottom, int from, int to) {
     return -1;
 }
 
+// The rightmost column of an image row band that holds ink, or -1.
+int LastInkColumn(const QImage& image, int top, int bottom) {
+    for (int x = image.width() - 1; x >= 0; --x)
+        if (FirstInkColumn(image, top, bottom, x, x + 1) == x)
+            return x;
+    return -1;
+}
+
 } // namespace
 
 class KelvoViewTest : public QObject {
@@ -64,6 +72,25 @@ class KelvoViewTest : public QObject {
         if (!QTest::qWaitForWindowExposed(view.get()))
             return nullptr;
         return view;
+    }
+
+    // A view whose font has the given face, pitch and family byte, and pixel height.
+    std::unique_ptr<CKelvoView> ShowInFont(CKelvoDoc* doc, const QString& face, int pitch,
+                                           QSize size, int pixels = 13) {
+        const ViewDefaults kept = defaults;
+        defaults.m_lfDefault.SetFaceName(face);
+        defaults.m_lfDefault.pitchAndFamily = std::uint8_t(pitch);
+        defaults.m_lfDefault.height = -pixels;
+        auto view = Show(doc, size);
+        defaults = kept;
+        return view;
+    }
+
+    static void FaceRows() {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<int>("pitch");
+        QTest::newRow("fixed pitch") << "Courier" << int(LogFont::Default().pitchAndFamily);
+        QTest::newRow("proportional") << "DejaVu Sans" << 0x22;
     }
 
 private slots:
@@ -303,6 +330,97 @@ private slots:
         doc.reset();
         second->viewport()->repaint();
         QCOMPARE(second->LastPaintFirst(), -1);
+    }
+
+    // A character after N tabs stands exactly where one after 4N blanks stands.
+    void tabColumnsMeetBlankColumns_data() {
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("11 px") << 11;
+        QTest::newRow("13 px") << 13;
+        QTest::newRow("17 px") << 17;
+    }
+    void tabColumnsMeetBlankColumns() {
+        QFETCH(int, pixels);
+        constexpr int kMostTabs = 50;
+        QByteArray text;
+        for (int n = 1; n <= kMostTabs; ++n)
+            text += QByteArray(n, '\t') + "X\r\n" + QByteArray(4 * n, ' ') + "X\r\n";
+        auto doc = Document(text);
+        auto view = ShowInFont(doc.get(), "Courier", LogFont::Default().pitchAndFamily,
+                               {4 * kMostTabs * pixels + 40, 2 * kMostTabs * 2 * pixels}, pixels);
+        QCOMPARE(QFontInfo(*view->m_pFont).pixelSize(), pixels);
+        const int lh = view->m_nLineHeight;
+        QVERIFY(view->viewport()->height() >= 2 * kMostTabs * lh);
+        const QImage image = view->viewport()->grab().toImage();
+        const int width = image.width();
+        const int from = CKelvoView::kLeftMargin + 2; // right of the caret
+        const LineRecord* line = doc->m_pStore->firstLine;
+        for (int n = 1; n <= kMostTabs; ++n, line = line->next->next) {
+            const int tabs = FirstInkColumn(image, 2 * (n - 1) * lh, (2 * n - 1) * lh, from, width);
+            const int blanks = FirstInkColumn(image, (2 * n - 1) * lh, 2 * n * lh, from, width);
+            QVERIFY2(tabs > 0, qPrintable(QString("no marker after %1 tabs").arg(n)));
+            QCOMPARE(tabs, blanks);
+            // The measured column is where the marker was drawn.
+            const int measured = CKelvoView::kLeftMargin + view->Extent(line, n);
+            QCOMPARE(view->Extent(line->next, 4 * n), view->Extent(line, n));
+            QVERIFY2(
+                tabs >= measured && tabs < measured + view->m_nCharWidth,
+                qPrintable(
+                    QString("%1 tabs: ink at %2, measured %3").arg(n).arg(tabs).arg(measured)));
+        }
+    }
+
+    // In any font, a character stands at the pixel its column measures.
+    void markersStandWhereTheirColumnsMeasure_data() { FaceRows(); }
+    void markersStandWhereTheirColumnsMeasure() {
+        QFETCH(QString, face);
+        QFETCH(int, pitch);
+        const QByteArray prefixes[] = {"W", "iiiiiiii", "WWi\tw", "a\tb\tfi fl AV To\t",
+                                       "The quick brown fox jumps over the lazy dog. 0123456789"};
+        QByteArray text = "|\r\n";
+        for (const QByteArray& prefix : prefixes)
+            text += prefix + "|\r\n";
+        auto doc = Document(text);
+        auto view = ShowInFont(doc.get(), face, pitch, {600, 200});
+        const int lh = view->m_nLineHeight;
+        const QImage image = view->viewport()->grab().toImage();
+        const int barLeft = FirstInkColumn(image, 0, lh, 0, image.width());
+        const int barThickness = LastInkColumn(image, 0, lh) - barLeft;
+        QVERIFY(barLeft >= CKelvoView::kLeftMargin);
+        const LineRecord* line = doc->m_pStore->firstLine->next;
+        for (int i = 1; line != nullptr; ++i, line = line->next) {
+            // The bar is the line's rightmost ink.
+            const int bar = LastInkColumn(image, i * lh, (i + 1) * lh) - barThickness;
+            QCOMPARE(bar - barLeft, view->Extent(line, line->length - 1));
+        }
+    }
+
+    // Every line fits: no horizontal bar, whatever the font's widest glyph.
+    void noHorizontalBarWhenEveryLineFits_data() { FaceRows(); }
+    void noHorizontalBarWhenEveryLineFits() {
+        QFETCH(QString, face);
+        QFETCH(int, pitch);
+        auto doc = Document("* amplifier\r\nR1 in out 10k\r\n\tC1\tout\t0\t1u\r\n.end\r\n");
+        auto view = ShowInFont(doc.get(), face, pitch, {400, 300});
+        view->viewport()->repaint();
+        const LineRecord* widest = doc->m_pStore->LineAt(2);
+        QCOMPARE(view->m_sizeTotal.width(), CKelvoView::kLeftMargin +
+                                                view->Extent(widest, widest->length) +
+                                                view->m_nCharWidth);
+        QVERIFY(!view->IsBarShown(Qt::Horizontal));
+
+        // Typing the first line one character wider than the window brings the bar.
+        const int client = view->viewport()->width();
+        TextPos end{0, doc->m_pStore->firstLine->length};
+        while (view->m_sizeTotal.width() <= client) {
+            end = doc->m_pStore->Edit(end, kInsertChar, "m");
+            view->RefreshAfterEdit(0, end.column - 1, false);
+        }
+        QVERIFY(view->IsBarShown(Qt::Horizontal));
+        const LineRecord* first = doc->m_pStore->firstLine;
+        QVERIFY(view->Extent(first, first->length - 1) + CKelvoView::kLeftMargin +
+                    view->m_nCharWidth <=
+                client);
     }
 
     void highBytesShowAsWindows1252() {
