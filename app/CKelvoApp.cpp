@@ -196,8 +196,11 @@ void CKelvoApp::OnIdle() {
     if (m_bInIdle || !m_pMainWnd)
         return;
     m_bInIdle = true;
-    // An exit asked for by a signal waits until no question is open and no close runs.
-    if (m_bExitRequested && QApplication::activeModalWidget() == nullptr && !m_bClosing) {
+    // An exit asked for by a signal cancels the dialogs that ask nothing, and waits until no
+    // question is open and no close runs. A cancelled dialog's caller goes on first: the
+    // exit comes at a later pass, once its loop has unwound.
+    if (m_bExitRequested && !m_platform->CancelDialogs() &&
+        QApplication::activeModalWidget() == nullptr && !m_bClosing) {
         m_bExitRequested = false;
         m_pMainWnd->close();
     }

@@ -104,5 +104,7 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    emit aboutToClose();
     QMdiSubWindow::closeEvent(event);
+    emit closed();
 }

@@ -34,6 +34,11 @@ public:
     // A pane dragged down to nothing goes; the one that stays keeps the shared font.
     void DropCollapsedPane();
 
+signals:
+    // Around the close of the window, once nothing can stop it any more.
+    void aboutToClose();
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,10 +1,14 @@
 #include "CMainFrame.h"
 
+#include "ToolbarIcon.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOptionTitleBar>
 #include <QTimerEvent>
 
 #include "FileName.h"
@@ -26,6 +30,14 @@ QString PaneText(bool shown, const char* text) {
     return shown ? QString(text) : QString();
 }
 
+int TitleBarHeight(const QMdiSubWindow* window) {
+    QStyleOptionTitleBar option;
+    option.initFrom(window);
+    option.titleBarFlags = window->windowFlags();
+    option.titleBarState = int(window->windowState());
+    return std::max(1, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, window));
+}
+
 } // namespace
 
 static void LoadResources() {
@@ -38,10 +50,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(QIcon(":/icons/file-cir.svg"));
     m_mdiArea = new QMdiArea(this);
     setCentralWidget(m_mdiArea);
+    m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     CreateActions();
+    CreateWindowKeys();
     CreateBars();
     ShowMenus(false);
-    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] {
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window != nullptr && !m_bClosingChild)
+            BringToFront(window);
         UpdateCaption();
         ShowMenus(!m_mdiArea->subWindowList().isEmpty());
         UpdateStatusPanes();
@@ -74,7 +90,7 @@ void CMainFrame::CreateActions() {
         action->setStatusTip(PromptOf(command));
         action->setToolTip(TipOf(command).isEmpty() ? action->text().remove('&') : TipOf(command));
         if (command.icon != nullptr)
-            action->setIcon(QIcon(command.icon));
+            action->setIcon(ToolbarIcon(command.icon));
         action->setEnabled(false);
         m_actions[command.id] = action;
         addAction(action); // its shortcut works whatever menu bar shows
@@ -115,6 +131,19 @@ void CMainFrame::CreateActions() {
     };
     build(DocumentMenus(), m_documentMenus);
     build(EmptyMenus(), m_emptyMenus);
+}
+
+void CMainFrame::CreateWindowKeys() {
+    auto add = [this](const QKeySequence& key, void (CMainFrame::*handler)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut); // not while a dialog is in front
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    add(QKeySequence("Ctrl+F6"), &CMainFrame::ActivateNextWindow);
+    add(QKeySequence("Ctrl+Shift+F6"), &CMainFrame::ActivatePreviousWindow);
+    add(QKeySequence("Ctrl+F4"), &CMainFrame::CloseActiveWindow);
 }
 
 QLabel* CMainFrame::MakePane(const QString& prototype) {
@@ -256,29 +285,40 @@ void CMainFrame::FillWindowList(QMenu* menu) {
     for (QMdiSubWindow* window : windows) {
         auto* entry = menu->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
         entry->setProperty("windowEntry", true);
-        entry->setCheckable(true);
-        entry->setChecked(window == m_mdiArea->activeSubWindow());
-        connect(entry, &QAction::triggered, this,
-                [this, window] { m_mdiArea->setActiveSubWindow(window); });
+        // Only the active entry can be checked: an entry that can draws a box even empty.
+        const bool active = window == m_mdiArea->currentSubWindow();
+        entry->setCheckable(active);
+        entry->setChecked(active);
+        connect(entry, &QAction::triggered, this, [this, window] {
+            if (m_mdiArea->subWindowList().contains(window))
+                Activate(qobject_cast<CChildFrame*>(window));
+        });
     }
 }
 
 CChildFrame* CMainFrame::AddChild(CKelvoDoc* document, ViewDefaults* app) {
     auto* child = new CChildFrame(document, app);
     m_mdiArea->addSubWindow(child);
-    // A new window takes three quarters of the area, as the platform's default size.
-    const QSize area = m_mdiArea->viewport()->size();
-    if (area.width() > 40 && area.height() > 40)
-        child->resize(area * 3 / 4);
-    else
-        child->resize(640, 420);
+    if (m_zOrder.empty())
+        m_nNextPlace = 0;
+    child->setGeometry(CascadePlace(m_nNextPlace++, child));
     child->show();
     child->ActiveView()->setFocus();
     connect(document, &CKelvoDoc::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(child, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateCaption);
-    connect(child, &QObject::destroyed, this, [this] {
+    connect(child, &CChildFrame::aboutToClose, this, [this, child] {
+        m_bClosingChild = child == m_mdiArea->currentSubWindow();
+        Forget(child);
+    });
+    connect(child, &CChildFrame::closed, this, [this] {
+        // The window used most recently before the closed one takes over.
+        if (std::exchange(m_bClosingChild, false) && !m_zOrder.empty())
+            m_mdiArea->setActiveSubWindow(m_zOrder.front());
+    });
+    connect(child, &QObject::destroyed, this, [this, child] {
         if (m_bDestroying)
             return;
+        Forget(child);
         UpdateCaption();
         ShowMenus(!m_mdiArea->subWindowList().isEmpty());
         UpdateStatusPanes();
@@ -327,11 +367,70 @@ std::vector<CChildFrame*> CMainFrame::Children(bool minimized) const {
     return children;
 }
 
+void CMainFrame::BringToFront(QMdiSubWindow* window) {
+    Forget(window);
+    m_zOrder.insert(m_zOrder.begin(), window);
+}
+
+void CMainFrame::Forget(QMdiSubWindow* window) {
+    m_zOrder.erase(std::remove(m_zOrder.begin(), m_zOrder.end(), window), m_zOrder.end());
+}
+
+void CMainFrame::ActivateNextWindow() {
+    if (m_zOrder.size() < 2)
+        return;
+    std::rotate(m_zOrder.begin(), m_zOrder.begin() + 1, m_zOrder.end());
+    m_mdiArea->setActiveSubWindow(m_zOrder.front());
+}
+
+void CMainFrame::ActivatePreviousWindow() {
+    if (m_zOrder.size() >= 2)
+        m_mdiArea->setActiveSubWindow(m_zOrder.back());
+}
+
+void CMainFrame::CloseActiveWindow() {
+    if (CChildFrame* child = ActiveChild())
+        child->close();
+}
+
+QSize CMainFrame::AreaSize() {
+    // Before the main window first shows, the area's viewport has not had its size yet.
+    if (!m_mdiArea->viewport()->isVisible()) {
+        if (layout() != nullptr)
+            layout()->activate();
+        return m_mdiArea->contentsRect().size();
+    }
+    return m_mdiArea->viewport()->size();
+}
+
+QRect CMainFrame::CascadePlace(int index, const QMdiSubWindow* window) {
+    const QSize area = AreaSize();
+    const QSize size(area.width() * 2 / 3, area.height() * 2 / 3);
+    const int step = TitleBarHeight(window);
+    const int places = 1 + std::max(0, std::min((area.width() - size.width()) / step,
+                                                (area.height() - size.height()) / step));
+    const int place = index % places;
+    return QRect(QPoint(place * step, place * step), size);
+}
+
 void CMainFrame::CascadeWindows() {
-    for (CChildFrame* child : Children(false))
+    std::vector<CChildFrame*> children = Children(false);
+    if (children.empty())
+        return;
+    // Back to front, so that the active window ends on top.
+    auto depth = [this](CChildFrame* child) {
+        return std::find(m_zOrder.begin(), m_zOrder.end(), child) - m_zOrder.begin();
+    };
+    std::stable_sort(children.begin(), children.end(),
+                     [&](CChildFrame* a, CChildFrame* b) { return depth(a) > depth(b); });
+    int index = 0;
+    for (CChildFrame* child : children) {
         if (child->isMaximized())
             child->showNormal();
-    m_mdiArea->cascadeSubWindows();
+        child->setGeometry(CascadePlace(index++, child));
+        child->raise();
+    }
+    m_nNextPlace = index;
 }
 
 // Rows or columns of equal size over the area, leaving the icon row free when windows

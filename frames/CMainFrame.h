@@ -54,6 +54,15 @@ public:
     CKelvoDoc* ActiveDocument() const;
     void Activate(CChildFrame* child);
 
+    // Ctrl+F6: the window behind the active one comes forward, the active one goes to the
+    // back. Ctrl+Shift+F6: the window at the back comes forward.
+    void ActivateNextWindow();
+    void ActivatePreviousWindow();
+    // Ctrl+F4: closes the active window as its close button does, asking to save changes.
+    void CloseActiveWindow();
+
+    // Windows of two thirds of the area, the least recently used at the top left, each
+    // next one a title bar further down and right, the active one last and on top.
     void CascadeWindows();
     void TileHorizontally(); // stacked top to bottom, full width
     void TileVertically();   // side by side, full height
@@ -70,8 +79,15 @@ private:
     void CreateActions();
     void CreateBars();
     QLabel* MakePane(const QString& prototype);
+    void CreateWindowKeys();
     void FillWindowList(QMenu* menu);
     std::vector<CChildFrame*> Children(bool minimized) const;
+    QSize AreaSize();
+    // The cascade's place number `index`, for a window like `window`; a place that would
+    // leave the area starts again at the top left.
+    QRect CascadePlace(int index, const QMdiSubWindow* window);
+    void BringToFront(QMdiSubWindow* window);
+    void Forget(QMdiSubWindow* window);
 
     std::map<int, QAction*> m_actions;
     std::map<int, std::function<void(QAction*)>> m_updateHandlers;
@@ -81,5 +97,11 @@ private:
     std::vector<QAction*> m_recentActions;
     bool m_bDocumentMenus = false;
     bool m_bDestroying = false;
+    // The document windows from front to back, as the user last used them.
+    std::vector<QMdiSubWindow*> m_zOrder;
+    // While a window closes, the activation the area makes on its own does not count.
+    bool m_bClosingChild = false;
+    // The cascade place the next new window takes.
+    int m_nNextPlace = 0;
     QStyle* m_menuStyle = nullptr;
 };

@@ -49,4 +49,9 @@ public:
     // The font dialog with a text colour, on a font description in screen pixels. False
     // is Cancel, and then neither argument is touched.
     virtual bool ChooseFont(LogFont& font, QColor& colour) = 0;
+
+    // Cancels the open dialogs that ask nothing about unsaved work (file and font dialogs,
+    // messages with only OK), as if the user had cancelled or confirmed them; a question
+    // stays open for its answer. Returns whether it cancelled any.
+    virtual bool CancelDialogs() { return false; }
 };

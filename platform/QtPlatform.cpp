@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "FileName.h"
 
@@ -111,6 +112,12 @@ private:
     QColor m_colour;
 };
 
+// A message box with more than one button asks something: only its answer may close it.
+bool IsQuestion(const QWidget* window) {
+    const auto* box = qobject_cast<const QMessageBox*>(window);
+    return box != nullptr && box->buttons().size() > 1;
+}
+
 } // namespace
 
 QWidget* QtPlatform::Owner() const {
@@ -192,4 +199,21 @@ bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {
         font = chosen;
     colour = dialog.Colour();
     return true;
+}
+
+bool QtPlatform::CancelDialogs() {
+    std::vector<QPointer<QDialog>> open;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (dialog == nullptr || !dialog->isVisible())
+            continue;
+        // A dialog under an open question waits too: what it does next may hang on the answer.
+        if (IsQuestion(dialog))
+            return false;
+        open.push_back(dialog);
+    }
+    for (const QPointer<QDialog>& dialog : open)
+        if (dialog)
+            dialog->reject();
+    return !open.empty();
 }
