@@ -86,6 +86,15 @@ void KeepMode(int fd, mode_t mode) {
         ::fchmod(fd, mode);
 }
 
+// A new name is on disk only when its folder is.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // The user's cache folder for Kelvo, made when missing; empty when there is none.
 std::string CacheFolder() {
     std::string base;
@@ -209,6 +218,7 @@ void CAtomicSaveFile::MakeBackup() {
             ::close(old);
         if (::close(backup) == 0 && copied) {
             m_backup = pattern;
+            SyncFolder(folder); // before the file is cut: the backup must outlive a crash
             return;
         }
         ::unlink(pattern.c_str());
@@ -275,10 +285,5 @@ void CAtomicSaveFile::Commit() {
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         Throw("cannot replace", m_target, errno);
     m_committed = true;
-    // The new name is on disk only when the folder is.
-    const int folder = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    SyncFolder(m_directory);
 }
