@@ -78,6 +78,23 @@ bool CopyBytes(int from, int to) {
     }
 }
 
+// A write or a truncation by anyone but root clears a file's set-user-ID and set-group-ID
+// bits; its owner may set them again.
+void KeepMode(int fd, mode_t mode) {
+    struct stat now {};
+    if (::fstat(fd, &now) == 0 && (now.st_mode & 07777) != mode)
+        ::fchmod(fd, mode);
+}
+
+// A new name is on disk only when its folder is.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 // The user's cache folder for Kelvo, made when missing; empty when there is none.
 std::string CacheFolder() {
     std::string base;
@@ -161,6 +178,14 @@ void CAtomicSaveFile::OpenInPlace() {
     m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
     if (m_fd < 0)
         Throw("cannot write", m_target, errno);
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0) {
+        const int error = errno;
+        ::close(m_fd);
+        m_fd = -1;
+        Throw("cannot write", m_target, error);
+    }
+    m_mode = info.st_mode & 07777;
     MakeBackup();
     if (::ftruncate(m_fd, 0) != 0) {
         const int error = errno;
@@ -193,6 +218,7 @@ void CAtomicSaveFile::MakeBackup() {
             ::close(old);
         if (::close(backup) == 0 && copied) {
             m_backup = pattern;
+            SyncFolder(folder); // before the file is cut: the backup must outlive a crash
             return;
         }
         ::unlink(pattern.c_str());
@@ -206,8 +232,11 @@ void CAtomicSaveFile::MakeBackup() {
 bool CAtomicSaveFile::RestoreBackup() {
     const int from = ::open(m_backup.c_str(), O_RDONLY | O_CLOEXEC);
     const int to = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
-    const bool restored =
-        from >= 0 && to >= 0 && ::ftruncate(to, 0) == 0 && CopyBytes(from, to) && ::fsync(to) == 0;
+    bool restored = from >= 0 && to >= 0 && ::ftruncate(to, 0) == 0 && CopyBytes(from, to);
+    if (restored) {
+        KeepMode(to, m_mode);
+        restored = ::fsync(to) == 0;
+    }
     if (from >= 0)
         ::close(from);
     if (to >= 0 && ::close(to) != 0)
@@ -240,6 +269,8 @@ void CAtomicSaveFile::Write(const void* buffer, std::size_t count) {
 }
 
 void CAtomicSaveFile::Commit() {
+    if (m_inPlace)
+        KeepMode(m_fd, m_mode);
     if (::fsync(m_fd) != 0)
         Throw("cannot write", m_target, errno);
     const int fd = m_fd;
@@ -254,10 +285,5 @@ void CAtomicSaveFile::Commit() {
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
         Throw("cannot replace", m_target, errno);
     m_committed = true;
-    // The new name is on disk only when the folder is.
-    const int folder = ::open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    SyncFolder(m_directory);
 }

@@ -3,6 +3,8 @@
 #include <csignal>
 #include <string>
 
+#include <sys/types.h>
+
 #include "CArchive.h"
 
 // A file that replaces `path` only when every byte is written: the bytes go to a new file
@@ -55,4 +57,5 @@ private:
     std::string m_backup;
     std::string m_directory;
     std::int64_t m_written = 0;
+    mode_t m_mode = 0; // written in place: the permissions the file had
 };

@@ -205,6 +205,53 @@ private slots:
         ::chmod(folder.c_str(), 0755);
     }
 
+    // The system clears the set-ID bits when anyone but root writes a file; its owner, who
+    // writes it in place (no new file can be made in its folder), keeps them all the same.
+    void setIdBitsSurviveASaveInPlace_data() {
+        QTest::addColumn<bool>("failing");
+        QTest::newRow("written") << false;
+        QTest::newRow("put back after a failed write") << true;
+    }
+
+    void setIdBitsSurviveASaveInPlace() {
+        QFETCH(bool, failing);
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        QTemporaryDir place;
+        const std::string folder = place.filePath("folder").toStdString();
+        const std::string cache = place.filePath("cache").toStdString();
+        const std::string path = folder + "/tool.sh";
+        QCOMPARE(::mkdir(folder.c_str(), 0755), 0);
+        QCOMPARE(::mkdir(cache.c_str(), 0777), 0);
+        QCOMPARE(::chmod(cache.c_str(), 0777), 0);
+        QCOMPARE(::chmod(place.path().toLocal8Bit().constData(), 0755), 0);
+        WriteAll(path, "old\n");
+        QCOMPARE(::chown(path.c_str(), kNobody, kNobody), 0);
+        QCOMPARE(::chmod(path.c_str(), 06755), 0);
+
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const gid_t group = kNobody;
+            if (::setgroups(1, &group) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(100);
+            ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+            if (failing) {
+                struct rlimit small {};
+                ::getrlimit(RLIMIT_FSIZE, &small);
+                small.rlim_cur = 100;
+                ::setrlimit(RLIMIT_FSIZE, &small);
+            }
+            ::_exit(Save(path, failing ? std::string(5000, 'x') : "new\n") & 0x7f);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), failing ? EFBIG : 0);
+        QCOMPARE(ReadAll(path), std::string(failing ? "old\n" : "new\n"));
+        QCOMPARE(int(Stat(path).st_mode & 07777), 06755);
+        QVERIFY(Leftovers(cache + "/kelvo").isEmpty());
+    }
+
     void newFileTakesTheUsualMode() {
         const mode_t mask = ::umask(022);
         QCOMPARE(Save(Path("fresh.cir"), "\r\n"), 0);
