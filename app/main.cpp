@@ -1,11 +1,13 @@
 // Kelvo: a multiple-document editor for SPICE netlists and the files a simulation leaves.
 
+#include <cerrno>
 #include <csignal>
 
 #include <QApplication>
 #include <QSettings>
 #include <QSocketNotifier>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,11 +20,15 @@ namespace {
 int g_terminatePipe[2] = {-1, -1};
 
 // SIGTERM and SIGINT end Kelvo as File > Exit does: the handler only wakes the event loop.
+// It keeps errno, which the code it interrupted may be about to report, and never blocks:
+// when the socket is full, the loop has wakings enough.
 void OnTerminate(int) {
+    const int savedErrno = errno;
     const char byte = 1;
     if (::write(g_terminatePipe[1], &byte, 1) < 0) {
         // Nothing to do: the loop is already being woken.
     }
+    errno = savedErrno;
 }
 
 } // namespace
@@ -42,6 +48,7 @@ int main(int argc, char** argv) {
     // Before the window shows, so that a signal never finds Kelvo without its handler.
     std::unique_ptr<QSocketNotifier> terminate;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_terminatePipe) == 0) {
+        ::fcntl(g_terminatePipe[1], F_SETFL, O_NONBLOCK);
         terminate = std::make_unique<QSocketNotifier>(g_terminatePipe[0], QSocketNotifier::Read);
         QObject::connect(terminate.get(), &QSocketNotifier::activated, &app, [&app] {
             char byte;
@@ -50,6 +57,8 @@ int main(int argc, char** argv) {
         });
         struct sigaction action {};
         action.sa_handler = OnTerminate;
+        // A save in progress must not see its fsync or close fail with EINTR.
+        action.sa_flags = SA_RESTART;
         ::sigaction(SIGTERM, &action, nullptr);
         ::sigaction(SIGINT, &action, nullptr);
     }
