@@ -79,16 +79,27 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
 bool CKelvoDoc::OnSaveDocument(const QString& path) {
     if (RefuseInexactName(path))
         return false;
+    std::string keptBackup; // where the old bytes are when they could not be put back
     try {
         CAtomicSaveFile file(FileNameBytes(path).toStdString());
-        {
-            CArchive archive(&file, CArchive::store);
-            Serialize(archive);
-            archive.Close();
+        try {
+            {
+                CArchive archive(&file, CArchive::store);
+                Serialize(archive);
+                archive.Close();
+            }
+            file.Commit();
+        } catch (const CFileException&) {
+            keptBackup = file.Abandon();
+            throw;
         }
-        file.Commit();
     } catch (const CFileException& error) {
-        m_platform->MessageBox(SaveFailureMessage(error.Error(), path), MB_OK | MB_ICONEXCLAMATION);
+        QString message = SaveFailureMessage(error.Error(), path);
+        if (!keptBackup.empty())
+            message +=
+                QString(kOldBytesKept)
+                    .arg(DisplayFileName(FileNameFromBytes(QByteArray::fromStdString(keptBackup))));
+        m_platform->MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     m_pStore->ClearHistory();

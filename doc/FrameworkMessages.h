@@ -11,6 +11,9 @@ inline constexpr char kCannotRead[] = "Unable to read from %1, it is opened by s
 inline constexpr char kCannotWrite[] =
     "Unable to write to %1, it is read-only or opened by someone else.";
 inline constexpr char kDiskFull[] = "Disk full while accessing %1.";
+// Added to a save failure when a file written in place could not be put back as it was.
+inline constexpr char kOldBytesKept[] =
+    "\n\nThe file could not be put back as it was. Its previous contents are kept in:\n%1";
 inline constexpr char kSaveChanges[] = "Save changes to %1?";
 // A name that a file dialog gave with characters it could not read from the file system.
 inline constexpr char kNameNotExact[] =

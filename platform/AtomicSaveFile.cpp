@@ -245,17 +245,28 @@ bool CAtomicSaveFile::RestoreBackup() {
 }
 
 CAtomicSaveFile::~CAtomicSaveFile() {
+    Abandon();
+}
+
+std::string CAtomicSaveFile::Abandon() {
     if (m_fd >= 0)
         ::close(m_fd);
+    m_fd = -1;
     if (m_committed)
-        return;
+        return {};
+    m_committed = true; // nothing is left to give up
     if (m_inPlace) {
         // A backup that could not be put back stays, so the old bytes are somewhere.
-        if (!m_backup.empty() && RestoreBackup())
-            ::unlink(m_backup.c_str());
-    } else if (!m_temporary.empty()) {
-        ::unlink(m_temporary.c_str());
+        if (m_backup.empty() || RestoreBackup()) {
+            if (!m_backup.empty())
+                ::unlink(m_backup.c_str());
+            return {};
+        }
+        return m_backup;
     }
+    if (!m_temporary.empty())
+        ::unlink(m_temporary.c_str());
+    return {};
 }
 
 std::size_t CAtomicSaveFile::Read(void*, std::size_t) {

@@ -30,6 +30,10 @@ public:
     std::size_t Read(void* buffer, std::size_t count) override;
     void Write(const void* buffer, std::size_t count) override;
     void Commit(); // throws CFileException
+    // Gives up an uncommitted save now: drops the new file, or puts the backup back. Returns
+    // the name of a backup that could not be put back (the old bytes are there, and the
+    // user must be told), else an empty name.
+    std::string Abandon();
 
 private:
     // SIGXFSZ ignored for as long as it lives; the old disposition comes back after.

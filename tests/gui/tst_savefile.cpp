@@ -154,6 +154,57 @@ private slots:
         QVERIFY(now.sa_handler == SIG_DFL); // given back as it was
     }
 
+    // The old bytes fit no more under the limit: they stay in the backup, which is named.
+    void oldBytesThatCannotBePutBackStayInTheNamedBackup() {
+        const std::string path = Path("shrunk.cir");
+        const std::string old(3000, 'o');
+        WriteAll(path, old);
+        QCOMPARE(::link(path.c_str(), Path("shrunk-link.cir").c_str()), 0);
+        ::signal(SIGXFSZ, SIG_DFL);
+        struct rlimit before {};
+        ::getrlimit(RLIMIT_FSIZE, &before);
+        std::string kept;
+        int error = 0;
+        {
+            CAtomicSaveFile file(path); // the backup is made under no limit
+            struct rlimit small = before;
+            small.rlim_cur = 1000;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+            try {
+                file.Write(std::string(5000, 'n').data(), 5000);
+            } catch (const CFileException& failure) {
+                error = failure.Error();
+            }
+            kept = file.Abandon();
+            ::setrlimit(RLIMIT_FSIZE, &before);
+        }
+        QCOMPARE(error, EFBIG);
+        QVERIFY(!kept.empty());
+        QCOMPARE(ReadAll(kept), old);
+        ::unlink(kept.c_str());
+        QVERIFY(Leftovers(dir.path().toStdString()).isEmpty());
+    }
+
+    void abandonedSaveLeavesTheOldFile() {
+        const std::string path = Path("abandoned.cir");
+        WriteAll(path, "old\r\n");
+        QCOMPARE(::link(path.c_str(), Path("abandoned-link.cir").c_str()), 0);
+        {
+            CAtomicSaveFile inPlace(path);
+            inPlace.Write("new", 3);
+            QCOMPARE(inPlace.Abandon(), std::string());
+            QCOMPARE(inPlace.Abandon(), std::string()); // once is enough
+        }
+        QCOMPARE(ReadAll(path), std::string("old\r\n"));
+        {
+            CAtomicSaveFile renamed(Path("fresh.cir"));
+            renamed.Write("new", 3);
+            QCOMPARE(renamed.Abandon(), std::string());
+        }
+        QCOMPARE(ReadAll(Path("fresh.cir")), std::string("<missing>"));
+        QVERIFY(Leftovers(dir.path().toStdString()).isEmpty());
+    }
+
     // Another user saves root's writable file where no new file of root's can be made.
     void fileThatANewFileCannotReplaceIsWrittenInPlace_data() {
         QTest::addColumn<int>("folderMode");
