@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -14,6 +15,11 @@ namespace {
 // window's right edge.
 constexpr std::size_t kPieceBytes = 256;
 
+// The widest a line is measured, in pixels from its left edge. A line wider than that
+// (millions of tabs) ends there: its pixels, and the scroll range over them, stay well
+// inside what an int holds, also from an origin scrolled far to the left.
+constexpr int kWidestWalk = INT_MAX / 4;
+
 } // namespace
 
 template <class Piece>
@@ -25,9 +31,12 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
     // Tab stops lie every m_nTabStop pixels from the line's left edge; `stop` is the first
     // one right of x, kept up without a division for the usual short run.
     const int origin = x;
+    const int end = origin + kWidestWalk;
     int stop = origin + tabStop;
     std::size_t i = 0;
     while (i < chars.size()) {
+        if (x >= end)
+            return end;
         if (chars[i] == '\t') {
             x = stop;
             stop += tabStop;
@@ -35,8 +44,8 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
             continue;
         }
         const auto begin = chars.begin() + std::ptrdiff_t(i);
-        const auto end = begin + std::ptrdiff_t(std::min(chars.size() - i, kPieceBytes));
-        const std::string_view run(begin, std::find(begin, end, '\t'));
+        const auto limit = begin + std::ptrdiff_t(std::min(chars.size() - i, kPieceBytes));
+        const std::string_view run(begin, std::find(begin, limit, '\t'));
         const int width = m_glyphs->Width(run);
         if (!piece(run, x, width))
             return x;
@@ -48,7 +57,7 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
         else
             stop = origin + ((x - origin) / tabStop + 1) * tabStop;
     }
-    return x;
+    return std::min(x, end);
 }
 
 int CKelvoView::Extent(const LineRecord* line, int n) const {
