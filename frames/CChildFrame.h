@@ -18,6 +18,7 @@ public:
 
     QSplitter* m_wndSplitter;
 
+    // Null once the document has closed, while the window is still on its way out.
     CKelvoDoc* Document() const { return m_pDoc; }
     std::vector<CKelvoView*> Panes() const;
     // The pane that has (or last had) the focus.
@@ -46,7 +47,7 @@ protected:
 private:
     CKelvoView* MakePane();
 
-    CKelvoDoc* m_pDoc;
+    QPointer<CKelvoDoc> m_pDoc;
     ViewDefaults* m_pApp;
     QPointer<CKelvoView> m_lastActive;
     bool m_bClosingForDocument = false;

@@ -73,6 +73,10 @@ CMainFrame::~CMainFrame() {
         killTimer(m_nIdleTimer);
     // The windows go after this object's own parts: they must not call back into it.
     m_bDestroying = true;
+    // A window being destroyed still reports its state; the area it would be asked about
+    // is then half gone.
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        disconnect(window, nullptr, this, nullptr);
     disconnect(m_mdiArea, nullptr, this, nullptr);
     delete m_mdiArea; // its windows go while this object is still whole
     m_mdiArea = nullptr;
@@ -337,7 +341,9 @@ CChildFrame* CMainFrame::FindChild(const CKelvoDoc* document) const {
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {
-    return qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+    // A window whose document has closed is only waiting to go: nothing is done in it.
+    auto* child = qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+    return child != nullptr && child->Document() != nullptr ? child : nullptr;
 }
 
 CKelvoView* CMainFrame::ActiveView() const {

@@ -17,6 +17,11 @@ namespace {
 // window's right edge.
 constexpr std::size_t kPieceBytes = 256;
 
+// The widest a line is measured, in pixels from its left edge. A line wider than that
+// (millions of tabs) ends there: its pixels, and the scroll range over them, stay well
+// inside what an int holds, also from an origin scrolled far to the left.
+constexpr int kWidestWalk = INT_MAX / 4;
+
 } // namespace
 
 template <class Piece>
@@ -28,9 +33,12 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
     // Tab stops lie every m_nTabStop pixels from the line's left edge; `stop` is the first
     // one right of x, kept up without a division for the usual short run.
     const int origin = x;
+    const int end = origin + kWidestWalk;
     int stop = origin + tabStop;
     std::size_t i = 0;
     while (i < chars.size()) {
+        if (x >= end)
+            return end;
         if (chars[i] == '\t') {
             x = stop;
             stop += tabStop;
@@ -55,7 +63,7 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
         else
             stop = origin + ((x - origin) / tabStop + 1) * tabStop;
     }
-    return x;
+    return std::min(x, end);
 }
 
 // Where every byte advances alike and a tab stop is a whole number of columns, a line's
@@ -80,7 +88,7 @@ int CKelvoView::Extent(const LineRecord* line, int n) const {
     if (line != nullptr && advance > 0 && m_nTabSize > 0 && m_nTabStop == m_nTabSize * advance) {
         const std::string_view chars = Chars(line).substr(0, std::size_t(std::max(n, 0)));
         return int(
-            std::min<std::int64_t>(ExpandedColumns(chars, m_nTabSize) * advance, INT_MAX / 2));
+            std::min<std::int64_t>(ExpandedColumns(chars, m_nTabSize) * advance, kWidestWalk));
     }
     return WalkLine(line, n, 0, [](std::string_view, int, int) { return true; });
 }

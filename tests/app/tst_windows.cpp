@@ -207,6 +207,47 @@ private slots:
         QCOMPARE(frame->ActiveDocument()->GetTitle(), QString("b.cir"));
     }
 
+    // The windows go with the main window; while they go, nothing asks the area being
+    // destroyed which window is active (the caption would be set from what is left of it).
+    void mainWindowGoesWithItsWindows() {
+        CKelvoApp& kelvo = Start({"a.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        kelvo.OpenDocumentFile(Path("b.cir"));
+        kelvo.OnFileNew();
+        ChildOf("a.cir")->showMinimized();
+        frame->Activate(ChildOf("b.cir"));
+        QCOMPARE(frame->windowTitle(), QString("Kelvo - b.cir"));
+        QStringList captions;
+        connect(frame, &QWidget::windowTitleChanged, frame,
+                [&captions](const QString& caption) { captions << caption; });
+        app->MainFrame()->m_onClose = nullptr;
+        app.reset();
+        QCOMPARE(captions, QStringList());
+    }
+
+    // Closing a window closes its document first; until the window itself has gone, the
+    // document it held is no longer reachable through it.
+    void closedDocumentIsNotReachedThroughItsWindow() {
+        CKelvoApp& kelvo = Start({"a.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        kelvo.OpenDocumentFile(Path("b.cir"))->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        CChildFrame* closing = frame->ActiveChild();
+        bool reached = true;
+        connect(closing, &CChildFrame::aboutToClose, frame, [&] {
+            reached = closing->Document() != nullptr || frame->ActiveDocument() != nullptr ||
+                      frame->ActiveView() != nullptr;
+        });
+        scripted.answers = {IDNO};
+        closing->close();
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QVERIFY(!reached);
+        QTest::qWait(0);
+        QCOMPARE(frame->ActiveDocument()->GetTitle(), QString("a.cir"));
+        QCOMPARE(frame->windowTitle(), QString("Kelvo - a.cir"));
+    }
+
     void windowListRestoresAMinimizedWindow() {
         CKelvoApp& kelvo = Start({"a.cir"});
         CMainFrame* frame = kelvo.MainFrame();

@@ -258,6 +258,31 @@ private slots:
         QVERIFY(view->m_sizeTotal.width() > width);
     }
 
+    // A line wider than pixels can count is measured up to a bound and never wraps round
+    // to a negative width; its far end can still be scrolled to, painted and shown.
+    void hugeLinesMeasureWithoutWrappingRound() {
+        constexpr int kTabs = 6'000'000;
+        auto doc = Document(QByteArray(kTabs, '\t') + "X\r\n");
+        auto view =
+            ShowInFont(doc.get(), "Courier", LogFont::Default().pitchAndFamily, {400, 300}, 200);
+        const LineRecord* line = doc->m_pStore->firstLine;
+        QVERIFY(std::int64_t{kTabs} * view->m_nTabStop > std::int64_t{INT_MAX});
+        QCOMPARE(view->Extent(line, 1000), 1000 * view->m_nTabStop);
+        int previous = 0;
+        for (const int n : {1000, kTabs / 4, kTabs / 2, kTabs, kTabs + 1}) {
+            const int extent = view->Extent(line, n);
+            QVERIFY2(extent >= previous, qPrintable(QString("%1 tabs: %2").arg(n).arg(extent)));
+            previous = extent;
+        }
+        view->viewport()->repaint();
+        QVERIFY(view->m_sizeTotal.width() >= CKelvoView::kLeftMargin + previous);
+        view->m_posCaret = {0, line->length};
+        view->ScrollCaretIntoView();
+        const QPoint caret = view->PosToPoint(view->m_posCaret);
+        QVERIFY(caret.x() >= 0 && caret.x() < view->viewport()->width());
+        view->viewport()->repaint();
+    }
+
     void caretShowsWithFocusAndNoSelection() {
         auto doc = Document("abc\r\n");
         auto view = Show(doc.get());
