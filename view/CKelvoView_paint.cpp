@@ -70,6 +70,8 @@ int CKelvoView::WalkLine(const LineRecord* line, int n, int x, Piece&& piece) co
 // extent is its tab-expanded column count times the advance. Opening a large file
 // measures every line, and this count is several times quicker than the general walk.
 static std::int64_t ExpandedColumns(std::string_view chars, int tabSize) {
+    if (chars.empty())
+        return 0; // an empty line may have no text at all, and memchr wants some
     const bool powerOfTwo = (tabSize & (tabSize - 1)) == 0;
     std::int64_t columns = 0;
     const char* at = chars.data();
