@@ -9,7 +9,7 @@ XDG_CONFIG_HOME="$(mktemp -d)" # a profile of its own, and room for the screensh
 export XDG_CONFIG_HOME SHOTS="$XDG_CONFIG_HOME"
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+"$(dirname "$(realpath "$0")")/on_display.sh" bash -c '
     "$KELVO" "$NETLIST" &
     pid=$!
     trap "kill -KILL $pid 2>/dev/null || true" EXIT

@@ -16,7 +16,7 @@ printf '* cafe\r\n' >$'caf\xe9.cir'
 # The title as the window system holds it: U+FFFD stands for the byte in UTF-8.
 export TITLE=$'Kelvo - caf\xef\xbf\xbd.cir'
 
-xvfb-run -a bash -c '
+"$(dirname "$(realpath "$0")")/on_display.sh" bash -c '
     "$KELVO" $'"'"'caf\xe9.cir'"'"' &
     pid=$!
     for _ in $(seq 1 150); do

@@ -4,7 +4,7 @@
 #   signal_closes_dialogs.sh KELVO
 set -euo pipefail
 if [ -z "${KELVO_E2E_DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" env KELVO_E2E_DISPLAY=1 "$0" "$@"
+    exec "$(dirname "$(realpath "$0")")/on_display.sh" env KELVO_E2E_DISPLAY=1 "$0" "$@"
 fi
 KELVO=$(realpath "$1")
 source "$(dirname "$(realpath "$0")")/e2e_lib.sh"

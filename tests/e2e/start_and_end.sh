@@ -10,7 +10,7 @@ XDG_CONFIG_HOME="$(mktemp -d)" # a profile of its own
 export XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
-xvfb-run -a bash -c '
+"$(dirname "$(realpath "$0")")/on_display.sh" bash -c '
     "$KELVO" "$NETLIST" &
     pid=$!
     for _ in $(seq 1 150); do

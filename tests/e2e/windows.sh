@@ -6,7 +6,7 @@
 #   windows.sh KELVO PROBE
 set -euo pipefail
 if [ -z "${KELVO_E2E_DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" env KELVO_E2E_DISPLAY=1 "$0" "$@"
+    exec "$(dirname "$(realpath "$0")")/on_display.sh" env KELVO_E2E_DISPLAY=1 "$0" "$@"
 fi
 KELVO=$(realpath "$1")
 PROBE=$(realpath "$2")
