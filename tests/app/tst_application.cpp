@@ -13,8 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CKelvoApp.h"
-#include "fakes/ScriptedPlatform.h"
+#include "AppTestKit.h"
 
 namespace {
 
@@ -28,45 +27,18 @@ QStringList MenuTitles(QMainWindow* window) {
 } // namespace
 
 // The program as a user starts it: the command line, the windows, menus and bars.
-class ApplicationTest : public QObject {
+class ApplicationTest : public AppTestKit {
     Q_OBJECT
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    std::unique_ptr<QSettings> profile;
-    std::unique_ptr<CKelvoApp> app;
-    QString previousDirectory;
     QList<QByteArray> rawNames; // made by the test; Qt could not remove them
-
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    void Write(const QString& name, const QByteArray& bytes) {
-        QFile file(Path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    CKelvoApp& Start(QStringList arguments) {
-        arguments.prepend("kelvo");
-        app = std::make_unique<CKelvoApp>(&platform, profile.get(), arguments);
-        app->InitInstance();
-        return *app;
-    }
 
 private slots:
     void init() {
-        platform = ScriptedPlatform();
-        profile = std::make_unique<QSettings>(Path("profile.ini"), QSettings::IniFormat);
-        previousDirectory = QDir::currentPath();
-        QDir::setCurrent(dir.path());
+        SetUp();
         Write("amp.cir", "* amp\r\nR1 1 2 1k\r\n");
         Write("amp.out", "result\r\n");
     }
     void cleanup() {
-        if (app) {
-            app->MainFrame()->m_onClose = nullptr;
-            app->ExitInstance();
-        }
-        app.reset();
-        profile.reset();
-        QDir::setCurrent(previousDirectory);
+        TearDown();
         while (!rawNames.isEmpty()) {
             const QByteArray name = rawNames.takeLast();
             if (::unlink(name.constData()) != 0)

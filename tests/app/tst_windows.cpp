@@ -9,9 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "CKelvoApp.h"
+#include "AppTestKit.h"
 #include "QtPlatform.h"
-#include "fakes/ScriptedPlatform.h"
 
 namespace {
 
@@ -77,27 +76,9 @@ QMessageBox* OpenMessageBox() {
 
 // The document windows in the main window's area: where they go, which one is active,
 // the keys and the Window menu that move between them.
-class WindowsTest : public QObject {
+class WindowsTest : public AppTestKit {
     Q_OBJECT
-    QTemporaryDir dir;
-    ScriptedPlatform scripted;
-    std::unique_ptr<QSettings> profile;
-    std::unique_ptr<CKelvoApp> app;
-    QString previousDirectory;
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-    void Write(const QString& name, const QByteArray& bytes) {
-        QFile file(Path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    CKelvoApp& Start(QStringList arguments, Platform* platform = nullptr) {
-        arguments.prepend("kelvo");
-        app = std::make_unique<CKelvoApp>(platform != nullptr ? platform : &scripted, profile.get(),
-                                          arguments);
-        app->InitInstance();
-        return *app;
-    }
     CChildFrame* ChildOf(const QString& title) const {
         for (CKelvoDoc* doc : app->DocManager()->Documents())
             if (doc->GetTitle() == title)
@@ -108,22 +89,11 @@ class WindowsTest : public QObject {
 
 private slots:
     void init() {
-        scripted = ScriptedPlatform();
-        profile = std::make_unique<QSettings>(Path("profile.ini"), QSettings::IniFormat);
-        previousDirectory = QDir::currentPath();
-        QDir::setCurrent(dir.path());
+        SetUp();
         Write("a.cir", "* a\r\nR1 1 2 1k\r\n");
         Write("b.cir", "* b\r\nR1 1 2 1k\r\n");
     }
-    void cleanup() {
-        if (app) {
-            app->MainFrame()->m_onClose = nullptr;
-            app->ExitInstance();
-        }
-        app.reset();
-        profile.reset();
-        QDir::setCurrent(previousDirectory);
-    }
+    void cleanup() { TearDown(); }
 
     void newWindowsStayInsideTheArea() {
         CKelvoApp& kelvo = Start({"a.cir"});
@@ -239,7 +209,7 @@ private slots:
             reached = closing->Document() != nullptr || frame->ActiveDocument() != nullptr ||
                       frame->ActiveView() != nullptr;
         });
-        scripted.answers = {IDNO};
+        platform.answers = {IDNO};
         closing->close();
         QCOMPARE(kelvo.CountDocuments(), 1);
         QVERIFY(!reached);
@@ -307,12 +277,12 @@ private slots:
 
         // Ctrl+F4 closes as File > Close does, asking first when there are changes.
         frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "x");
-        scripted.answers = {IDCANCEL};
+        platform.answers = {IDCANCEL};
         press(Qt::Key_F4, Qt::ControlModifier);
-        QCOMPARE(scripted.shown.size(), std::size_t(1));
-        QCOMPARE(scripted.shown.back().text, QString("Save changes to b.cir?"));
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QCOMPARE(platform.shown.back().text, QString("Save changes to b.cir?"));
         QCOMPARE(kelvo.CountDocuments(), 3);
-        scripted.answers = {IDNO};
+        platform.answers = {IDNO};
         press(Qt::Key_F4, Qt::ControlModifier);
         QTRY_COMPARE(kelvo.CountDocuments(), 2);
         QVERIFY(kelvo.DocManager()->FindOpenDocument(Path("b.cir")) == nullptr);
@@ -344,8 +314,8 @@ private slots:
 
     // What a signal's exit does to dialogs that are open, with the real dialogs.
     void signalCancelsDialogsThatAskNothing() {
-        QtPlatform platform;
-        CKelvoApp& kelvo = Start({"a.cir"}, &platform);
+        QtPlatform qt;
+        CKelvoApp& kelvo = Start({"a.cir"}, &qt);
         CMainFrame* frame = kelvo.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
         bool dialogShown = false;
@@ -369,8 +339,8 @@ private slots:
     }
 
     void signalWaitsForTheSaveQuestion() {
-        QtPlatform platform;
-        CKelvoApp& kelvo = Start({"a.cir"}, &platform);
+        QtPlatform qt;
+        CKelvoApp& kelvo = Start({"a.cir"}, &qt);
         CMainFrame* frame = kelvo.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
         frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "x");
@@ -403,11 +373,11 @@ private slots:
         QFETCH(int, style);
         QFETCH(bool, cancelled);
         QFETCH(int, answer);
-        QtPlatform platform;
+        QtPlatform qt;
         bool stillShown = false;
         QObject guard; // no timer outlives this test
         QTimer::singleShot(0, &guard, [&] {
-            platform.CancelDialogs();
+            qt.CancelDialogs();
             QTimer::singleShot(50, &guard, [&] {
                 QMessageBox* box = OpenMessageBox();
                 stillShown = box != nullptr;
@@ -415,7 +385,7 @@ private slots:
                     AnswerNo(box);
             });
         });
-        QCOMPARE(platform.MessageBox("Something happened.\n", style), answer);
+        QCOMPARE(qt.MessageBox("Something happened.\n", style), answer);
         QCOMPARE(stillShown, !cancelled);
     }
 };

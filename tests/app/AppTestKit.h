@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "CKelvoApp.h"
+#include "fakes/ScriptedPlatform.h"
+
+// The program started as a user starts it, in a folder and with a profile of its own, its
+// questions answered by a script. Each test starts it afresh: call SetUp from init() and
+// TearDown from cleanup().
+class AppTestKit : public QObject {
+protected:
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    std::unique_ptr<QSettings> profile;
+    std::unique_ptr<CKelvoApp> app;
+    QString previousDirectory;
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    void Write(const QString& name, const QByteArray& bytes) {
+        QFile file(Path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    // Starts the program with these arguments after its name; `other` answers in place of
+    // the script (the real dialogs, say).
+    CKelvoApp& Start(QStringList arguments, Platform* other = nullptr) {
+        arguments.prepend("kelvo");
+        app = std::make_unique<CKelvoApp>(other != nullptr ? other : &platform, profile.get(),
+                                          arguments);
+        app->InitInstance();
+        return *app;
+    }
+    void SetUp() {
+        platform = ScriptedPlatform();
+        profile = std::make_unique<QSettings>(Path("profile.ini"), QSettings::IniFormat);
+        previousDirectory = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void TearDown() {
+        if (app) {
+            app->MainFrame()->m_onClose = nullptr;
+            app->ExitInstance();
+        }
+        app.reset();
+        profile.reset();
+        QDir::setCurrent(previousDirectory);
+    }
+};
