@@ -71,6 +71,31 @@ struct stat Stat(const std::string& path) {
     return info;
 }
 
+// Saves as the user nobody, in a child process, with the cache folder given and, when
+// `limit` is above 0, a file-size limit of that many bytes; the error, or 0 (100: the child
+// could not become nobody).
+int SaveAsNobody(const std::string& path, const std::string& bytes, const std::string& cache,
+                 rlim_t limit = 0) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t group = kNobody;
+        if (::setgroups(1, &group) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(100);
+        ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+        if (limit > 0) {
+            struct rlimit small {};
+            ::getrlimit(RLIMIT_FSIZE, &small);
+            small.rlim_cur = limit;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ::_exit(Save(path, bytes) & 0x7f);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 } // namespace
 
 // Saving keeps what the file was: its mode, owner, links and name, and never a half file.
@@ -235,18 +260,7 @@ private slots:
         QCOMPARE(::chmod(place.path().toLocal8Bit().constData(), 0755), 0);
         const ino_t inode = Stat(path).st_ino;
 
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const gid_t group = kNobody;
-            if (::setgroups(1, &group) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-                ::_exit(100);
-            ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-            ::_exit(Save(path, "new\r\n") & 0x7f);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), error);
+        QCOMPARE(SaveAsNobody(path, "new\r\n", cache), error);
         QCOMPARE(ReadAll(path), std::string(error == 0 ? "new\r\n" : "old\r\n"));
         QCOMPARE(Stat(path).st_ino, inode);
         QCOMPARE(Stat(path).st_uid, uid_t(0));
@@ -280,24 +294,9 @@ private slots:
         QCOMPARE(::chown(path.c_str(), kNobody, kNobody), 0);
         QCOMPARE(::chmod(path.c_str(), 06755), 0);
 
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const gid_t group = kNobody;
-            if (::setgroups(1, &group) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-                ::_exit(100);
-            ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-            if (failing) {
-                struct rlimit small {};
-                ::getrlimit(RLIMIT_FSIZE, &small);
-                small.rlim_cur = 100;
-                ::setrlimit(RLIMIT_FSIZE, &small);
-            }
-            ::_exit(Save(path, failing ? std::string(5000, 'x') : "new\n") & 0x7f);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), failing ? EFBIG : 0);
+        QCOMPARE(SaveAsNobody(path, failing ? std::string(5000, 'x') : "new\n", cache,
+                              failing ? 100 : 0),
+                 failing ? EFBIG : 0);
         QCOMPARE(ReadAll(path), std::string(failing ? "old\n" : "new\n"));
         QCOMPARE(int(Stat(path).st_mode & 07777), 06755);
         QVERIFY(Leftovers(cache + "/kelvo").isEmpty());
