@@ -85,6 +85,8 @@ public:
             }
         });
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        // Enter is OK also before any control has the focus, as the window first shows.
+        buttons->button(QDialogButtonBox::Ok)->setDefault(true);
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         auto* row = new QHBoxLayout;

@@ -171,6 +171,8 @@ private slots:
         QTest::newRow("Escape on the colour button")
             << int(Qt::Key_Escape) << none << "colour" << false;
         QTest::newRow("Return where the focus starts") << int(Qt::Key_Return) << none << "" << true;
+        QTest::newRow("Return before any control has the focus")
+            << int(Qt::Key_Return) << none << "dialog" << true;
         QTest::newRow("Return in the face list") << int(Qt::Key_Return) << none << "faces" << true;
         QTest::newRow("Return in the style list")
             << int(Qt::Key_Return) << none << "styles" << true;
@@ -198,6 +200,10 @@ private slots:
                 target = i < lists.size() ? lists[i] : nullptr;
             } else if (focus == "size") {
                 target = edits.size() == 3 ? edits[2] : nullptr;
+            } else if (focus == "dialog") {
+                if (QWidget* focused = dialog->focusWidget())
+                    focused->clearFocus();
+                target = dialog;
             } else if (focus == "colour") {
                 target = ButtonOf(dialog, "&Color...");
             }
