@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
-# Runs a command on a new virtual display (1280x1024, 24 bits), once the display answers.
+# Runs a command on a virtual display of its own (1280x1024, 24 bits) and ends the display
+# after it, waiting until the server is gone.
 #   on_display.sh COMMAND [ARGUMENT...]
-# xvfb-run now and then hands over a display that does not take connections (seen once on
-# a loaded machine, with the program then ending at start): the command waits for the
-# display, and a display that never answers gets one more try on a new server.
+# Not xvfb-run -a: it chooses the display number by looking for lock files, and a test that
+# started while the previous test's server was still ending was seen to connect to that
+# dying server. With -displayfd the server takes a free number itself, and says which once
+# it accepts connections.
 set -uo pipefail
-for attempt in 1 2; do
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-        for _ in $(seq 1 200); do
-            if xdpyinfo >/dev/null 2>&1; then
-                exec "$@"
-            fi
-            sleep 0.05
-        done
-        echo "the virtual display $DISPLAY did not answer within 10 s"
-        exit 97' on_display "$@"
-    status=$?
-    [ "$status" -ne 97 ] && exit "$status"
+place=$(mktemp -d)
+server=""
+end_server() {
+    if [ -n "$server" ]; then
+        kill "$server" 2>/dev/null
+        wait "$server" 2>/dev/null
+    fi
+    rm -rf "$place"
+}
+trap end_server EXIT
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$place/display" 2>"$place/log" &
+server=$!
+for _ in $(seq 1 200); do
+    [ -s "$place/display" ] && break
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.05
 done
-exit 97
+number=$(head -n 1 "$place/display" 2>/dev/null)
+if [ -z "$number" ]; then
+    echo "no virtual display within 10 s:"
+    cat "$place/log"
+    exit 1
+fi
+export DISPLAY=":$number"
+unset XAUTHORITY
+"$@"
