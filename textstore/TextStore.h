@@ -62,6 +62,7 @@ public:
     // The single empty line of a new document.
     void AppendEmptyLine();
 
+    // False, with nothing changed, when the line would reach 2 GiB.
     bool GrowLine(LineRecord* line, std::int64_t extra);
     bool EnsureCapacity(LineRecord* line, std::int64_t needed);
 

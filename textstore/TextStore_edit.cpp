@@ -43,13 +43,8 @@ static bool PrepareRun(UndoRecord* list, int kind, bool continues, bool savesByt
     }
     UndoRecord* record = slot.record;
     if (savesBytes && record->bufferSize < record->count + 1) {
-        void* grown = kvmem_realloc(record->buffer, std::size_t(record->bufferSize) + kGrowStep);
-        if (grown == nullptr) {
-            if (slot.fresh)
-                FreeUndoRecord(record);
-            return false;
-        }
-        record->buffer = static_cast<char*>(grown);
+        record->buffer = static_cast<char*>(
+            kvmem_realloc(record->buffer, std::size_t(record->bufferSize) + kGrowStep));
         record->bufferSize += kGrowStep;
     }
     return true;
@@ -349,8 +344,6 @@ bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_
         const std::size_t n = std::size_t(end.column - start.column);
         if (saved != nullptr) {
             *saved = static_cast<char*>(kvmem_malloc(n + 1));
-            if (*saved == nullptr)
-                return false;
             if (n > 0)
                 std::memcpy(*saved, first->text + start.column, n);
             *savedLength = n;
@@ -377,8 +370,6 @@ bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_
 
     if (saved != nullptr) {
         char* out = static_cast<char*>(kvmem_malloc(size + 1));
-        if (out == nullptr)
-            return false;
         *saved = out;
         *savedLength = size;
         // Every line break is saved as CR, whatever ended the line in its file: a NUL
