@@ -17,7 +17,7 @@
 // where the caret goes. done is false when the document refused the step or it failed;
 // the record then stays where it was.
 struct UndoStep {
-    int kind = 0;
+    EditKind kind{};
     TextPos recordPos;
     TextPos newPos;
     bool done = false;
@@ -86,7 +86,9 @@ public:
 
     // --- Editing. text: the character for the single-character kinds, a NUL-ended string
     // for InsertText; to: the other end for DeleteBlock. Returns the new caret position.
-    TextPos Edit(TextPos from, int kind, const char* text, TextPos to = {});
+    // An edit asked for while another runs (from a message box that AllowEdit shows, say)
+    // is refused: it returns from and changes nothing.
+    TextPos Edit(TextPos from, EditKind kind, const char* text, TextPos to = {});
     std::optional<UndoStep> Undo();
     std::optional<UndoStep> Redo();
     [[nodiscard]] bool CanUndo() const noexcept { return journal.undoList != nullptr; }
@@ -111,17 +113,22 @@ private:
     };
 
     // reportModified: false when the caller (a replay) reports the modified state itself.
-    EditResult RunEdit(TextPos from, int kind, const char* text, TextPos to,
+    EditResult RunEdit(TextPos from, EditKind kind, const char* text, TextPos to,
                        bool reportModified = true);
-    EditResult InsertChar(TextPos at, char c, int kind);
-    EditResult DeleteBefore(TextPos at, int kind);
-    EditResult OvertypeChar(TextPos at, char c, int kind);
-    EditResult DeleteAt(TextPos at, int kind);
+    EditResult InsertChar(TextPos at, char c, EditKind kind);
+    EditResult DeleteBefore(TextPos at, EditKind kind);
+    EditResult OvertypeChar(TextPos at, char c);
+    EditResult DeleteAt(TextPos at);
     EditResult RestoreOvertyped(TextPos at, char saved);
     EditResult ReinsertDeleted(TextPos at, char saved);
-    EditResult DeleteBlock(TextPos a, TextPos b, int kind);
-    EditResult InsertText(TextPos at, const char* text, int kind);
-    std::optional<UndoStep> Replay(UndoRecord*& list, bool undo);
+    EditResult DeleteBlock(TextPos a, TextPos b, EditKind kind);
+    EditResult InsertText(TextPos at, const char* text, EditKind kind);
+    std::optional<UndoStep> Replay(UndoRecord*& list);
+    // The two ways an edit step gives up, leaving the text and both lists as they were:
+    // after "Not enough memory to continue!", or with a beep for a step that cannot be
+    // made where the caret is.
+    EditResult NoMemory(TextPos at) const;
+    EditResult Refused(TextPos at) const;
 
     bool SplitLine(LineRecord* line, std::int32_t column);
     bool InsertByte(LineRecord* line, std::int32_t column, char c);
@@ -145,4 +152,6 @@ private:
     // Link and unlink keep it valid or drop it.
     mutable LineRecord* m_cursorLine = nullptr;
     mutable std::int32_t m_cursorIndex = -1;
+    // True while an edit, undo or redo runs.
+    bool m_editing = false;
 };

@@ -21,7 +21,7 @@ struct StoreFixture {
     TextStore& operator*() { return *store; }
     TextStore* operator->() { return store.get(); }
 
-    TextPos Type(TextPos at, const std::string& chars, int kind = kInsertChar);
+    TextPos Type(TextPos at, const std::string& chars, EditKind kind = kInsertChar);
     TextPos Insert(TextPos at, const std::string& text) {
         return store->Edit(at, kInsertText, text.c_str());
     }
