@@ -88,8 +88,6 @@ std::int32_t TextStore::IndexOf(const LineRecord* line) const {
 }
 
 LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
-    if (line == nullptr)
-        return nullptr;
     LineRecord* following = after != nullptr ? after->next : firstLine;
     line->prev = after;
     line->next = following;
@@ -167,6 +165,8 @@ void TextStore::FreeLine(LineRecord* line) {
 }
 
 void TextStore::AppendEmptyLine() {
+    if (firstLine != nullptr)
+        return;
     LineRecord* line = NewLine();
     if (line == nullptr) {
         OutOfMemory();

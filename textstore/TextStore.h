@@ -51,20 +51,8 @@ public:
     [[nodiscard]] LineCursor WalkCursor() const noexcept { return {m_cursorLine, m_cursorIndex}; }
     // -1 for a record that is not in this store's list.
     [[nodiscard]] std::int32_t IndexOf(const LineRecord* line) const;
-    // Links line after `after`, or first when after is null. Returns line.
-    LineRecord* InsertLineAfter(LineRecord* line, LineRecord* after);
-    // Takes the line out of the list; the caller frees it with FreeLine.
-    LineRecord* UnlinkLine(LineRecord* line);
-    // A blank record (no buffer) for InsertLineAfter; null when memory runs out.
-    [[nodiscard]] LineRecord* NewLine();
-    // Frees an unlinked line with its buffer, unless that is borrowed.
-    void FreeLine(LineRecord* line);
-    // The single empty line of a new document.
+    // The single empty line of a new document; nothing when the store has lines already.
     void AppendEmptyLine();
-
-    // False, with nothing changed, when the line would reach 2 GiB.
-    bool GrowLine(LineRecord* line, std::int64_t extra);
-    bool EnsureCapacity(LineRecord* line, std::int64_t needed);
 
     // The text between two positions in either order, lines joined by CR LF or by CR.
     // Empty, after "Not enough memory to continue!", when memory runs out.
@@ -107,6 +95,23 @@ public:
     [[nodiscard]] TextPos Clamp(TextPos pos) const;
 
 private:
+    // The tests link and unlink lines in orders no edit makes, to check that the line
+    // cursor stays right however the list changes around it.
+    friend struct LineListProbe;
+
+    // --- The line list's own changes, made only by editing, reading and undo.
+    // Links line after `after`, or first when after is null. Returns line.
+    LineRecord* InsertLineAfter(LineRecord* line, LineRecord* after);
+    // Takes the line out of the list; the caller frees it with FreeLine.
+    LineRecord* UnlinkLine(LineRecord* line);
+    // A blank record (no buffer) for InsertLineAfter; null when memory runs out.
+    [[nodiscard]] LineRecord* NewLine();
+    // Frees an unlinked line with its buffer, unless that is borrowed.
+    void FreeLine(LineRecord* line);
+    // False, with nothing changed, when the line would reach 2 GiB.
+    bool GrowLine(LineRecord* line, std::int64_t extra);
+    bool EnsureCapacity(LineRecord* line, std::int64_t needed);
+
     struct EditResult {
         TextPos pos;
         bool done = false;

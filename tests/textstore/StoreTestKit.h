@@ -27,6 +27,21 @@ struct StoreFixture {
     }
 };
 
+// The line list's own link and unlink, for checking the line cursor under changes that
+// edits never make (an edit first walks to the line it changes).
+struct LineListProbe {
+    static LineRecord* Link(TextStore& store, LineRecord* after) {
+        return store.InsertLineAfter(store.NewLine(), after);
+    }
+    // Unlinks and frees the line; false when, once unlinked, the store still found it.
+    static bool Unlink(TextStore& store, LineRecord* line) {
+        store.UnlinkLine(line);
+        const bool gone = store.IndexOf(line) == -1;
+        store.FreeLine(line);
+        return gone;
+    }
+};
+
 // The store's lines, as text.
 std::vector<std::string> Lines(const TextStore& store);
 // What WriteText puts in a file.
