@@ -25,6 +25,14 @@ enum EditKind : int {
     kRedoInsertText = 18,
 };
 
-constexpr bool IsUserEdit(int kind) noexcept {
+constexpr bool IsUserEdit(EditKind kind) noexcept {
     return kind >= kInsertChar && kind <= kInsertText;
+}
+
+// The run records whose replay takes back a saved byte, one per step: the deleted or
+// overtyped characters, and on the redo side the characters an undo took out.
+constexpr bool SavesByte(EditKind recordKind) noexcept {
+    return recordKind == kUndoDeleteBefore || recordKind == kUndoOvertypeChar ||
+           recordKind == kUndoDeleteAt || recordKind == kRedoInsertChar ||
+           recordKind == kRedoOvertypeChar;
 }

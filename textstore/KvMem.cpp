@@ -80,10 +80,7 @@ void* kvmem_calloc(std::size_t count, std::size_t size) {
     std::size_t total = 0;
     if (__builtin_mul_overflow(count, size, &total))
         Fail("kvmem_malloc", std::numeric_limits<std::size_t>::max());
-    void* block = kvmem_malloc(total);
-    if (block != nullptr)
-        std::memset(block, 0, total);
-    return block;
+    return kvmem_malloc(total); // already zeroed
 }
 
 void kvmem_free(void** holder) {

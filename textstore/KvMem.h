@@ -7,6 +7,11 @@
 // kvmem_realloc are zero while the old contents stay: the text store relies on this
 // (a fresh line buffer reads as an empty line). A failed allocation of a non-zero size
 // never returns: the diagnosis goes to standard error and the process exits with -1.
+//
+// Failure policy: callers never test a non-zero request for null, since there is nothing
+// to recover. Out-of-memory recovery ("Not enough memory to continue!") exists only where
+// memory comes from elsewhere (operator new, the line pool, std::string, the file buffer)
+// or where a line would pass its 2 GiB limit.
 
 // Size 0 gives null, silently.
 void* kvmem_malloc(std::size_t size);

@@ -88,8 +88,6 @@ std::int32_t TextStore::IndexOf(const LineRecord* line) const {
 }
 
 LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
-    if (line == nullptr)
-        return nullptr;
     LineRecord* following = after != nullptr ? after->next : firstLine;
     line->prev = after;
     line->next = following;
@@ -167,6 +165,8 @@ void TextStore::FreeLine(LineRecord* line) {
 }
 
 void TextStore::AppendEmptyLine() {
+    if (firstLine != nullptr)
+        return;
     LineRecord* line = NewLine();
     if (line == nullptr) {
         OutOfMemory();
@@ -180,16 +180,11 @@ bool TextStore::GrowLine(LineRecord* line, std::int64_t extra) {
     if (extra < 0 || size > kMaxCapacity)
         return false;
     if (!line->borrowed) {
-        void* grown = kvmem_realloc(line->text, static_cast<std::size_t>(size));
-        if (grown == nullptr)
-            return false;
-        line->text = static_cast<char*>(grown);
+        line->text = static_cast<char*>(kvmem_realloc(line->text, static_cast<std::size_t>(size)));
         line->capacity = static_cast<std::int32_t>(size);
         return true;
     }
     auto* owned = static_cast<char*>(kvmem_malloc(static_cast<std::size_t>(size)));
-    if (owned == nullptr)
-        return false;
     std::memcpy(owned, line->text, static_cast<std::size_t>(line->capacity));
     // The file-buffer bytes this line leaves become growth room for the nearest earlier
     // line that still lives in the file buffer.

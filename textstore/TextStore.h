@@ -17,7 +17,7 @@
 // where the caret goes. done is false when the document refused the step or it failed;
 // the record then stays where it was.
 struct UndoStep {
-    int kind = 0;
+    EditKind kind{};
     TextPos recordPos;
     TextPos newPos;
     bool done = false;
@@ -51,19 +51,8 @@ public:
     [[nodiscard]] LineCursor WalkCursor() const noexcept { return {m_cursorLine, m_cursorIndex}; }
     // -1 for a record that is not in this store's list.
     [[nodiscard]] std::int32_t IndexOf(const LineRecord* line) const;
-    // Links line after `after`, or first when after is null. Returns line.
-    LineRecord* InsertLineAfter(LineRecord* line, LineRecord* after);
-    // Takes the line out of the list; the caller frees it with FreeLine.
-    LineRecord* UnlinkLine(LineRecord* line);
-    // A blank record (no buffer) for InsertLineAfter; null when memory runs out.
-    [[nodiscard]] LineRecord* NewLine();
-    // Frees an unlinked line with its buffer, unless that is borrowed.
-    void FreeLine(LineRecord* line);
-    // The single empty line of a new document.
+    // The single empty line of a new document; nothing when the store has lines already.
     void AppendEmptyLine();
-
-    bool GrowLine(LineRecord* line, std::int64_t extra);
-    bool EnsureCapacity(LineRecord* line, std::int64_t needed);
 
     // The text between two positions in either order, lines joined by CR LF or by CR.
     // Empty, after "Not enough memory to continue!", when memory runs out.
@@ -85,7 +74,9 @@ public:
 
     // --- Editing. text: the character for the single-character kinds, a NUL-ended string
     // for InsertText; to: the other end for DeleteBlock. Returns the new caret position.
-    TextPos Edit(TextPos from, int kind, const char* text, TextPos to = {});
+    // An edit asked for while another runs (from a message box that AllowEdit shows, say)
+    // is refused: it returns from and changes nothing.
+    TextPos Edit(TextPos from, EditKind kind, const char* text, TextPos to = {});
     std::optional<UndoStep> Undo();
     std::optional<UndoStep> Redo();
     [[nodiscard]] bool CanUndo() const noexcept { return journal.undoList != nullptr; }
@@ -104,23 +95,45 @@ public:
     [[nodiscard]] TextPos Clamp(TextPos pos) const;
 
 private:
+    // The tests link and unlink lines in orders no edit makes, to check that the line
+    // cursor stays right however the list changes around it.
+    friend struct LineListProbe;
+
+    // --- The line list's own changes, made only by editing, reading and undo.
+    // Links line after `after`, or first when after is null. Returns line.
+    LineRecord* InsertLineAfter(LineRecord* line, LineRecord* after);
+    // Takes the line out of the list; the caller frees it with FreeLine.
+    LineRecord* UnlinkLine(LineRecord* line);
+    // A blank record (no buffer) for InsertLineAfter; null when memory runs out.
+    [[nodiscard]] LineRecord* NewLine();
+    // Frees an unlinked line with its buffer, unless that is borrowed.
+    void FreeLine(LineRecord* line);
+    // False, with nothing changed, when the line would reach 2 GiB.
+    bool GrowLine(LineRecord* line, std::int64_t extra);
+    bool EnsureCapacity(LineRecord* line, std::int64_t needed);
+
     struct EditResult {
         TextPos pos;
         bool done = false;
     };
 
     // reportModified: false when the caller (a replay) reports the modified state itself.
-    EditResult RunEdit(TextPos from, int kind, const char* text, TextPos to,
+    EditResult RunEdit(TextPos from, EditKind kind, const char* text, TextPos to,
                        bool reportModified = true);
-    EditResult InsertChar(TextPos at, char c, int kind);
-    EditResult DeleteBefore(TextPos at, int kind);
-    EditResult OvertypeChar(TextPos at, char c, int kind);
-    EditResult DeleteAt(TextPos at, int kind);
+    EditResult InsertChar(TextPos at, char c, EditKind kind);
+    EditResult DeleteBefore(TextPos at, EditKind kind);
+    EditResult OvertypeChar(TextPos at, char c);
+    EditResult DeleteAt(TextPos at);
     EditResult RestoreOvertyped(TextPos at, char saved);
     EditResult ReinsertDeleted(TextPos at, char saved);
-    EditResult DeleteBlock(TextPos a, TextPos b, int kind);
-    EditResult InsertText(TextPos at, const char* text, int kind);
-    std::optional<UndoStep> Replay(UndoRecord*& list, bool undo);
+    EditResult DeleteBlock(TextPos a, TextPos b, EditKind kind);
+    EditResult InsertText(TextPos at, const char* text, EditKind kind);
+    std::optional<UndoStep> Replay(UndoRecord*& list);
+    // The two ways an edit step gives up, leaving the text and both lists as they were:
+    // after "Not enough memory to continue!", or with a beep for a step that cannot be
+    // made where the caret is.
+    EditResult NoMemory(TextPos at) const;
+    EditResult Refused(TextPos at) const;
 
     bool SplitLine(LineRecord* line, std::int32_t column);
     bool InsertByte(LineRecord* line, std::int32_t column, char c);
@@ -144,4 +157,6 @@ private:
     // Link and unlink keep it valid or drop it.
     mutable LineRecord* m_cursorLine = nullptr;
     mutable std::int32_t m_cursorIndex = -1;
+    // True while an edit, undo or redo runs.
+    bool m_editing = false;
 };

@@ -18,65 +18,114 @@ constexpr bool IsControl(char c) noexcept {
     return static_cast<signed char>(c) < 32;
 }
 
-bool Continues(const UndoRecord* top, int kind, std::int32_t line, std::int32_t column) {
-    return top != nullptr && top->kind == kind && top->line == line && top->column == column;
+// Whether a single-character step at `at` goes on with the run on top of its list rather
+// than starting a record of its own; c is the character an insert puts in. One record per
+// run makes one Undo take back a whole word typed or deleted.
+bool ExtendsRun(const UndoRecord* top, EditKind recordKind, TextPos at, char c) {
+    if (top == nullptr || top->kind != recordKind)
+        return false;
+    const bool whereRunEnded = top->line == at.line && top->column == at.column;
+    switch (recordKind) {
+    case kUndoInsertChar:   // typing goes on where the last character went; Enter starts anew
+    case kRedoDeleteBefore: // an undone Backspace run puts its characters back the same way
+        return whereRunEnded && c != '\r';
+    case kUndoDeleteBefore: // Backspace goes on leftwards; taking a line break starts anew
+    case kRedoInsertChar:   // an undone typing run takes its characters out the same way
+        return whereRunEnded && at.column >= 1;
+    case kUndoOvertypeChar: // overtyping goes on where the last character went
+    case kUndoDeleteAt:     // Delete stays put, line breaks included
+        return whereRunEnded;
+    default: // the redo side of Overtype and Delete, and the block kinds: one step each
+        return false;
+    }
 }
+
+// Where a single-character step is recorded: the top record when the run goes on, else a
+// fresh one. A fresh record is pushed, and either one counted, only by Commit, so a refused
+// or failed step leaves the list as it was.
+class RunSlot {
+public:
+    RunSlot(UndoRecord*& list, EditKind recordKind, TextPos at, char c) : m_list(list) {
+        if (ExtendsRun(list, recordKind, at, c)) {
+            m_record = list;
+        } else {
+            m_record = new (std::nothrow) UndoRecord{};
+            if (m_record == nullptr)
+                return;
+            m_fresh = true;
+            m_record->kind = recordKind;
+        }
+        if (SavesByte(recordKind) && m_record->bufferSize < m_record->count + 1) {
+            m_record->buffer = static_cast<char*>(
+                kvmem_realloc(m_record->buffer, std::size_t(m_record->bufferSize) + kGrowStep));
+            m_record->bufferSize += kGrowStep;
+        }
+    }
+    ~RunSlot() {
+        if (m_fresh)
+            FreeUndoRecord(m_record);
+    }
+    RunSlot(const RunSlot&) = delete;
+    RunSlot& operator=(const RunSlot&) = delete;
+
+    // False when no record could be had: the step must not be made.
+    [[nodiscard]] bool Ready() const noexcept { return m_record != nullptr; }
+
+    // Counts the step done, with the caret after it at pos; saved is the byte a replay
+    // puts back, for the kinds that save one.
+    void Commit(TextPos pos, char saved = '\0') {
+        m_record->line = pos.line;
+        m_record->column = pos.column;
+        if (SavesByte(m_record->kind))
+            m_record->buffer[m_record->count] = saved;
+        ++m_record->count;
+        if (m_fresh)
+            UndoJournal::Push(m_list, m_record);
+        m_fresh = false;
+    }
+
+private:
+    UndoRecord*& m_list;
+    UndoRecord* m_record = nullptr;
+    bool m_fresh = false;
+};
+
+// Clears a flag when it goes out of scope.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
 
 } // namespace
 
-// Where a single-character step is recorded: the top record when the run goes on, else a
-// fresh one. A fresh record is pushed, and either one counted, only when the step is done,
-// so a refused or failed step leaves the list as it was.
-struct RunSlot {
-    UndoRecord* record = nullptr;
-    bool fresh = false;
-};
-
-static bool PrepareRun(UndoRecord* list, int kind, bool continues, bool savesBytes, RunSlot& slot) {
-    if (continues) {
-        slot = {list, false};
-    } else {
-        slot = {new (std::nothrow) UndoRecord{}, true};
-        if (slot.record == nullptr)
-            return false;
-        slot.record->kind = kind;
-    }
-    UndoRecord* record = slot.record;
-    if (savesBytes && record->bufferSize < record->count + 1) {
-        void* grown = kvmem_realloc(record->buffer, std::size_t(record->bufferSize) + kGrowStep);
-        if (grown == nullptr) {
-            if (slot.fresh)
-                FreeUndoRecord(record);
-            return false;
-        }
-        record->buffer = static_cast<char*>(grown);
-        record->bufferSize += kGrowStep;
-    }
-    return true;
-}
-
-static void CommitRun(UndoRecord*& list, const RunSlot& slot, TextPos pos, const char* saved) {
-    UndoRecord* record = slot.record;
-    record->line = pos.line;
-    record->column = pos.column;
-    if (saved != nullptr)
-        record->buffer[record->count] = *saved;
-    ++record->count;
-    if (slot.fresh)
-        UndoJournal::Push(list, record);
-}
-
-static void DiscardRun(const RunSlot& slot) {
-    if (slot.fresh)
-        FreeUndoRecord(slot.record);
-}
-
-TextPos TextStore::Edit(TextPos from, int kind, const char* text, TextPos to) {
+TextPos TextStore::Edit(TextPos from, EditKind kind, const char* text, TextPos to) {
     return RunEdit(from, kind, text, to).pos;
 }
 
-TextStore::EditResult TextStore::RunEdit(TextPos from, int kind, const char* text, TextPos to,
+TextStore::EditResult TextStore::NoMemory(TextPos at) const {
+    OutOfMemory();
+    return {at, false};
+}
+
+TextStore::EditResult TextStore::Refused(TextPos at) const {
+    if (document)
+        document->Beep();
+    return {at, false};
+}
+
+TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char* text, TextPos to,
                                          bool reportModified) {
+    // AllowEdit may show a message box, whose event loop can deliver another key: an edit
+    // begun inside this one would change the text under it.
+    if (m_editing)
+        return {from, false};
+    const FlagScope editing(m_editing);
     EditResult result{from, false};
     const bool allowed = document == nullptr || document->AllowEdit();
     if (allowed && kind >= kInsertChar && kind <= kRedoInsertText && lineCount > 0) {
@@ -99,11 +148,11 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, int kind, const char* tex
             break;
         case kOvertypeChar:
         case kRedoOvertypeChar:
-            result = OvertypeChar(at, c, kind);
+            result = OvertypeChar(at, c);
             break;
         case kDeleteAt:
         case kRedoDeleteAt:
-            result = DeleteAt(at, kind);
+            result = DeleteAt(at);
             break;
         case kUndoOvertypeChar:
             result = RestoreOvertyped(at, c);
@@ -174,50 +223,34 @@ bool TextStore::JoinNext(LineRecord* line) {
     return true;
 }
 
-TextStore::EditResult TextStore::InsertChar(TextPos at, char c, int kind) {
+TextStore::EditResult TextStore::InsertChar(TextPos at, char c, EditKind kind) {
     const bool typed = kind == kInsertChar || kind == kRedoInsertChar;
     // No line end other than CR ever enters a line, whatever the caller passes.
-    if ((typed && c != '\r' && c != '\t' && IsControl(c)) || c == '\0' || c == '\n') {
-        if (document)
-            document->Beep();
-        return {at, false};
-    }
+    if ((typed && c != '\r' && c != '\t' && IsControl(c)) || c == '\0' || c == '\n')
+        return Refused(at);
     UndoRecord*& list = kind == kUndoDeleteBefore ? journal.redoList : journal.undoList;
-    const int recordKind = kind == kUndoDeleteBefore ? kRedoDeleteBefore : kUndoInsertChar;
-    const TextPos next = c == '\r' ? TextPos{at.line + 1, 0} : TextPos{at.line, at.column + 1};
-
-    RunSlot slot;
-    if (!PrepareRun(list, recordKind, Continues(list, recordKind, next.line, next.column - 1),
-                    false, slot)) {
-        OutOfMemory();
-        return {at, false};
-    }
+    const EditKind recordKind = kind == kUndoDeleteBefore ? kRedoDeleteBefore : kUndoInsertChar;
+    RunSlot slot(list, recordKind, at, c);
+    if (!slot.Ready())
+        return NoMemory(at);
     LineRecord* line = LineAt(at.line);
-    if (!(c == '\r' ? SplitLine(line, at.column) : InsertByte(line, at.column, c))) {
-        DiscardRun(slot);
-        OutOfMemory();
-        return {at, false};
-    }
-    CommitRun(list, slot, next, nullptr);
+    if (!(c == '\r' ? SplitLine(line, at.column) : InsertByte(line, at.column, c)))
+        return NoMemory(at);
+    const TextPos next = c == '\r' ? TextPos{at.line + 1, 0} : TextPos{at.line, at.column + 1};
+    slot.Commit(next);
     return {next, true};
 }
 
-TextStore::EditResult TextStore::DeleteBefore(TextPos at, int kind) {
-    if (at.line == 0 && at.column == 0) {
-        if (document)
-            document->Beep();
-        return {at, false};
-    }
+TextStore::EditResult TextStore::DeleteBefore(TextPos at, EditKind kind) {
+    if (at.line == 0 && at.column == 0)
+        return Refused(at);
     UndoRecord*& list = kind == kUndoInsertChar ? journal.redoList : journal.undoList;
-    const int recordKind = kind == kUndoInsertChar ? kRedoInsertChar : kUndoDeleteBefore;
-    const bool continues = at.column >= 1 && Continues(list, recordKind, at.line, at.column);
-    RunSlot slot;
-    if (!PrepareRun(list, recordKind, continues, true, slot)) {
-        OutOfMemory();
-        return {at, false};
-    }
+    const EditKind recordKind = kind == kUndoInsertChar ? kRedoInsertChar : kUndoDeleteBefore;
+    RunSlot slot(list, recordKind, at, '\0');
+    if (!slot.Ready())
+        return NoMemory(at);
     LineRecord* line = LineAt(at.line);
-    char deleted;
+    char deleted = '\r';
     TextPos pos;
     if (at.column >= 1) {
         char* text = line->text;
@@ -229,39 +262,25 @@ TextStore::EditResult TextStore::DeleteBefore(TextPos at, int kind) {
     } else {
         LineRecord* previous = line->prev;
         const std::int32_t joinColumn = previous->length;
-        if (!JoinNext(previous)) {
-            DiscardRun(slot);
-            OutOfMemory();
-            return {at, false};
-        }
-        deleted = '\r';
+        if (!JoinNext(previous))
+            return NoMemory(at);
         pos = {at.line - 1, joinColumn};
     }
-    CommitRun(list, slot, pos, &deleted);
+    slot.Commit(pos, deleted);
     return {pos, true};
 }
 
-TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c, int) {
-    if (IsControl(c)) {
-        if (document)
-            document->Beep();
-        return {at, false};
-    }
-    UndoRecord*& list = journal.undoList;
-    RunSlot slot;
-    if (!PrepareRun(list, kUndoOvertypeChar, Continues(list, kUndoOvertypeChar, at.line, at.column),
-                    true, slot)) {
-        OutOfMemory();
-        return {at, false};
-    }
+TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c) {
+    if (IsControl(c))
+        return Refused(at);
+    RunSlot slot(journal.undoList, kUndoOvertypeChar, at, c);
+    if (!slot.Ready())
+        return NoMemory(at);
     LineRecord* line = LineAt(at.line);
     char replaced = '\0'; // NUL: the character was appended, there was none to replace
     if (at.column >= line->length) {
-        if (line->length + 1 >= line->capacity && !GrowLine(line, kGrowStep)) {
-            DiscardRun(slot);
-            OutOfMemory();
-            return {at, false};
-        }
+        if (line->length + 1 >= line->capacity && !GrowLine(line, kGrowStep))
+            return NoMemory(at);
         line->text[line->length + 1] = line->text[line->length];
         ++line->length;
     } else {
@@ -269,24 +288,17 @@ TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c, int) {
     }
     line->text[at.column] = c;
     const TextPos pos{at.line, at.column + 1};
-    CommitRun(list, slot, pos, &replaced);
+    slot.Commit(pos, replaced);
     return {pos, true};
 }
 
-TextStore::EditResult TextStore::DeleteAt(TextPos at, int) {
+TextStore::EditResult TextStore::DeleteAt(TextPos at) {
     LineRecord* line = LineAt(at.line);
-    if (at.column >= line->length && line->next == nullptr) {
-        if (document)
-            document->Beep();
-        return {at, false};
-    }
-    UndoRecord*& list = journal.undoList;
-    RunSlot slot;
-    if (!PrepareRun(list, kUndoDeleteAt, Continues(list, kUndoDeleteAt, at.line, at.column), true,
-                    slot)) {
-        OutOfMemory();
-        return {at, false};
-    }
+    if (at.column >= line->length && line->next == nullptr)
+        return Refused(at);
+    RunSlot slot(journal.undoList, kUndoDeleteAt, at, '\0');
+    if (!slot.Ready())
+        return NoMemory(at);
     char deleted = '\r';
     if (at.column < line->length) {
         char* text = line->text;
@@ -294,11 +306,9 @@ TextStore::EditResult TextStore::DeleteAt(TextPos at, int) {
         std::memmove(text + at.column, text + at.column + 1, std::size_t(line->length - at.column));
         --line->length;
     } else if (!JoinNext(line)) {
-        DiscardRun(slot);
-        OutOfMemory();
-        return {at, false};
+        return NoMemory(at);
     }
-    CommitRun(list, slot, at, &deleted);
+    slot.Commit(at, deleted);
     return {at, true};
 }
 
@@ -306,11 +316,9 @@ TextStore::EditResult TextStore::RestoreOvertyped(TextPos at, char saved) {
     LineRecord* line = LineAt(at.line);
     if (at.column == 0 || saved == '\r' || saved == '\n')
         return {at, false};
-    RunSlot slot;
-    if (!PrepareRun(journal.redoList, kRedoOvertypeChar, false, true, slot)) {
-        OutOfMemory();
-        return {at, false};
-    }
+    RunSlot slot(journal.redoList, kRedoOvertypeChar, at, saved);
+    if (!slot.Ready())
+        return NoMemory(at);
     char* text = line->text;
     const char typed = text[at.column - 1];
     if (saved != '\0') {
@@ -321,25 +329,20 @@ TextStore::EditResult TextStore::RestoreOvertyped(TextPos at, char saved) {
         --line->length;
     }
     const TextPos pos{at.line, at.column - 1};
-    CommitRun(journal.redoList, slot, pos, &typed);
+    slot.Commit(pos, typed);
     return {pos, true};
 }
 
 TextStore::EditResult TextStore::ReinsertDeleted(TextPos at, char saved) {
     if (saved == '\0' || saved == '\n')
         return {at, false};
-    RunSlot slot;
-    if (!PrepareRun(journal.redoList, kRedoDeleteAt, false, false, slot)) {
-        OutOfMemory();
-        return {at, false};
-    }
+    RunSlot slot(journal.redoList, kRedoDeleteAt, at, saved);
+    if (!slot.Ready())
+        return NoMemory(at);
     LineRecord* line = LineAt(at.line);
-    if (!(saved == '\r' ? SplitLine(line, at.column) : InsertByte(line, at.column, saved))) {
-        DiscardRun(slot);
-        OutOfMemory();
-        return {at, false};
-    }
-    CommitRun(journal.redoList, slot, at, nullptr);
+    if (!(saved == '\r' ? SplitLine(line, at.column) : InsertByte(line, at.column, saved)))
+        return NoMemory(at);
+    slot.Commit(at);
     return {at, true};
 }
 
@@ -349,8 +352,6 @@ bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_
         const std::size_t n = std::size_t(end.column - start.column);
         if (saved != nullptr) {
             *saved = static_cast<char*>(kvmem_malloc(n + 1));
-            if (*saved == nullptr)
-                return false;
             if (n > 0)
                 std::memcpy(*saved, first->text + start.column, n);
             *savedLength = n;
@@ -377,8 +378,6 @@ bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_
 
     if (saved != nullptr) {
         char* out = static_cast<char*>(kvmem_malloc(size + 1));
-        if (out == nullptr)
-            return false;
         *saved = out;
         *savedLength = size;
         // Every line break is saved as CR, whatever ended the line in its file: a NUL
@@ -408,7 +407,7 @@ bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_
     return true;
 }
 
-TextStore::EditResult TextStore::DeleteBlock(TextPos a, TextPos b, int kind) {
+TextStore::EditResult TextStore::DeleteBlock(TextPos a, TextPos b, EditKind kind) {
     const TextPos start = std::min(a, b);
     const TextPos end = std::max(a, b);
     WaitCursorScope wait(document);
@@ -417,8 +416,7 @@ TextStore::EditResult TextStore::DeleteBlock(TextPos a, TextPos b, int kind) {
     std::size_t savedLength = 0;
     if (record == nullptr || !RemoveRange(start, end, &saved, &savedLength)) {
         delete record;
-        OutOfMemory();
-        return {a, false};
+        return NoMemory(a);
     }
     const bool replayingUndo = kind == kUndoInsertText;
     record->kind = replayingUndo ? kRedoInsertText : kUndoDeleteBlock;
@@ -431,13 +429,11 @@ TextStore::EditResult TextStore::DeleteBlock(TextPos a, TextPos b, int kind) {
     return {start, true};
 }
 
-TextStore::EditResult TextStore::InsertText(TextPos at, const char* text, int kind) {
+TextStore::EditResult TextStore::InsertText(TextPos at, const char* text, EditKind kind) {
     WaitCursorScope wait(document);
     auto* record = new (std::nothrow) UndoRecord{};
-    if (record == nullptr) {
-        OutOfMemory();
-        return {at, false};
-    }
+    if (record == nullptr)
+        return NoMemory(at);
     LineRecord* line = LineAt(at.line);
     TextPos pos = at;
     // What has been inserted so far ends at `reached`; a failure takes it out again, so
@@ -445,8 +441,7 @@ TextStore::EditResult TextStore::InsertText(TextPos at, const char* text, int ki
     auto fail = [&](TextPos reached) {
         RemoveRange(at, reached, nullptr, nullptr);
         delete record;
-        OutOfMemory();
-        return EditResult{at, false};
+        return NoMemory(at);
     };
 
     const char* cur = text;

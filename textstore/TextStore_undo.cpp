@@ -3,7 +3,7 @@
 namespace {
 
 // How a run record's position moves after one of its steps is replayed.
-int ColumnStep(int kind) {
+int ColumnStep(EditKind kind) {
     switch (kind) {
     case kUndoInsertChar:
     case kUndoOvertypeChar:
@@ -18,44 +18,38 @@ int ColumnStep(int kind) {
     }
 }
 
-bool IsRunKind(int kind) {
+bool IsRunKind(EditKind kind) {
     return (kind >= kUndoInsertChar && kind <= kUndoDeleteAt) ||
            (kind >= kRedoInsertChar && kind <= kRedoDeleteAt);
-}
-
-// The kinds whose replay takes the run's next saved byte.
-bool ReplaysSavedByte(int kind) {
-    return kind == kUndoDeleteBefore || kind == kUndoOvertypeChar || kind == kUndoDeleteAt ||
-           kind == kRedoInsertChar || kind == kRedoOvertypeChar;
 }
 
 } // namespace
 
 std::optional<UndoStep> TextStore::Undo() {
-    return Replay(journal.undoList, true);
+    return Replay(journal.undoList);
 }
 
 std::optional<UndoStep> TextStore::Redo() {
-    return Replay(journal.redoList, false);
+    return Replay(journal.redoList);
 }
 
-std::optional<UndoStep> TextStore::Replay(UndoRecord*& list, bool) {
+std::optional<UndoStep> TextStore::Replay(UndoRecord*& list) {
     // The record stays on top of its list while it is replayed: the replay pushes only
     // onto the other list, and a refused or failed step must leave both as they were.
     UndoRecord* record = list;
     if (record == nullptr)
         return std::nullopt;
     const bool run = IsRunKind(record->kind);
-    if (run && (record->count < 1 ||
-                (ReplaysSavedByte(record->kind) && record->count > record->bufferSize))) {
+    if (run &&
+        (record->count < 1 || (SavesByte(record->kind) && record->count > record->bufferSize))) {
         FreeUndoRecord(UndoJournal::Pop(list)); // nothing left to replay
         return std::nullopt;
     }
-    const int kind = record->kind;
+    const EditKind kind = record->kind;
     const TextPos at{record->line, record->column};
     const TextPos end{record->endLine, record->endColumn};
     const char* text = "";
-    if (ReplaysSavedByte(record->kind))
+    if (SavesByte(record->kind))
         text = &record->buffer[record->count - 1];
     else if ((record->kind == kUndoDeleteBlock || record->kind == kRedoInsertText) &&
              record->buffer != nullptr)

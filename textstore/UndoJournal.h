@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "EditKind.h"
+
 // One step, or one run of single-character steps, that Undo or Redo can replay.
 struct UndoRecord {
     UndoRecord* next = nullptr; // the next older record of the same list
@@ -9,7 +11,7 @@ struct UndoRecord {
     std::int32_t column = 0;
     std::int32_t endLine = 0; // end of the range, for the block kinds 12 and 17
     std::int32_t endColumn = 0;
-    std::int32_t kind = 0;  // 7-12 on the undo list, 13-18 on the redo list
+    EditKind kind{};        // 7-12 on the undo list, 13-18 on the redo list
     std::int32_t count = 0; // characters still to replay in a run; 0 for block kinds
     std::int32_t bufferSize = 0;
     // The run's saved bytes, oldest first (buffer[count - 1] is replayed next), or the

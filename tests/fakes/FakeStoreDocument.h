@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,13 @@ public:
     int waitDepth = 0;
     int waitShown = 0;
     std::vector<Message> messages;
+    // Runs inside AllowEdit, as a message box's event loop would run other work.
+    std::function<void()> duringAllowEdit;
 
     bool AllowEdit() override {
         ++allowCalls;
+        if (duringAllowEdit)
+            duringAllowEdit();
         return !refuse;
     }
     void SetModifiedFlag(bool value) override {

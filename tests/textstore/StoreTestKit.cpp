@@ -12,7 +12,7 @@ StoreFixture::StoreFixture() : store(std::make_unique<TextStore>(&doc)) {
     store->AppendEmptyLine();
 }
 
-TextPos StoreFixture::Type(TextPos at, const std::string& chars, int kind) {
+TextPos StoreFixture::Type(TextPos at, const std::string& chars, EditKind kind) {
     for (char c : chars)
         at = store->Edit(at, kind, &c);
     return at;

@@ -21,9 +21,24 @@ struct StoreFixture {
     TextStore& operator*() { return *store; }
     TextStore* operator->() { return store.get(); }
 
-    TextPos Type(TextPos at, const std::string& chars, int kind = kInsertChar);
+    TextPos Type(TextPos at, const std::string& chars, EditKind kind = kInsertChar);
     TextPos Insert(TextPos at, const std::string& text) {
         return store->Edit(at, kInsertText, text.c_str());
+    }
+};
+
+// The line list's own link and unlink, for checking the line cursor under changes that
+// edits never make (an edit first walks to the line it changes).
+struct LineListProbe {
+    static LineRecord* Link(TextStore& store, LineRecord* after) {
+        return store.InsertLineAfter(store.NewLine(), after);
+    }
+    // Unlinks and frees the line; false when, once unlinked, the store still found it.
+    static bool Unlink(TextStore& store, LineRecord* line) {
+        store.UnlinkLine(line);
+        const bool gone = store.IndexOf(line) == -1;
+        store.FreeLine(line);
+        return gone;
     }
 };
 

@@ -19,7 +19,7 @@ private slots:
         StoreFixture f;
         QCOMPARE(f.Type({0, 0}, "abc"), (TextPos{0, 3}));
         const UndoRecord* top = f->journal.undoList;
-        QCOMPARE(top->kind, int(kUndoInsertChar));
+        QCOMPARE(top->kind, kUndoInsertChar);
         QCOMPARE(top->count, 3);
         QCOMPARE((TextPos{top->line, top->column}), (TextPos{0, 3}));
         QCOMPARE(top->next, nullptr);
@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(f->Edit({0, 1}, kDeleteAt, ""), (TextPos{0, 1}));
         QCOMPARE(f.doc.beeps, 1);
         const UndoRecord* top = f->journal.undoList;
-        QCOMPARE(top->kind, int(kUndoDeleteAt));
+        QCOMPARE(top->kind, kUndoDeleteAt);
         QCOMPARE(top->count, 2);
         QCOMPARE(top->next, nullptr);
     }
@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(at, (TextPos{0, 4}));
         QCOMPARE(Lines(*f), (Strings{"aXYZ"}));
         const UndoRecord* top = f->journal.undoList;
-        QCOMPARE(top->kind, int(kUndoOvertypeChar));
+        QCOMPARE(top->kind, kUndoOvertypeChar);
         QCOMPARE(top->count, 3);
         QCOMPARE(std::string(top->buffer, 3), std::string("b\0\0", 3));
         CheckInvariants(*f);
@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(f->Edit(a, kDeleteBlock, "", b), std::min(a, b));
         QCOMPARE(Lines(*f), lines);
         const UndoRecord* top = f->journal.undoList;
-        QCOMPARE(top->kind, int(kUndoDeleteBlock));
+        QCOMPARE(top->kind, kUndoDeleteBlock);
         QCOMPARE(std::string(top->buffer), saved);
         QCOMPARE(top->bufferSize, int(saved.size()) + 1);
         QCOMPARE(f.doc.waitDepth, 0);
@@ -171,7 +171,7 @@ private slots:
         QCOMPARE(f.Insert(at, text), result);
         QCOMPARE(Lines(*f), lines);
         const UndoRecord* top = f->journal.undoList;
-        QCOMPARE(top->kind, int(kUndoInsertText));
+        QCOMPARE(top->kind, kUndoInsertText);
         QCOMPARE((TextPos{top->line, top->column}), at);
         QCOMPARE((TextPos{top->endLine, top->endColumn}), result);
         CheckInvariants(*f);
@@ -256,7 +256,7 @@ private slots:
         StoreFixture f(NumberedLines());
         const Strings before = Lines(*f);
         const char enter = '\r';
-        QCOMPARE(f->Edit(at, kind, kind == kInsertChar ? &enter : "", to), result);
+        QCOMPARE(f->Edit(at, EditKind(kind), kind == kInsertChar ? &enter : "", to), result);
         CheckLineCursorAt(*f, result);
         const std::optional<UndoStep> undone = f->Undo();
         QVERIFY(undone && undone->done);
@@ -289,6 +289,62 @@ private slots:
         QVERIFY(f.doc.modifiedCalls >= 2);
     }
 
+    // A message box shown while an edit asks the document runs an event loop; a key it
+    // delivers must not start a second edit inside the first.
+    void editStartedInsideAnEditIsRefused_data() {
+        QTest::addColumn<QString>("inner");
+        QTest::newRow("typing") << "typing";
+        QTest::newRow("paste") << "paste";
+        QTest::newRow("block delete") << "block delete";
+        QTest::newRow("undo") << "undo";
+    }
+
+    void editStartedInsideAnEditIsRefused() {
+        QFETCH(QString, inner);
+        StoreFixture f("abc\r\ndef\r\n");
+        f.Type({1, 3}, "g"); // something for an inner Undo to take back
+        const int allowCallsBefore = f.doc.allowCalls;
+        bool innerDone = true;
+        TextPos innerPos;
+        bool armed = true; // once: an inner edit that got through would ask again
+        f.doc.duringAllowEdit = [&] {
+            if (!armed)
+                return;
+            armed = false;
+            const char x = 'x';
+            if (inner == "typing") {
+                innerPos = f->Edit({0, 2}, kInsertChar, &x);
+                innerDone = innerPos != TextPos{0, 2};
+            } else if (inner == "paste") {
+                innerPos = f->Edit({0, 0}, kInsertText, "pasted\r");
+                innerDone = innerPos != TextPos{0, 0};
+            } else if (inner == "block delete") {
+                innerPos = f->Edit({1, 1}, kDeleteBlock, "", {0, 1});
+                innerDone = innerPos != TextPos{1, 1};
+            } else {
+                innerDone = f->Undo()->done;
+            }
+        };
+        QCOMPARE(f->Edit({0, 1}, kInsertText, "12\r3"), (TextPos{1, 1}));
+        QVERIFY(!innerDone);
+        QCOMPARE(f.doc.allowCalls, allowCallsBefore + 1); // the inner edit asked nothing
+        QCOMPARE(f.doc.beeps, 0);
+        QCOMPARE(Lines(*f), (Strings{"a12", "3bc", "defg"}));
+        QVERIFY(f.doc.modified);
+        CheckInvariants(*f);
+
+        f.doc.duringAllowEdit = nullptr;
+        QVERIFY(f->Undo()->done);
+        QCOMPARE(Lines(*f), (Strings{"abc", "defg"}));
+        QVERIFY(f->Undo()->done);
+        QCOMPARE(Lines(*f), (Strings{"abc", "def"}));
+        QVERIFY(!f->CanUndo());
+        QVERIFY(f->Redo()->done);
+        QVERIFY(f->Redo()->done);
+        QCOMPARE(Lines(*f), (Strings{"a12", "3bc", "defg"}));
+        CheckInvariants(*f);
+    }
+
     // A second pane can hold positions that another pane's edit made stale.
     void stalePositionsAreBroughtWithinTheText() {
         StoreFixture f("abc\r\nde\r\n");
@@ -306,8 +362,8 @@ private slots:
 
     void unknownKindChangesNothing() {
         StoreFixture f("abc\r\n");
-        QCOMPARE(f->Edit({0, 1}, 0, ""), (TextPos{0, 1}));
-        QCOMPARE(f->Edit({0, 1}, 19, ""), (TextPos{0, 1}));
+        QCOMPARE(f->Edit({0, 1}, EditKind(0), ""), (TextPos{0, 1}));
+        QCOMPARE(f->Edit({0, 1}, EditKind(19), ""), (TextPos{0, 1}));
         QCOMPARE(Lines(*f), (Strings{"abc"}));
     }
 

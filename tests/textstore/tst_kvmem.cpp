@@ -94,6 +94,8 @@ private slots:
     }
 
     void callocZeroesCountTimesSize() {
+        QCOMPARE(kvmem_calloc(0, sizeof(int)), nullptr);
+        QCOMPARE(kvmem_calloc(5, 0), nullptr);
         auto* block = static_cast<int*>(kvmem_calloc(5, sizeof(int)));
         QCOMPARE(kvmem_size(block), 5 * sizeof(int));
         QVERIFY(AllZero(block, 0, 5 * sizeof(int)));

@@ -19,9 +19,7 @@ private slots:
         StoreFixture other("x\r\ny\r\nz\r\nw\r\n");
         QCOMPARE(f->IndexOf(other->LineAt(1)), -1);
         QCOMPARE(f->IndexOf(other->lastLine), -1);
-        LineRecord* loose = f->NewLine();
-        QCOMPARE(f->IndexOf(loose), -1);
-        f->FreeLine(loose);
+        QCOMPARE(f->IndexOf(other->firstLine), -1);
     }
 
     void newDocumentLineGetsBufferOnFirstCharacter() {
@@ -36,17 +34,20 @@ private slots:
             QCOMPARE(f->firstLine->text[i], '\0');
     }
 
-    void insertAndUnlinkKeepEndsAndCount() {
+    void linesAddedAndRemovedAtEitherEndKeepEndsAndCount() {
         StoreFixture f("b\r\n");
-        LineRecord* a = f->InsertLineAfter(f->NewLine(), nullptr);
-        LineRecord* c = f->InsertLineAfter(f->NewLine(), f->lastLine);
-        QCOMPARE(f->firstLine, a);
-        QCOMPARE(f->lastLine, c);
+        const LineRecord* b = f->firstLine;
+        QCOMPARE(f->Edit({0, 0}, kInsertText, "a\r"), (TextPos{1, 0}));
+        QCOMPARE(f->Edit({1, 1}, kInsertText, "\rc"), (TextPos{2, 1}));
+        QCOMPARE(Lines(*f), (Strings{"a", "b", "c"}));
         QCOMPARE(f->lineCount, 3);
-        QCOMPARE(f->InsertLineAfter(nullptr, a), nullptr);
-        QCOMPARE(f->lineCount, 3);
-        f->FreeLine(f->UnlinkLine(a));
-        f->FreeLine(f->UnlinkLine(c));
+        QCOMPARE(f->LineAt(1), b);
+        QCOMPARE(f->firstLine->prev, nullptr);
+        QCOMPARE(f->lastLine->next, nullptr);
+        CheckInvariants(*f);
+        f->Edit({1, 1}, kDeleteBlock, "", {2, 1});
+        f->Edit({0, 0}, kDeleteBlock, "", {1, 0});
+        QCOMPARE(Lines(*f), (Strings{"b"}));
         QCOMPARE(f->lineCount, 1);
         QCOMPARE(f->firstLine, f->lastLine);
         QCOMPARE(f->firstLine->prev, nullptr);
@@ -54,7 +55,61 @@ private slots:
         CheckInvariants(*f);
     }
 
-    // The walk cursor must stay right whatever is linked or unlinked around it.
+    void appendEmptyLineOnlyStartsAnEmptyStore() {
+        StoreFixture f("a\r\nb\r\n");
+        f->AppendEmptyLine();
+        QCOMPARE(Lines(*f), (Strings{"a", "b"}));
+        StoreFixture fresh;
+        fresh->AppendEmptyLine();
+        QCOMPARE(Lines(*fresh), (Strings{""}));
+        CheckInvariants(*fresh);
+    }
+
+    // The walk cursor must stay right whatever lines are added or removed around it.
+    void lineAtStaysRightUnderRandomLineEdits() {
+        StoreFixture f;
+        Strings model{""};
+        std::mt19937 random(7);
+        int made = 0;
+        for (int step = 0; step < 20000; ++step) {
+            const auto pick = [&](std::size_t n) {
+                return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+            };
+            const int what = int(pick(4));
+            const std::int32_t last = std::int32_t(model.size()) - 1;
+            if (what == 0 || model.size() < 2) {
+                const std::size_t before = pick(model.size() + 1); // size: after the last
+                const std::string text = std::to_string(++made);
+                if (before < model.size()) {
+                    f->Edit({std::int32_t(before), 0}, kInsertText, (text + "\r").c_str());
+                } else {
+                    const TextPos end{last, std::int32_t(model.back().size())};
+                    f->Edit(end, kInsertText, ("\r" + text).c_str());
+                }
+                model.insert(model.begin() + std::ptrdiff_t(before), text);
+            } else if (what == 1) {
+                const std::int32_t at = std::int32_t(pick(model.size()));
+                if (at < last) {
+                    f->Edit({at, 0}, kDeleteBlock, "", {at + 1, 0});
+                } else {
+                    const std::int32_t above = at - 1;
+                    f->Edit({above, std::int32_t(model[std::size_t(above)].size())}, kDeleteBlock,
+                            "", {at, std::int32_t(model.back().size())});
+                }
+                model.erase(model.begin() + at);
+            } else {
+                const std::int32_t at = std::int32_t(pick(model.size()));
+                const LineRecord* line = f->LineAt(at);
+                QCOMPARE(std::string(Chars(line)), model[std::size_t(at)]);
+                QCOMPARE(f->IndexOf(line), at);
+            }
+            CheckLineCursor(*f);
+        }
+        QCOMPARE(Lines(*f), model);
+        CheckInvariants(*f);
+    }
+
+    // The same under links and unlinks in any order, first and last lines included.
     void lineAtStaysRightUnderRandomLinking() {
         StoreFixture f;
         std::vector<LineRecord*> model{f->firstLine};
@@ -66,12 +121,11 @@ private slots:
             const int what = int(pick(4));
             if (what == 0 || model.size() < 2) {
                 const std::size_t after = pick(model.size() + 1); // 0: at the front
-                LineRecord* line = f->NewLine();
-                f->InsertLineAfter(line, after == 0 ? nullptr : model[after - 1]);
+                LineRecord* line = LineListProbe::Link(*f, after == 0 ? nullptr : model[after - 1]);
                 model.insert(model.begin() + std::ptrdiff_t(after), line);
             } else if (what == 1) {
                 const std::size_t at = pick(model.size());
-                f->FreeLine(f->UnlinkLine(model[at]));
+                QVERIFY(LineListProbe::Unlink(*f, model[at]));
                 model.erase(model.begin() + std::ptrdiff_t(at));
             } else {
                 const std::size_t at = pick(model.size());
@@ -83,27 +137,32 @@ private slots:
         CheckInvariants(*f);
     }
 
+    // A line read from the file that must grow moves out of the file buffer; the bytes
+    // it leaves become growth room for the nearest earlier line still in the buffer.
     void growingBorrowedLineHandsBytesToEarlierLine() {
         StoreFixture f("ab\r\ncd\r\nef\r\n");
-        LineRecord* first = f->LineAt(0);
-        LineRecord* second = f->LineAt(1);
-        LineRecord* third = f->LineAt(2);
+        const LineRecord* first = f->LineAt(0);
+        const LineRecord* second = f->LineAt(1);
+        const LineRecord* third = f->LineAt(2);
         QCOMPARE(int(first->capacity), 4);
+        QCOMPARE(int(second->capacity), 4);
+        const int thirdCapacity = int(third->capacity);
         const char* fileBytes = f->fileBuffer;
-        QVERIFY(f->GrowLine(second, 5));
+        f.Type({1, 2}, "xy"); // cd x CR fills the line's 4 bytes; y must move it
         QCOMPARE(int(second->borrowed), 0);
-        QCOMPARE(int(second->capacity), 9);
-        QCOMPARE(std::string(Chars(second)), std::string("cd"));
+        QCOMPARE(std::string(Chars(second)), std::string("cdxy"));
         QCOMPARE(f->fileBuffer, fileBytes);
         QCOMPARE(int(first->capacity), 8); // now reaches the end of cd CR LF
-        QVERIFY(f->GrowLine(third, 1));
-        QCOMPARE(int(first->capacity), 4 + 4 + 5); // ef CR LF and the buffer's NUL as well
-        QVERIFY(f->EnsureCapacity(first, 13));
+        f.Type({2, 2}, std::string(std::size_t(thirdCapacity), 'z'));
+        QCOMPARE(int(third->borrowed), 0);
+        QCOMPARE(int(first->capacity), 8 + thirdCapacity); // ef CR LF and what follows
         QCOMPARE(int(first->borrowed), 1);
         // Typing into the first line now grows it in place, over the vacated bytes.
         f.Type({0, 2}, "xyzw");
         QCOMPARE(int(first->borrowed), 1);
-        QCOMPARE(Lines(*f), (Strings{"abxyzw", "cd", "ef"}));
+        QCOMPARE(first, f->LineAt(0));
+        QCOMPARE(Lines(*f),
+                 (Strings{"abxyzw", "cdxy", "ef" + std::string(std::size_t(thirdCapacity), 'z')}));
         CheckInvariants(*f);
     }
 

@@ -10,14 +10,14 @@ private slots:
         QCOMPARE(Lines(*f), (Strings{"ab"}));
         f->Undo();
         const UndoStep last = *f->Undo();
-        QCOMPARE(last.kind, int(kUndoInsertChar));
+        QCOMPARE(last.kind, kUndoInsertChar);
         QCOMPARE(last.recordPos, (TextPos{0, 1}));
         QCOMPARE(last.newPos, (TextPos{0, 0}));
         QVERIFY(last.done);
         QCOMPARE(Lines(*f), (Strings{""}));
         QVERIFY(!f.doc.modified);
         const UndoRecord* redo = f->journal.redoList;
-        QCOMPARE(redo->kind, int(kRedoInsertChar));
+        QCOMPARE(redo->kind, kRedoInsertChar);
         QCOMPARE(redo->count, 3);
         QCOMPARE(redo->next, nullptr);
         QCOMPARE(f->Redo()->newPos, (TextPos{0, 1}));
