@@ -6,7 +6,9 @@
 // A command's state as its update rule leaves it: enabled unless the rule says otherwise,
 // checked only when the rule says so.
 struct CommandUpdate {
-    int id = 0;
+    explicit CommandUpdate(int command) : id(command) {}
+
+    const int id;
     bool enabled = true;
     std::optional<bool> checked;
 
