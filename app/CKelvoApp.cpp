@@ -1,5 +1,7 @@
 #include "CKelvoApp.h"
 
+#include "CommandIds.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFileInfo>
@@ -42,13 +44,12 @@ bool CKelvoApp::InitInstance() {
 
     m_docManager = std::make_unique<CDocManager>(m_platform, &m_lists);
     m_pMainWnd = std::make_unique<CMainFrame>();
+    m_pMainWnd->SetOwner(this);
     m_platform->SetMainWindow(m_pMainWnd.get());
     m_pMainWnd->SetRecentFiles(m_recentFiles);
     connect(m_docManager.get(), &CDocManager::documentOpened, this, [this](CKelvoDoc* document) {
-        CChildFrame* child = m_pMainWnd->AddChild(document, this);
-        child->m_onCloseRequest = [this](CKelvoDoc* doc) {
-            return m_docManager->CloseDocument(doc);
-        };
+        m_pMainWnd->AddChild(document, this);
+        connect(document, &CKelvoDoc::savedByUser, this, &CKelvoApp::AddRecentFile);
     });
     connect(m_docManager.get(), &CDocManager::documentClosing, this, [this](CKelvoDoc* document) {
         if (CChildFrame* child = m_pMainWnd->FindChild(document))
@@ -67,7 +68,6 @@ bool CKelvoApp::InitInstance() {
     // The suite's shared block and the preference file come in here, in this order.
 
     m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 27, 2); // the tip, up and right
-    WireCommands();
     qApp->installEventFilter(this);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &CKelvoApp::OnIdle);
@@ -245,80 +245,60 @@ bool CKelvoApp::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void CKelvoApp::WireCommands() {
-    CMainFrame* frame = m_pMainWnd.get();
-    auto activeDocument = [frame](QAction* action) {
-        action->setEnabled(frame->ActiveDocument() != nullptr);
-    };
-    frame->SetCommandHandler(ID_FILE_NEW, [this] { OnFileNew(); });
-    frame->SetCommandHandler(ID_FILE_OPEN, [this] {
-        const QString path = m_docManager->AskOpenFileName(CurrentDirectory());
-        if (!path.isEmpty())
-            OpenDocumentFile(path);
-    });
-    frame->m_onRecentFile = [this](const QString& path) {
-        if (OpenDocumentFile(path) == nullptr) {
-            m_recentFiles.removeAll(path);
-            m_pMainWnd->SetRecentFiles(m_recentFiles);
-        }
-    };
-    frame->SetCommandHandler(ID_FILE_CLOSE, [this, frame] {
-        if (CKelvoDoc* doc = frame->ActiveDocument())
-            m_docManager->CloseDocument(doc);
-    });
-    frame->SetUpdateHandler(ID_FILE_CLOSE, activeDocument);
-    frame->SetCommandHandler(ID_FILE_SAVE, [this, frame] {
-        if (CKelvoDoc* doc = frame->ActiveDocument())
-            if (m_docManager->DoFileSave(doc))
-                AddRecentFile(doc->GetPathName());
-    });
-    frame->SetUpdateHandler(ID_FILE_SAVE, [frame](QAction* action) {
-        const CKelvoDoc* doc = frame->ActiveDocument();
-        action->setEnabled(doc != nullptr && doc->CanSave());
-    });
-    frame->SetCommandHandler(ID_FILE_SAVE_AS, [this, frame] {
-        if (CKelvoDoc* doc = frame->ActiveDocument())
-            if (m_docManager->DoSave(doc))
-                AddRecentFile(doc->GetPathName());
-    });
-    frame->SetUpdateHandler(ID_FILE_SAVE_AS, activeDocument);
-    frame->SetCommandHandler(ID_APP_EXIT, [frame] { frame->close(); });
-    frame->m_onClose = [this] {
-        if (m_bClosing)
-            return false;
-        m_bClosing = true;
-        const bool saved = m_docManager->SaveAllModified();
-        if (saved)
-            m_docManager->CloseAllDocuments();
-        m_bClosing = false;
-        return saved;
-    };
-    frame->SetCommandHandler(ID_OPTIONS_FONT, [frame] {
-        if (CKelvoView* view = frame->ActiveView())
-            view->OnOptionsFont();
-    });
-    frame->SetUpdateHandler(ID_OPTIONS_FONT, activeDocument);
-    frame->SetCommandHandler(ID_WINDOW_CASCADE, [frame] { frame->CascadeWindows(); });
-    frame->SetUpdateHandler(ID_WINDOW_CASCADE, activeDocument);
-    frame->SetCommandHandler(ID_WINDOW_TILE_HORZ, [frame] { frame->TileHorizontally(); });
-    frame->SetUpdateHandler(ID_WINDOW_TILE_HORZ, activeDocument);
-    frame->SetCommandHandler(ID_WINDOW_TILE_VERT, [frame] { frame->TileVertically(); });
-    frame->SetUpdateHandler(ID_WINDOW_TILE_VERT, activeDocument);
-    frame->SetCommandHandler(ID_WINDOW_ARRANGE, [frame] { frame->ArrangeIcons(); });
-    frame->SetUpdateHandler(ID_WINDOW_ARRANGE, activeDocument);
-    frame->SetCommandHandler(ID_WINDOW_SPLIT, [frame] {
-        if (CChildFrame* child = frame->ActiveChild())
-            child->Split();
-    });
-    frame->SetUpdateHandler(ID_WINDOW_SPLIT, activeDocument);
-    frame->SetCommandHandler(ID_NEXT_PANE, [frame] {
-        if (CChildFrame* child = frame->ActiveChild())
-            child->FocusPane(1);
-    });
-    frame->SetCommandHandler(ID_PREV_PANE, [frame] {
-        if (CChildFrame* child = frame->ActiveChild())
-            child->FocusPane(-1);
-    });
-    frame->SetUpdateHandler(ID_NEXT_PANE, activeDocument);
-    frame->SetUpdateHandler(ID_PREV_PANE, activeDocument);
+namespace {
+
+const CommandEntry<CKelvoApp> kAppCommands[] = {
+    {ID_FILE_NEW, &CKelvoApp::OnFileNew, nullptr},
+    {ID_FILE_OPEN, &CKelvoApp::OnFileOpen, nullptr},
+    {ID_APP_EXIT, &CKelvoApp::OnAppExit, nullptr},
+};
+
+// The recent-file entries are one range of ids, one per place in the list.
+bool IsRecentFile(int id) {
+    return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFiles;
+}
+
+} // namespace
+
+bool CKelvoApp::OnCommand(int id) {
+    if (IsRecentFile(id)) {
+        OnOpenRecentFile(id - ID_FILE_MRU_FILE1);
+        return true;
+    }
+    return DispatchCommand(this, kAppCommands, id);
+}
+
+bool CKelvoApp::OnUpdateCommand(CommandUpdate& update) {
+    return IsRecentFile(update.id) || DispatchUpdate(this, kAppCommands, update);
+}
+
+void CKelvoApp::OnFileOpen() {
+    const QString path = m_docManager->AskOpenFileName(CurrentDirectory());
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+}
+
+void CKelvoApp::OnOpenRecentFile(int index) {
+    if (index >= m_recentFiles.size())
+        return;
+    const QString path = m_recentFiles[index];
+    if (OpenDocumentFile(path) == nullptr) {
+        m_recentFiles.removeAll(path);
+        m_pMainWnd->SetRecentFiles(m_recentFiles);
+    }
+}
+
+void CKelvoApp::OnAppExit() {
+    m_pMainWnd->close();
+}
+
+bool CKelvoApp::CanCloseMainFrame() {
+    if (m_bClosing)
+        return false;
+    m_bClosing = true;
+    const bool saved = m_docManager->SaveAllModified();
+    if (saved)
+        m_docManager->CloseAllDocuments();
+    m_bClosing = false;
+    return saved;
 }

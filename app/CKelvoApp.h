@@ -15,7 +15,7 @@ struct ShareBlock; // the simulation suite's shared block
 
 // The application object: starts the program in its fixed order, keeps what documents
 // and views share, opens files by name and runs the idle pass.
-class CKelvoApp : public QObject, public ViewDefaults {
+class CKelvoApp : public QObject, public ViewDefaults, public FrameOwner {
     Q_OBJECT
 public:
     // arguments: the process's, program name first. The profile keeps the recent-file
@@ -41,7 +41,16 @@ public:
     // Opens or activates; a lone document is tiled to fill the area.
     CKelvoDoc* OpenDocumentFile(const QString& path);
     int CountDocuments() const { return m_docManager->CountDocuments(); }
+
+    // The application's commands: File > New, Open, the recent files and Exit.
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CommandUpdate& update) override;
     void OnFileNew();
+    void OnFileOpen();
+    // The recent file at `index` (0 the newest); one that no longer opens leaves the list.
+    void OnOpenRecentFile(int index);
+    void OnAppExit();
+    bool CanCloseMainFrame() override;
 
     // The "WindowText" colour value: "%d %d %d" as red, green, blue (low 8 bits each);
     // black when fewer than three numbers parse.
@@ -61,7 +70,6 @@ public:
 
 private:
     void SetUpDirectories();
-    void WireCommands();
     void AddRecentFile(const QString& path);
     void LoadRecentFiles();
     void SaveRecentFiles();

@@ -24,6 +24,7 @@ CDocManager::~CDocManager() = default;
 
 CKelvoDoc* CDocManager::Adopt(std::unique_ptr<CKelvoDoc> document) {
     CKelvoDoc* adopted = document.get();
+    adopted->m_pManager = this;
     m_documents.push_back(std::move(document));
     emit documentOpened(adopted);
     return adopted;

@@ -3,6 +3,8 @@
 #include <cerrno>
 
 #include "AtomicSaveFile.h"
+#include "CDocManager.h"
+#include "CommandIds.h"
 #include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
@@ -155,4 +157,44 @@ void CKelvoDoc::BeginWaitCursor() {
 
 void CKelvoDoc::EndWaitCursor() {
     m_platform->EndWaitCursor();
+}
+
+namespace {
+
+const CommandEntry<CKelvoDoc> kDocumentCommands[] = {
+    {ID_FILE_SAVE, &CKelvoDoc::OnFileSave, &CKelvoDoc::OnUpdateFileSave},
+    {ID_FILE_SAVE_AS, &CKelvoDoc::OnFileSaveAs, nullptr},
+    {ID_FILE_CLOSE, &CKelvoDoc::OnFileClose, nullptr},
+};
+
+} // namespace
+
+bool CKelvoDoc::OnCommand(int id) {
+    return DispatchCommand(this, kDocumentCommands, id);
+}
+
+bool CKelvoDoc::OnUpdateCommand(CommandUpdate& update) {
+    return DispatchUpdate(this, kDocumentCommands, update);
+}
+
+void CKelvoDoc::OnFileSave() {
+    if (m_pManager != nullptr && m_pManager->DoFileSave(this))
+        emit savedByUser(m_strPathName);
+}
+
+void CKelvoDoc::OnUpdateFileSave(CommandUpdate& update) {
+    update.Enable(CanSave());
+}
+
+void CKelvoDoc::OnFileSaveAs() {
+    if (m_pManager != nullptr && m_pManager->DoSave(this))
+        emit savedByUser(m_strPathName);
+}
+
+void CKelvoDoc::OnFileClose() {
+    CloseWithPrompt(); // the document is gone when it returns true
+}
+
+bool CKelvoDoc::CloseWithPrompt() {
+    return m_pManager == nullptr || m_pManager->CloseDocument(this);
 }

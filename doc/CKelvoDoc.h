@@ -4,12 +4,15 @@
 #include <QString>
 
 #include "CFileLists.h"
+#include "CommandTarget.h"
 #include "Platform.h"
 #include "TextStore.h"
 
+class CDocManager;
+
 // One open file, or one untitled buffer: owns its text store, reads and writes the file
 // through it, and keeps the file's read-only state and time beside the text.
-class CKelvoDoc : public QObject, public StoreDocument {
+class CKelvoDoc : public QObject, public StoreDocument, public CommandTarget {
     Q_OBJECT
 public:
     CKelvoDoc(Platform* platform, CFileLists* lists, QObject* parent = nullptr);
@@ -56,17 +59,33 @@ public:
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
 
+    // The document's commands: File > Save, Save As and Close.
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CommandUpdate& update) override;
+    void OnFileSave();
+    void OnUpdateFileSave(CommandUpdate& update);
+    void OnFileSaveAs();
+    void OnFileClose();
+    // Asks to save a modified document, then closes it; false when it stays open. A
+    // document no manager holds has nothing to ask and nothing to close.
+    bool CloseWithPrompt();
+
 signals:
     void modifiedChanged(bool modified);
     void titleChanged(const QString& title);
+    // File > Save or Save As wrote the file: it joins the recent-file list.
+    void savedByUser(const QString& path);
 
 private:
+    friend class CDocManager; // sets m_pManager when it takes the document in
+
     // A name that stands for no one file is refused with a message: true when refused.
     bool RefuseInexactName(const QString& path);
     void TakeFileStatus(const QString& path, bool withReadOnly);
 
     Platform* m_platform;
     CFileLists* m_lists;
+    CDocManager* m_pManager = nullptr; // the manager that holds this document
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;

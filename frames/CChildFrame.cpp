@@ -4,6 +4,18 @@
 #include <QFocusEvent>
 #include <QMenu>
 
+#include "CommandIds.h"
+
+namespace {
+
+const CommandEntry<CChildFrame> kChildFrameCommands[] = {
+    {ID_WINDOW_SPLIT, &CChildFrame::Split, nullptr},
+    {ID_NEXT_PANE, &CChildFrame::OnNextPane, nullptr},
+    {ID_PREV_PANE, &CChildFrame::OnPrevPane, nullptr},
+};
+
+} // namespace
+
 CChildFrame::CChildFrame(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
     : QMdiSubWindow(parent), m_pDoc(document), m_pApp(app) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -50,6 +62,14 @@ bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
         if (auto* view = qobject_cast<CKelvoView*>(watched))
             m_lastActive = view;
     return QMdiSubWindow::eventFilter(watched, event);
+}
+
+bool CChildFrame::OnCommand(int id) {
+    return DispatchCommand(this, kChildFrameCommands, id);
+}
+
+bool CChildFrame::OnUpdateCommand(CommandUpdate& update) {
+    return DispatchUpdate(this, kChildFrameCommands, update);
 }
 
 void CChildFrame::Split() {
@@ -100,7 +120,8 @@ void CChildFrame::CloseForDocument() {
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (!m_bClosingForDocument && m_onCloseRequest && !m_onCloseRequest(m_pDoc)) {
+    // The user's close asks the document first; the document's own close does not.
+    if (!m_bClosingForDocument && m_pDoc && !m_pDoc->CloseWithPrompt()) {
         event->ignore();
         return;
     }

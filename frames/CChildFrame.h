@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <vector>
 
 #include <QMdiSubWindow>
@@ -11,7 +10,7 @@
 
 // The window of one document: a splitter of at most two panes, one above the other, each
 // a view of the same document.
-class CChildFrame : public QMdiSubWindow {
+class CChildFrame : public QMdiSubWindow, public CommandTarget {
     Q_OBJECT
 public:
     CChildFrame(CKelvoDoc* document, ViewDefaults* app, QWidget* parent = nullptr);
@@ -23,14 +22,18 @@ public:
     std::vector<CKelvoView*> Panes() const;
     // The pane that has (or last had) the focus.
     CKelvoView* ActiveView() const;
+
+    // The child frame's commands: Window > Split, Next Pane (F6), Previous Pane (Shift+F6).
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CommandUpdate& update) override;
     // Window > Split: makes the second pane, the sibling of the first.
     void Split();
-    // F6 and Shift+F6: the focus to the next or previous pane.
+    void OnNextPane() { FocusPane(1); }
+    void OnPrevPane() { FocusPane(-1); }
+    // The focus to the pane `step` places further on.
     void FocusPane(int step);
 
-    // Asked when the user closes the window: false keeps it open. Not asked when the
-    // window closes because its document does.
-    std::function<bool(CKelvoDoc*)> m_onCloseRequest;
+    // Closes the window without asking: its document is closing.
     void CloseForDocument();
     // A pane dragged down to nothing goes; the one that stays keeps the shared font.
     void DropCollapsedPane();

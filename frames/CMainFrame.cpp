@@ -96,6 +96,10 @@ void CMainFrame::CreateActions() {
         if (command.icon != nullptr)
             action->setIcon(ToolbarIcon(command.icon));
         action->setEnabled(false);
+        connect(action, &QAction::triggered, this, [this, id = command.id] {
+            RouteCommand(id);
+            UpdateCommandStates();
+        });
         m_actions[command.id] = action;
         addAction(action); // its shortcut works whatever menu bar shows
     }
@@ -105,9 +109,9 @@ void CMainFrame::CreateActions() {
     for (int i = 0; i < kRecentFiles; ++i) {
         auto* recent = new QAction(this);
         recent->setStatusTip(PromptOf(*FindCommand(ID_FILE_MRU_FILE1)));
-        connect(recent, &QAction::triggered, this, [this, recent] {
-            if (m_onRecentFile)
-                m_onRecentFile(recent->data().toString());
+        connect(recent, &QAction::triggered, this, [this, id = ID_FILE_MRU_FILE1 + i] {
+            RouteCommand(id);
+            UpdateCommandStates();
         });
         m_recentActions.push_back(recent);
     }
@@ -180,54 +184,11 @@ void CMainFrame::CreateBars() {
         if (text.isEmpty())
             m_wndStatusBar->showMessage(kIdlePrompt);
     });
-
-    SetCommandHandler(ID_VIEW_TOOLBAR,
-                      [this] { m_wndToolBar->setVisible(!m_wndToolBar->isVisible()); });
-    SetUpdateHandler(ID_VIEW_TOOLBAR, [this](QAction* action) {
-        action->setEnabled(true);
-        action->setChecked(m_wndToolBar->isVisible());
-    });
-    SetCommandHandler(ID_VIEW_STATUS_BAR,
-                      [this] { m_wndStatusBar->setVisible(!m_wndStatusBar->isVisible()); });
-    SetUpdateHandler(ID_VIEW_STATUS_BAR, [this](QAction* action) {
-        action->setEnabled(true);
-        action->setChecked(m_wndStatusBar->isVisible());
-    });
 }
 
 QAction* CMainFrame::Action(int id) const {
     const auto found = m_actions.find(id);
     return found != m_actions.end() ? found->second : nullptr;
-}
-
-void CMainFrame::SetCommandHandler(int id, std::function<void()> handler) {
-    QAction* action = Action(id);
-    if (action == nullptr)
-        return;
-    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-    connect(action, &QAction::triggered, this, [this, handler] {
-        handler();
-        UpdateCommandStates();
-    });
-    m_hasHandler[id] = true;
-}
-
-void CMainFrame::SetUpdateHandler(int id, std::function<void(QAction*)> handler) {
-    m_updateHandlers[id] = std::move(handler);
-}
-
-void CMainFrame::UpdateCommandStates() {
-    for (const auto& [id, action] : m_actions) {
-        const auto update = m_updateHandlers.find(id);
-        const bool handled = m_hasHandler.count(id) != 0;
-        if (!handled)
-            action->setEnabled(false); // its behaviour is not here yet
-        else if (update != m_updateHandlers.end())
-            update->second(action);
-        else
-            action->setEnabled(true);
-    }
-    UpdateStatusPanes();
 }
 
 void CMainFrame::UpdateStatusPanes() {
@@ -481,7 +442,7 @@ void CMainFrame::ArrangeIcons() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_onClose && !m_onClose()) {
+    if (m_pOwner != nullptr && !m_pOwner->CanCloseMainFrame()) {
         event->ignore();
         return;
     }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 
 #include <QLabel>
@@ -11,11 +10,12 @@
 
 #include "CChildFrame.h"
 #include "CommandTable.h"
+#include "FrameOwner.h"
 
 // The main window: the document windows in an MDI area, the menus, the toolbar, the
 // status bar with the caret's place, the overtype and read-only indicators, and the
 // one-second timer that keeps the idle pass coming.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
@@ -29,12 +29,19 @@ public:
     QLabel* m_paneOverwrite;
     QLabel* m_paneReadOnly;
 
+    // The application: the last command target, asked before the main window closes.
+    void SetOwner(FrameOwner* owner) { m_pOwner = owner; }
+
     // One action per command, owned here, so that every command works with no document.
     QAction* Action(int id) const;
-    void SetCommandHandler(int id, std::function<void()> handler);
-    // Enables, disables or checks the action; without one, a command is enabled exactly
-    // when it has a handler.
-    void SetUpdateHandler(int id, std::function<void(QAction*)> handler);
+    // Offers a command to the active view, its document, the active child frame, this
+    // frame and the application, in that order: the first whose map holds it runs it.
+    // False when none does.
+    bool RouteCommand(int id);
+    // Asks the same targets in the same order for the command's state; false (and the
+    // command disabled) when none holds it.
+    bool RouteUpdate(CommandUpdate& update);
+    // Every action's state from its route: a command no target holds is disabled.
     void UpdateCommandStates();
     // Panes 1 to 3 of the status bar, from the active view and document.
     void UpdateStatusPanes();
@@ -43,9 +50,16 @@ public:
     // The menu bar for a document window, or for none.
     void ShowMenus(bool documentOpen);
     void SetRecentFiles(const QStringList& files);
-    std::function<void(const QString&)> m_onRecentFile;
-    // Asked when the main window closes: false keeps the program running.
-    std::function<bool()> m_onClose;
+
+    // The main frame's commands: the Window menu's arrangements and the two bars.
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CommandUpdate& update) override;
+    void OnViewToolbar();
+    void OnUpdateViewToolbar(CommandUpdate& update);
+    void OnViewStatusBar();
+    void OnUpdateViewStatusBar(CommandUpdate& update);
+    // Cascade, Tile and Arrange Icons: enabled while a document window is active.
+    void OnUpdateWindowArrange(CommandUpdate& update);
 
     CChildFrame* AddChild(CKelvoDoc* document, ViewDefaults* app);
     CChildFrame* FindChild(const CKelvoDoc* document) const;
@@ -89,9 +103,8 @@ private:
     void BringToFront(QMdiSubWindow* window);
     void Forget(QMdiSubWindow* window);
 
+    FrameOwner* m_pOwner = nullptr;
     std::map<int, QAction*> m_actions;
-    std::map<int, std::function<void(QAction*)>> m_updateHandlers;
-    std::map<int, bool> m_hasHandler;
     std::vector<QMenu*> m_documentMenus;
     std::vector<QMenu*> m_emptyMenus;
     std::vector<QAction*> m_recentActions;

@@ -1,5 +1,7 @@
 #include "CKelvoView.h"
 
+#include "CommandIds.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -198,6 +200,22 @@ void CKelvoView::ScrollCaretIntoView() {
     }
     m_ptCaret = p;
     SetCaretPixel(p);
+}
+
+namespace {
+
+const CommandEntry<CKelvoView> kViewCommands[] = {
+    {ID_OPTIONS_FONT, &CKelvoView::OnOptionsFont, nullptr},
+};
+
+} // namespace
+
+bool CKelvoView::OnCommand(int id) {
+    return DispatchCommand(this, kViewCommands, id);
+}
+
+bool CKelvoView::OnUpdateCommand(CommandUpdate& update) {
+    return DispatchUpdate(this, kViewCommands, update);
 }
 
 void CKelvoView::OnOptionsFont() {

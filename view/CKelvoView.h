@@ -18,7 +18,7 @@ extern bool g_bIgnoreNextDrag;
 
 // One pane of a child window: the document's text in one display font, with a caret and
 // one selection. The two panes of a window are siblings and share the font.
-class CKelvoView : public CVirtualScrollView {
+class CKelvoView : public CVirtualScrollView, public CommandTarget {
     Q_OBJECT
 public:
     static constexpr int kLeftMargin = 5;
@@ -69,6 +69,10 @@ public:
     // Invalidates what an edit changed, from (line, column), and places the caret.
     void RefreshAfterEdit(int line, int column, bool wholeRest);
     void RedrawSibling();
+
+    // The view's commands: Options > Font.
+    bool OnCommand(int id) override;
+    bool OnUpdateCommand(CommandUpdate& update) override;
     void OnOptionsFont();
 
     // Inverts the selection's highlight: the whole selection, or (newEnd given) only the

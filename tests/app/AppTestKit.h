@@ -45,7 +45,7 @@ protected:
     }
     void TearDown() {
         if (app) {
-            app->MainFrame()->m_onClose = nullptr;
+            app->MainFrame()->SetOwner(nullptr);
             app->ExitInstance();
         }
         app.reset();

@@ -191,7 +191,7 @@ private slots:
         QStringList captions;
         connect(frame, &QWidget::windowTitleChanged, frame,
                 [&captions](const QString& caption) { captions << caption; });
-        app->MainFrame()->m_onClose = nullptr;
+        app->MainFrame()->SetOwner(nullptr);
         app.reset();
         QCOMPARE(captions, QStringList());
     }
