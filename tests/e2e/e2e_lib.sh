@@ -10,7 +10,17 @@ mkdir -p "$XDG_CONFIG_HOME" "$E2E_DIR/files"
 cd "$E2E_DIR/files"
 KELVO_PID=""
 FAILURES=0
-trap 'stop_kelvo; rm -rf "$E2E_DIR"' EXIT
+# On a failed run, what the editor said on its error stream is part of the report.
+end_run() {
+    local status=$?
+    stop_kelvo
+    if [ "$status" -ne 0 ] && [ -s "$E2E_DIR/kelvo.log" ]; then
+        echo "--- the editor's error output:"
+        cat "$E2E_DIR/kelvo.log"
+    fi
+    rm -rf "$E2E_DIR"
+}
+trap end_run EXIT
 
 fail() {
     echo "FAIL: $*"
