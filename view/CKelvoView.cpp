@@ -124,9 +124,8 @@ void CKelvoView::MeasureAllLines() {
         NoteWidths(0, m_pStore->lineCount - 1);
 }
 
-// The design's fixed 1000 pixels would leave the end of a long line out of reach, and
-// show a bar where every line fits: the width is the widest line's, with room for its
-// highlighted line break.
+// A fixed width would leave the end of a long line out of reach, or show a bar where every
+// line fits: the width is the widest line's, with room for its highlighted line break.
 int CKelvoView::TotalWidth() const {
     const std::int64_t width = std::int64_t{kLeftMargin} + m_nWidestLine + m_nCharWidth;
     return int(std::min<std::int64_t>(width, INT_MAX / 2));
