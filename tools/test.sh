@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Kelvo and runs every test: the whole suite, then the text-store, document, view,
-# frame and application tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# with more random seeds for the text store.
+# Builds Kelvo and runs every test: the whole suite, then the text-store tests and every
+# QTest program labelled `gui` (the platform, document, view and application tests) again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, with more random seeds for the text
+# store.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
