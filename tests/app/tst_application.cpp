@@ -95,7 +95,7 @@ private slots:
         // Application commands work with no document; a document's do not.
         QVERIFY(frame->Action(ID_FILE_NEW)->isEnabled());
         QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled());
-        QVERIFY(!frame->Action(ID_EDIT_FIND)->isEnabled()); // comes with searching
+        QVERIFY(!frame->Action(ID_FILE_CLOSE)->isEnabled());
     }
 
     void statusBarShowsTheCaret() {
@@ -142,8 +142,10 @@ private slots:
         kelvo.OpenDocumentFile(Path("amp.out"));
         QCOMPARE(kelvo.CountDocuments(), 2);
         const QRect area = frame->m_mdiArea->viewport()->rect();
-        // Only a lone document is tiled: the second keeps its own size.
-        QVERIFY(frame->FindChild(kelvo.DocManager()->Documents()[1])->geometry() != area);
+        // Only a lone document is tiled: the second keeps its own size, the cascade's.
+        const QRect placed = frame->FindChild(kelvo.DocManager()->Documents()[1])->geometry();
+        QVERIFY(placed != area);
+        QCOMPARE(placed.size(), QSize(area.width() * 2 / 3, area.height() * 2 / 3));
         frame->Action(ID_WINDOW_TILE_HORZ)->trigger();
         CChildFrame* first = frame->FindChild(kelvo.DocManager()->Documents()[0]);
         CChildFrame* second = frame->FindChild(kelvo.DocManager()->Documents()[1]);
@@ -200,7 +202,7 @@ private slots:
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
         kelvo.OnIdle();
-        QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled()); // Ctrl+S does nothing now
+        QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled()); // the document is clean
         frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "z");
         kelvo.OnIdle();
         QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
@@ -270,25 +272,28 @@ private slots:
     void disabledMenuItemsShowTheirPrompts() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
-        QMenu* search = nullptr;
+        QMenu* file = nullptr;
         for (QAction* title : frame->menuBar()->actions())
-            if (title->text() == "&Search")
-                search = title->menu();
-        QVERIFY(search != nullptr);
-        search->popup(QPoint(10, 10));
-        QVERIFY(QTest::qWaitForWindowExposed(search));
-        QAction* find = frame->Action(ID_EDIT_FIND);
-        QVERIFY(!find->isEnabled());
-        QTest::mouseMove(search, search->actionGeometry(find).center());
-        QTRY_COMPARE(frame->m_wndStatusBar->currentMessage(), QString("Find the specified text"));
-        search->close();
+            if (title->text() == "&File")
+                file = title->menu();
+        QVERIFY(file != nullptr);
+        frame->UpdateCommandStates();
+        QAction* save = frame->Action(ID_FILE_SAVE); // disabled: the document is clean
+        QVERIFY(!save->isEnabled());
+        file->popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        QTest::mouseMove(file, file->actionGeometry(save).center());
+        QTRY_COMPARE(frame->m_wndStatusBar->currentMessage(), QString("Save the active document"));
+        file->close();
     }
 
     void maximizedWindowLeavesTheTitleToTheArea() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
         frame->ActiveChild()->showMaximized();
-        QTRY_VERIFY(!frame->windowTitle().contains("amp.cir - ["));
+        // The area adds the document's title to the frame's own, once.
+        QTRY_COMPARE(frame->windowTitle(), QString("Kelvo - [amp.cir]"));
+        QVERIFY(!frame->windowTitle().contains("amp.cir - ["));
         QVERIFY(!frame->windowTitle().startsWith("Kelvo - amp.cir"));
         frame->ActiveChild()->showNormal();
         QTRY_COMPARE(frame->windowTitle(), QString("Kelvo - amp.cir"));

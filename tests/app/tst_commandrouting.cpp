@@ -40,7 +40,7 @@ private slots:
         QTest::newRow("save as") << int(ID_FILE_SAVE_AS) << "document";
         QTest::newRow("split") << int(ID_WINDOW_SPLIT) << "child frame";
         QTest::newRow("status bar") << int(ID_VIEW_STATUS_BAR) << "main frame";
-        QTest::newRow("find") << int(ID_EDIT_FIND) << "application";
+        QTest::newRow("new") << int(ID_FILE_NEW) << "application";
     }
     void firstTargetThatHoldsACommandRunsIt() {
         QFETCH(int, id);
