@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "CArchive.h"
+#include "PosixFile.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "BenchKit.h"
+#include "PosixFile.h"
 #include "TextStore.h"
 
 namespace {

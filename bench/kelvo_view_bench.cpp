@@ -12,6 +12,7 @@
 #include "BenchKit.h"
 #include "CDocManager.h"
 #include "CKelvoView.h"
+#include "PosixFile.h"
 
 namespace {
 

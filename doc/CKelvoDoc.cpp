@@ -8,6 +8,7 @@
 #include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
+#include "PosixFile.h"
 
 CKelvoDoc::CKelvoDoc(Platform* platform, CFileLists* lists, QObject* parent)
     : QObject(parent), m_platform(platform), m_lists(lists) {}

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "PosixFile.h"
 #include "TextStore.h"
 
 namespace {

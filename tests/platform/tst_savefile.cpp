@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "AtomicSaveFile.h"
+#include "CArchive.h"
 
 namespace {
 

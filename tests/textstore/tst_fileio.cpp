@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 
+#include "PosixFile.h"
 #include "StoreTestKit.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "AtomicSaveFile.h"
+#include "PosixFile.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 #include <fcntl.h>
@@ -14,10 +14,6 @@ namespace {
 
 // As many links as the system itself follows in one path.
 constexpr int kMaxLinks = 40;
-
-[[noreturn]] void Throw(const char* what, const std::string& path, int error) {
-    throw CFileException(std::string(what) + " " + path + ": " + std::strerror(error), path, error);
-}
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -38,27 +34,11 @@ std::string FollowLinks(const std::string& path) {
         char pointed[PATH_MAX];
         const ssize_t n = ::readlink(at.c_str(), pointed, sizeof pointed);
         if (n <= 0 || n == ssize_t(sizeof pointed))
-            Throw("cannot follow the link", at, n <= 0 ? errno : ENAMETOOLONG);
+            ThrowFileError("cannot follow the link", at, n <= 0 ? errno : ENAMETOOLONG);
         const std::string target(pointed, std::size_t(n));
         at = target[0] == '/' ? target : DirectoryOf(at) + target;
     }
-    Throw("too many links:", path, ELOOP);
-}
-
-bool WriteAll(int fd, const char* in, std::size_t count) {
-    while (count > 0) {
-        const ssize_t put = ::write(fd, in, count);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            if (put == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        in += put;
-        count -= std::size_t(put);
-    }
-    return true;
+    ThrowFileError("too many links:", path, ELOOP);
 }
 
 // Every byte of `from`, from its start, onto the end of `to`; errno tells a failure.
@@ -72,7 +52,7 @@ bool CopyBytes(int from, int to) {
             return false;
         if (got == 0)
             return true;
-        if (!WriteAll(to, buffer, std::size_t(got)))
+        if (!WriteFully(to, buffer, std::size_t(got)))
             return false;
         at += got;
     }
@@ -127,11 +107,11 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(FollowLinks
     struct stat old {};
     const bool exists = ::stat(m_target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        Throw("not a regular file:", path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+        ThrowFileError("not a regular file:", path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
     // A read-only file is not replaced, even by a user (root) whom the system would let.
     if (exists && ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
                    ::access(m_target.c_str(), W_OK) != 0))
-        Throw("read-only:", path, EACCES);
+        ThrowFileError("read-only:", path, EACCES);
 
     const std::string directory = DirectoryOf(m_target);
     m_directory = directory.empty() ? "." : directory;
@@ -150,7 +130,7 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(FollowLinks
             OpenInPlace(); // the folder takes no new file, the file takes new bytes
             return;
         }
-        Throw("cannot create", path, error);
+        ThrowFileError("cannot create", path, error);
     }
     m_temporary = pattern;
     ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
@@ -177,13 +157,13 @@ void CAtomicSaveFile::OpenInPlace() {
     m_inPlace = true;
     m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
     if (m_fd < 0)
-        Throw("cannot write", m_target, errno);
+        ThrowFileError("cannot write", m_target, errno);
     struct stat info {};
     if (::fstat(m_fd, &info) != 0) {
         const int error = errno;
         ::close(m_fd);
         m_fd = -1;
-        Throw("cannot write", m_target, error);
+        ThrowFileError("cannot write", m_target, error);
     }
     m_mode = info.st_mode & 07777;
     MakeBackup();
@@ -193,7 +173,7 @@ void CAtomicSaveFile::OpenInPlace() {
         m_fd = -1;
         ::unlink(m_backup.c_str());
         m_backup.clear();
-        Throw("cannot write", m_target, error);
+        ThrowFileError("cannot write", m_target, error);
     }
 }
 
@@ -226,7 +206,7 @@ void CAtomicSaveFile::MakeBackup() {
     // Without a copy of the old bytes they are not put at risk.
     ::close(m_fd);
     m_fd = -1;
-    Throw("cannot back up", m_target, error != 0 ? error : EACCES);
+    ThrowFileError("cannot back up", m_target, error != 0 ? error : EACCES);
 }
 
 bool CAtomicSaveFile::RestoreBackup() {
@@ -270,12 +250,12 @@ std::string CAtomicSaveFile::Abandon() {
 }
 
 std::size_t CAtomicSaveFile::Read(void*, std::size_t) {
-    Throw("cannot read", m_target, EBADF);
+    ThrowFileError("cannot read", m_target, EBADF);
 }
 
 void CAtomicSaveFile::Write(const void* buffer, std::size_t count) {
-    if (!WriteAll(m_fd, static_cast<const char*>(buffer), count))
-        Throw("cannot write", m_target, errno);
+    if (!WriteFully(m_fd, buffer, count))
+        ThrowFileError("cannot write", m_target, errno);
     m_written += std::int64_t(count);
 }
 
@@ -283,18 +263,18 @@ void CAtomicSaveFile::Commit() {
     if (m_inPlace)
         KeepMode(m_fd, m_mode);
     if (::fsync(m_fd) != 0)
-        Throw("cannot write", m_target, errno);
+        ThrowFileError("cannot write", m_target, errno);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
-        Throw("cannot write", m_target, errno);
+        ThrowFileError("cannot write", m_target, errno);
     if (m_inPlace) {
         m_committed = true;
         ::unlink(m_backup.c_str());
         return;
     }
     if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
-        Throw("cannot replace", m_target, errno);
+        ThrowFileError("cannot replace", m_target, errno);
     m_committed = true;
     SyncFolder(m_directory);
 }

@@ -5,7 +5,7 @@
 
 #include <sys/types.h>
 
-#include "CArchive.h"
+#include "CFile.h"
 
 // A file that replaces `path` only when every byte is written: the bytes go to a new file
 // beside it, which Commit flushes and renames over the old one, with the old file's owner
