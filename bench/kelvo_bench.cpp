@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         const long after = ResidentBytes();
         fileSize = CPosixFile(path, CPosixFile::modeRead).GetLength();
         std::printf("file %.1f MB, %d lines, line record %zu bytes\n", double(fileSize) / 1e6,
-                    store->lineCount, sizeof(LineRecord));
+                    store->LineCount(), sizeof(LineRecord));
         Report("6. resident memory added by loading", double(after - before) / 1e6,
                double(fileSize) / 1e6, 1.7, "MB");
     }
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         });
     };
     const double typedAtStart = typing(0);
-    const double typedAtEnd = typing(store->lineCount - 1);
+    const double typedAtEnd = typing(store->LineCount() - 1);
     Report("2. 1,000 InsertChar at the end of the file", typedAtEnd * 1000, typedAtStart * 1000, 2,
            "us");
 
@@ -106,11 +106,11 @@ int main(int argc, char** argv) {
     (void)store->LineAt(0);
     const double walkStart = walking(1000);
     (void)store->LineAt(0);
-    const double walkEnd = walking(store->lineCount - 2000);
+    const double walkEnd = walking(store->LineCount() - 2000);
     Report("3. LineAt of 1,000 indexes near the end", walkEnd * 1000, walkStart * 1000, 2, "us");
     // Both ends of the list are near by; the middle is near only to the line last reached.
     (void)store->LineAt(0);
-    const double walkMiddle = walking(store->lineCount / 2);
+    const double walkMiddle = walking(store->LineCount() / 2);
     Report("3b. LineAt of 1,000 indexes in the middle", walkMiddle * 1000, walkStart * 1000, 2,
            "us");
 
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     // store remembers where the last edit was.
     auto pasting = [&](const char* text) {
         return Best(10, [&] {
-            TextPos at{store->lineCount / 2, 10};
+            TextPos at{store->LineCount() / 2, 10};
             for (int i = 0; i < 1000; ++i)
                 at = store->Edit(at, kInsertText, text);
             store->ClearHistory();

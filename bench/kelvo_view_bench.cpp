@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         Opened opened = OpenAndPaintLastPage(platform, lists, defaults, qpath);
         const long after = ResidentBytes();
         std::printf("file %.1f MB, %d lines, line height %d\n", fileSize / 1e6,
-                    opened.view->m_pStore->lineCount, opened.view->m_nLineHeight);
+                    opened.view->m_pStore->LineCount(), opened.view->m_nLineHeight);
         Report("memory that opening a document adds", double(after - before) / 1e6, fileSize / 1e6,
                1.7, "MB");
     }

@@ -25,7 +25,7 @@ bool CKelvoDoc::OnNewDocument() {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (m_pStore->lineCount != 1)
+    if (m_pStore->LineCount() != 1)
         return false;
     m_bDiskReadOnly = 0;
     SetModifiedFlag(false);

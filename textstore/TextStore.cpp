@@ -32,7 +32,7 @@ void TextStore::ReleaseText() {
     fileBuffer = nullptr;
 }
 
-LineRecord* TextStore::LineAt(std::int32_t index) const {
+LineRecord* TextStore::MutableLineAt(std::int32_t index) const {
     if (index < 0 || firstLine == nullptr)
         return nullptr;
     const std::int32_t lastIndex = lineCount - 1;

@@ -32,16 +32,20 @@ public:
     TextStore(const TextStore&) = delete;
     TextStore& operator=(const TextStore&) = delete;
 
-    // --- The line list. Readers outside the store read these fields directly.
-    StoreDocument* document;
-    char* fileBuffer = nullptr; // the file as read; borrowed lines point into it
-    UndoJournal journal;
-    LineRecord* firstLine = nullptr; // null only before the store is filled
-    LineRecord* lastLine = nullptr;
-    std::int32_t lineCount = 0;
+    // --- The line list, read-only from outside: the text changes only through Edit,
+    // reading and undo.
+    [[nodiscard]] const LineRecord* FirstLine() const noexcept { return firstLine; }
+    [[nodiscard]] const LineRecord* LastLine() const noexcept { return lastLine; }
+    [[nodiscard]] std::int32_t LineCount() const noexcept { return lineCount; }
+    [[nodiscard]] const UndoJournal& Journal() const noexcept { return journal; }
+    // The file as read; borrowed lines point into it.
+    [[nodiscard]] const char* FileBuffer() const noexcept { return fileBuffer; }
+    [[nodiscard]] StoreDocument* Document() const noexcept { return document; }
 
     // Null for a negative index; an index past the end gives the last line.
-    [[nodiscard]] LineRecord* LineAt(std::int32_t index) const;
+    [[nodiscard]] const LineRecord* LineAt(std::int32_t index) const {
+        return MutableLineAt(index);
+    }
     // The line LineAt reached last with its index, which linking and unlinking keep right
     // (or forget: a null line). Edits leave it at or next to the line they changed.
     struct LineCursor {
@@ -98,6 +102,15 @@ private:
     // The tests link and unlink lines in orders no edit makes, to check that the line
     // cursor stays right however the list changes around it.
     friend struct LineListProbe;
+
+    StoreDocument* document;
+    char* fileBuffer = nullptr;
+    UndoJournal journal;
+    LineRecord* firstLine = nullptr; // null only before the store is filled
+    LineRecord* lastLine = nullptr;
+    std::int32_t lineCount = 0;
+
+    LineRecord* MutableLineAt(std::int32_t index) const;
 
     // --- The line list's own changes, made only by editing, reading and undo.
     // Links line after `after`, or first when after is null. Returns line.

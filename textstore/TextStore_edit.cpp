@@ -233,7 +233,7 @@ TextStore::EditResult TextStore::InsertChar(TextPos at, char c, EditKind kind) {
     RunSlot slot(list, recordKind, at, c);
     if (!slot.Ready())
         return NoMemory(at);
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     if (!(c == '\r' ? SplitLine(line, at.column) : InsertByte(line, at.column, c)))
         return NoMemory(at);
     const TextPos next = c == '\r' ? TextPos{at.line + 1, 0} : TextPos{at.line, at.column + 1};
@@ -249,7 +249,7 @@ TextStore::EditResult TextStore::DeleteBefore(TextPos at, EditKind kind) {
     RunSlot slot(list, recordKind, at, '\0');
     if (!slot.Ready())
         return NoMemory(at);
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     char deleted = '\r';
     TextPos pos;
     if (at.column >= 1) {
@@ -276,7 +276,7 @@ TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c) {
     RunSlot slot(journal.undoList, kUndoOvertypeChar, at, c);
     if (!slot.Ready())
         return NoMemory(at);
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     char replaced = '\0'; // NUL: the character was appended, there was none to replace
     if (at.column >= line->length) {
         if (line->length + 1 >= line->capacity && !GrowLine(line, kGrowStep))
@@ -293,7 +293,7 @@ TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c) {
 }
 
 TextStore::EditResult TextStore::DeleteAt(TextPos at) {
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     if (at.column >= line->length && line->next == nullptr)
         return Refused(at);
     RunSlot slot(journal.undoList, kUndoDeleteAt, at, '\0');
@@ -313,7 +313,7 @@ TextStore::EditResult TextStore::DeleteAt(TextPos at) {
 }
 
 TextStore::EditResult TextStore::RestoreOvertyped(TextPos at, char saved) {
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     if (at.column == 0 || saved == '\r' || saved == '\n')
         return {at, false};
     RunSlot slot(journal.redoList, kRedoOvertypeChar, at, saved);
@@ -339,7 +339,7 @@ TextStore::EditResult TextStore::ReinsertDeleted(TextPos at, char saved) {
     RunSlot slot(journal.redoList, kRedoDeleteAt, at, saved);
     if (!slot.Ready())
         return NoMemory(at);
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     if (!(saved == '\r' ? SplitLine(line, at.column) : InsertByte(line, at.column, saved)))
         return NoMemory(at);
     slot.Commit(at);
@@ -347,7 +347,7 @@ TextStore::EditResult TextStore::ReinsertDeleted(TextPos at, char saved) {
 }
 
 bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_t* savedLength) {
-    LineRecord* first = LineAt(start.line);
+    LineRecord* first = MutableLineAt(start.line);
     if (start.line == end.line) {
         const std::size_t n = std::size_t(end.column - start.column);
         if (saved != nullptr) {
@@ -434,7 +434,7 @@ TextStore::EditResult TextStore::InsertText(TextPos at, const char* text, EditKi
     auto* record = new (std::nothrow) UndoRecord{};
     if (record == nullptr)
         return NoMemory(at);
-    LineRecord* line = LineAt(at.line);
+    LineRecord* line = MutableLineAt(at.line);
     TextPos pos = at;
     // What has been inserted so far ends at `reached`; a failure takes it out again, so
     // that the text never changes without a record to undo it.

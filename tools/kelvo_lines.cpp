@@ -69,12 +69,12 @@ int main(int argc, char** argv) {
     if (!searching) {
         std::int64_t characters = 0;
         std::int32_t longest = 0;
-        for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next) {
+        for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next) {
             characters += line->length;
             longest = std::max(longest, line->length);
         }
         std::printf("%s: %d lines, %lld characters, longest line %d\n", path.c_str(),
-                    store.lineCount, static_cast<long long>(characters), longest);
+                    store.LineCount(), static_cast<long long>(characters), longest);
         return 0;
     }
 

@@ -121,7 +121,7 @@ void CKelvoView::NoteWidths(int firstLine, int lastLine) {
 void CKelvoView::MeasureAllLines() {
     m_nWidestLine = 0;
     if (m_pStore != nullptr)
-        NoteWidths(0, m_pStore->lineCount - 1);
+        NoteWidths(0, m_pStore->LineCount() - 1);
 }
 
 // A fixed width would leave the end of a long line out of reach, or show a bar where every
@@ -134,7 +134,7 @@ int CKelvoView::TotalWidth() const {
 void CKelvoView::UpdateScrollSizes() {
     const int width = viewport()->width();
     const int height = viewport()->height();
-    const std::int64_t total = std::int64_t{m_nLineHeight} * (m_pStore ? m_pStore->lineCount : 1);
+    const std::int64_t total = std::int64_t{m_nLineHeight} * (m_pStore ? m_pStore->LineCount() : 1);
     SetScrollSizes(MM_TEXT, QSize(TotalWidth(), int(std::min<std::int64_t>(total, INT_MAX / 2))),
                    QSize(width / 6, height - m_nLineHeight), QSize(m_nLineHeight, m_nLineHeight));
 }

@@ -113,7 +113,7 @@ void CKelvoView::DrawLine(QPainter& painter, const LineRecord* line, int x, int 
 
 std::vector<QRect> CKelvoView::SelectionRects(TextPos a, TextPos b) const {
     std::vector<QRect> rects;
-    if (m_pStore == nullptr || m_pStore->lineCount == 0)
+    if (m_pStore == nullptr || m_pStore->LineCount() == 0)
         return rects;
     const TextPos start = std::min(a, b);
     const TextPos end = std::max(a, b);
@@ -171,7 +171,7 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
     const int last = (scrollY + clip.top() + clip.height()) / m_nLineHeight + 1;
     const int start = std::max(first, 0);
     m_nLastPaintFirst = m_nLastPaintLast = -1;
-    if (m_pStore != nullptr && start < m_pStore->lineCount) {
+    if (m_pStore != nullptr && start < m_pStore->LineCount()) {
         const int clipRight = clip.left() + clip.width();
         const LineRecord* line = m_pStore->LineAt(start);
         int i = start;

@@ -77,7 +77,7 @@ private slots:
         CKelvoDoc* second = manager.OpenNewDocument();
         QCOMPARE(first->GetTitle(), QString("Untitled1"));
         QCOMPARE(second->GetTitle(), QString("Untitled2"));
-        QCOMPARE(first->m_pStore->lineCount, 1);
+        QCOMPARE(first->m_pStore->LineCount(), 1);
         QVERIFY(!first->IsModified());
         QVERIFY(first->GetPathName().isEmpty());
         QVERIFY(first->m_strFileTime.isEmpty());

@@ -20,7 +20,7 @@ TextPos StoreFixture::Type(TextPos at, const std::string& chars, EditKind kind) 
 
 std::vector<std::string> Lines(const TextStore& store) {
     std::vector<std::string> lines;
-    for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next)
+    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next)
         lines.emplace_back(Chars(line));
     return lines;
 }
@@ -48,7 +48,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 void CheckInvariants(const TextStore& store) {
     std::int32_t count = 0;
     const LineRecord* previous = nullptr;
-    for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next) {
+    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next) {
         QCOMPARE(line->prev, previous);
         QVERIFY(line->length >= 0);
         if (line->text == nullptr) {
@@ -62,19 +62,19 @@ void CheckInvariants(const TextStore& store) {
         previous = line;
         ++count;
     }
-    QCOMPARE(store.lastLine, previous);
-    QCOMPARE(store.lineCount, count);
+    QCOMPARE(store.LastLine(), previous);
+    QCOMPARE(store.LineCount(), count);
     CheckLineCursor(store);
 
     // Lines that still live in the file buffer stay inside it and never reach into each
     // other, however much vacated room they were handed.
-    const char* reach = store.fileBuffer;
-    for (const LineRecord* line = store.firstLine; line != nullptr; line = line->next) {
+    const char* reach = store.FileBuffer();
+    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next) {
         if (!line->borrowed)
             continue;
         QVERIFY2(line->text >= reach, "borrowed lines overlap or are out of order");
         reach = line->text + line->capacity;
-        QVERIFY(store.fileBuffer != nullptr);
+        QVERIFY(store.FileBuffer() != nullptr);
     }
 }
 
@@ -83,7 +83,7 @@ void CheckLineCursor(const TextStore& store) {
     if (cursor.line == nullptr)
         return;
     std::int32_t index = 0;
-    const LineRecord* line = store.firstLine;
+    const LineRecord* line = store.FirstLine();
     while (line != nullptr && line != cursor.line) {
         line = line->next;
         ++index;

@@ -30,6 +30,7 @@ struct StoreFixture {
 // The line list's own link and unlink, for checking the line cursor under changes that
 // edits never make (an edit first walks to the line it changes).
 struct LineListProbe {
+    static LineRecord* First(TextStore& store) { return store.firstLine; }
     static LineRecord* Link(TextStore& store, LineRecord* after) {
         return store.InsertLineAfter(store.NewLine(), after);
     }

@@ -18,7 +18,7 @@ private slots:
     void typingMakesOneRun() {
         StoreFixture f;
         QCOMPARE(f.Type({0, 0}, "abc"), (TextPos{0, 3}));
-        const UndoRecord* top = f->journal.undoList;
+        const UndoRecord* top = f->Journal().undoList;
         QCOMPARE(top->kind, kUndoInsertChar);
         QCOMPARE(top->count, 3);
         QCOMPARE((TextPos{top->line, top->column}), (TextPos{0, 3}));
@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(at, (TextPos{1, 0}));
         at = f.Type(at, "b");
         QCOMPARE(Lines(*f), (Strings{"a", "b"}));
-        const UndoRecord* top = f->journal.undoList;
+        const UndoRecord* top = f->Journal().undoList;
         QCOMPARE(top->count, 2);
         QCOMPARE((TextPos{top->line, top->column}), (TextPos{1, 1}));
         QCOMPARE(top->next->count, 1);
@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(Lines(*f), (Strings{"a"}));
         QCOMPARE(f->Edit({0, 1}, kDeleteAt, ""), (TextPos{0, 1}));
         QCOMPARE(f.doc.beeps, 1);
-        const UndoRecord* top = f->journal.undoList;
+        const UndoRecord* top = f->Journal().undoList;
         QCOMPARE(top->kind, kUndoDeleteAt);
         QCOMPARE(top->count, 2);
         QCOMPARE(top->next, nullptr);
@@ -84,7 +84,7 @@ private slots:
         StoreFixture f("ab\r\ncd\r\n");
         QCOMPARE(f->Edit({0, 2}, kDeleteAt, ""), (TextPos{0, 2}));
         QCOMPARE(Lines(*f), (Strings{"abcd"}));
-        QCOMPARE(f->journal.undoList->buffer[0], '\r');
+        QCOMPARE(f->Journal().undoList->buffer[0], '\r');
     }
 
     void overtypeReplacesAndAppends() {
@@ -92,7 +92,7 @@ private slots:
         TextPos at = f.Type({0, 1}, "XYZ", kOvertypeChar);
         QCOMPARE(at, (TextPos{0, 4}));
         QCOMPARE(Lines(*f), (Strings{"aXYZ"}));
-        const UndoRecord* top = f->journal.undoList;
+        const UndoRecord* top = f->Journal().undoList;
         QCOMPARE(top->kind, kUndoOvertypeChar);
         QCOMPARE(top->count, 3);
         QCOMPARE(std::string(top->buffer, 3), std::string("b\0\0", 3));
@@ -122,7 +122,7 @@ private slots:
         StoreFixture f("abc\r\ndefg\r\nhij\r\n");
         QCOMPARE(f->Edit(a, kDeleteBlock, "", b), std::min(a, b));
         QCOMPARE(Lines(*f), lines);
-        const UndoRecord* top = f->journal.undoList;
+        const UndoRecord* top = f->Journal().undoList;
         QCOMPARE(top->kind, kUndoDeleteBlock);
         QCOMPARE(std::string(top->buffer), saved);
         QCOMPARE(top->bufferSize, int(saved.size()) + 1);
@@ -170,7 +170,7 @@ private slots:
         StoreFixture f("abcd\r\n");
         QCOMPARE(f.Insert(at, text), result);
         QCOMPARE(Lines(*f), lines);
-        const UndoRecord* top = f->journal.undoList;
+        const UndoRecord* top = f->Journal().undoList;
         QCOMPARE(top->kind, kUndoInsertText);
         QCOMPARE((TextPos{top->line, top->column}), at);
         QCOMPARE((TextPos{top->endLine, top->endColumn}), result);
@@ -215,7 +215,7 @@ private slots:
         const TextPos pasted = f.Insert(at, text);
         QCOMPARE(pasted.line, at.line + breaks);
         CheckLineCursorAt(*f, pasted);
-        QCOMPARE(f->lineCount, 400 + breaks);
+        QCOMPARE(f->LineCount(), 400 + breaks);
         QCOMPARE(f->IndexOf(f->LineAt(pasted.line)), pasted.line);
 
         QVERIFY(f->Undo()->done);

@@ -98,15 +98,15 @@ private slots:
         QCOMPARE(Written(*f), written);
         QCOMPARE(ExpectedRoundTrip(bytes), written);
         CheckInvariants(*f);
-        for (const LineRecord* line = f->firstLine; line != nullptr; line = line->next)
+        for (const LineRecord* line = f->FirstLine(); line != nullptr; line = line->next)
             QCOMPARE(int(line->borrowed), 1);
     }
 
     void lfFileTurnsOnlyLoneLfIntoCr() {
         StoreFixture f(std::string("a\nb\r\nc"));
-        const LineRecord* first = f->firstLine;
+        const LineRecord* first = f->FirstLine();
         QCOMPARE(first->text[1], '\r');
-        QCOMPARE(std::string(f->fileBuffer, 6), std::string("a\rb\r\nc"));
+        QCOMPARE(std::string(f->FileBuffer(), 6), std::string("a\rb\r\nc"));
     }
 
     // Every mix of line ends, NULs and high bytes reads and writes as the rules say.
@@ -177,8 +177,8 @@ private slots:
         TextStore store(&doc);
         CArchive archive(&huge, CArchive::load);
         QVERIFY(!store.ReadText(archive));
-        QCOMPARE(store.lineCount, 0);
-        QCOMPARE(store.firstLine, nullptr);
+        QCOMPARE(store.LineCount(), 0);
+        QCOMPARE(store.FirstLine(), nullptr);
         QCOMPARE(int(doc.messages.size()), 1);
         QCOMPARE(
             doc.messages[0].text,

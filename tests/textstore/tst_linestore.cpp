@@ -7,51 +7,51 @@ class LineStoreTest : public QObject {
 private slots:
     void lineAtClampsAndIndexOfFindsOnlyOwnLines() {
         StoreFixture f("a\r\nb\r\nc\r\n");
-        QCOMPARE(f->lineCount, 3);
+        QCOMPARE(f->LineCount(), 3);
         QCOMPARE(f->LineAt(-1), nullptr);
-        QCOMPARE(f->LineAt(0), f->firstLine);
-        QCOMPARE(f->LineAt(3), f->lastLine);
-        QCOMPARE(f->LineAt(1000), f->lastLine);
+        QCOMPARE(f->LineAt(0), f->FirstLine());
+        QCOMPARE(f->LineAt(3), f->LastLine());
+        QCOMPARE(f->LineAt(1000), f->LastLine());
         QCOMPARE(f->IndexOf(f->LineAt(1)), 1);
-        QCOMPARE(f->IndexOf(f->lastLine), 2);
+        QCOMPARE(f->IndexOf(f->LastLine()), 2);
         QCOMPARE(f->IndexOf(nullptr), -1);
 
         StoreFixture other("x\r\ny\r\nz\r\nw\r\n");
         QCOMPARE(f->IndexOf(other->LineAt(1)), -1);
-        QCOMPARE(f->IndexOf(other->lastLine), -1);
-        QCOMPARE(f->IndexOf(other->firstLine), -1);
+        QCOMPARE(f->IndexOf(other->LastLine()), -1);
+        QCOMPARE(f->IndexOf(other->FirstLine()), -1);
     }
 
     void newDocumentLineGetsBufferOnFirstCharacter() {
         StoreFixture f;
-        QCOMPARE(f->lineCount, 1);
-        QCOMPARE(f->firstLine->text, nullptr);
-        QCOMPARE(int(f->firstLine->capacity), 0);
+        QCOMPARE(f->LineCount(), 1);
+        QCOMPARE(f->FirstLine()->text, nullptr);
+        QCOMPARE(int(f->FirstLine()->capacity), 0);
         f.Type({0, 0}, "x");
-        QCOMPARE(int(f->firstLine->capacity), 20);
-        QCOMPARE(f->firstLine->length, 1);
+        QCOMPARE(int(f->FirstLine()->capacity), 20);
+        QCOMPARE(f->FirstLine()->length, 1);
         for (int i = 1; i < 20; ++i)
-            QCOMPARE(f->firstLine->text[i], '\0');
+            QCOMPARE(f->FirstLine()->text[i], '\0');
     }
 
     void linesAddedAndRemovedAtEitherEndKeepEndsAndCount() {
         StoreFixture f("b\r\n");
-        const LineRecord* b = f->firstLine;
+        const LineRecord* b = f->FirstLine();
         QCOMPARE(f->Edit({0, 0}, kInsertText, "a\r"), (TextPos{1, 0}));
         QCOMPARE(f->Edit({1, 1}, kInsertText, "\rc"), (TextPos{2, 1}));
         QCOMPARE(Lines(*f), (Strings{"a", "b", "c"}));
-        QCOMPARE(f->lineCount, 3);
+        QCOMPARE(f->LineCount(), 3);
         QCOMPARE(f->LineAt(1), b);
-        QCOMPARE(f->firstLine->prev, nullptr);
-        QCOMPARE(f->lastLine->next, nullptr);
+        QCOMPARE(f->FirstLine()->prev, nullptr);
+        QCOMPARE(f->LastLine()->next, nullptr);
         CheckInvariants(*f);
         f->Edit({1, 1}, kDeleteBlock, "", {2, 1});
         f->Edit({0, 0}, kDeleteBlock, "", {1, 0});
         QCOMPARE(Lines(*f), (Strings{"b"}));
-        QCOMPARE(f->lineCount, 1);
-        QCOMPARE(f->firstLine, f->lastLine);
-        QCOMPARE(f->firstLine->prev, nullptr);
-        QCOMPARE(f->firstLine->next, nullptr);
+        QCOMPARE(f->LineCount(), 1);
+        QCOMPARE(f->FirstLine(), f->LastLine());
+        QCOMPARE(f->FirstLine()->prev, nullptr);
+        QCOMPARE(f->FirstLine()->next, nullptr);
         CheckInvariants(*f);
     }
 
@@ -112,7 +112,7 @@ private slots:
     // The same under links and unlinks in any order, first and last lines included.
     void lineAtStaysRightUnderRandomLinking() {
         StoreFixture f;
-        std::vector<LineRecord*> model{f->firstLine};
+        std::vector<LineRecord*> model{LineListProbe::First(*f)};
         std::mt19937 random(7);
         for (int step = 0; step < 20000; ++step) {
             const auto pick = [&](std::size_t n) {
@@ -147,11 +147,11 @@ private slots:
         QCOMPARE(int(first->capacity), 4);
         QCOMPARE(int(second->capacity), 4);
         const int thirdCapacity = int(third->capacity);
-        const char* fileBytes = f->fileBuffer;
+        const char* fileBytes = f->FileBuffer();
         f.Type({1, 2}, "xy"); // cd x CR fills the line's 4 bytes; y must move it
         QCOMPARE(int(second->borrowed), 0);
         QCOMPARE(std::string(Chars(second)), std::string("cdxy"));
-        QCOMPARE(f->fileBuffer, fileBytes);
+        QCOMPARE(f->FileBuffer(), fileBytes);
         QCOMPARE(int(first->capacity), 8); // now reaches the end of cd CR LF
         f.Type({2, 2}, std::string(std::size_t(thirdCapacity), 'z'));
         QCOMPARE(int(third->borrowed), 0);

@@ -16,7 +16,7 @@ private slots:
         QVERIFY(last.done);
         QCOMPARE(Lines(*f), (Strings{""}));
         QVERIFY(!f.doc.modified);
-        const UndoRecord* redo = f->journal.redoList;
+        const UndoRecord* redo = f->Journal().redoList;
         QCOMPARE(redo->kind, kRedoInsertChar);
         QCOMPARE(redo->count, 3);
         QCOMPARE(redo->next, nullptr);
@@ -26,7 +26,7 @@ private slots:
         f->Redo();
         QCOMPARE(Lines(*f), (Strings{"abc"}));
         QVERIFY(!f->CanRedo());
-        QCOMPARE(f->journal.undoList->count, 3);
+        QCOMPARE(f->Journal().undoList->count, 3);
     }
 
     void enterUndoesWithTheCharacterAfterIt() {
@@ -48,7 +48,7 @@ private slots:
         TextPos at{0, 3};
         for (int i = 0; i < 3; ++i)
             at = f->Edit(at, kDeleteBefore, "");
-        QCOMPARE(f->journal.undoList->count, 3);
+        QCOMPARE(f->Journal().undoList->count, 3);
         f->Undo();
         QCOMPARE(Lines(*f), (Strings{"x"}));
         f->Undo();
@@ -72,7 +72,7 @@ private slots:
         f->Redo();
         f->Redo();
         QCOMPARE(Lines(*f), (Strings{"c"}));
-        QCOMPARE(f->journal.undoList->count, 2);
+        QCOMPARE(f->Journal().undoList->count, 2);
     }
 
     void savedBytesOfEveryKindComeBack() {
@@ -147,14 +147,14 @@ private slots:
         const UndoStep refused = *f->Undo();
         QVERIFY(!refused.done);
         QCOMPARE(refused.newPos, (TextPos{0, 5}));
-        QCOMPARE(f->journal.undoList->count, 2);
-        QCOMPARE(f->journal.redoList, nullptr);
+        QCOMPARE(f->Journal().undoList->count, 2);
+        QCOMPARE(f->Journal().redoList, nullptr);
         QVERIFY(f.doc.modified);
         f.doc.refuse = false;
         f->Undo();
         f.doc.refuse = true;
         QVERIFY(!f->Redo()->done);
-        QCOMPARE(f->journal.redoList->count, 1);
+        QCOMPARE(f->Journal().redoList->count, 1);
         f.doc.refuse = false;
         f->Undo();
         QCOMPARE(Lines(*f), (Strings{"abc"}));

@@ -99,7 +99,7 @@ private slots:
     void tabsLandOnTabStops() {
         auto doc = Document("a\tb\r\n");
         auto view = Show(doc.get());
-        const LineRecord* line = doc->m_pStore->firstLine;
+        const LineRecord* line = doc->m_pStore->FirstLine();
         QCOMPARE(view->m_nTabStop, 4 * view->m_nCharWidth);
         QCOMPARE(view->Extent(line, 2), view->m_nTabStop);
         QCOMPARE(view->PosToPoint({0, 2}).x(), CKelvoView::kLeftMargin + view->m_nTabStop);
@@ -186,7 +186,7 @@ private slots:
         view->m_posCaret = doc->m_pStore->Edit({0, 5}, kInsertChar, "x");
         view->RefreshAfterEdit(0, 5, false);
         QTest::qWait(20);
-        const int x = CKelvoView::kLeftMargin + view->Extent(doc->m_pStore->firstLine, 5);
+        const int x = CKelvoView::kLeftMargin + view->Extent(doc->m_pStore->FirstLine(), 5);
         QVERIFY(view->painted.contains(QRect(x, 0, view->viewport()->width() - x, lh)));
         QVERIFY(!view->painted.intersects(QRect(0, lh, view->viewport()->width(), lh)));
         QVERIFY(!view->painted.intersects(QRect(0, 0, x - 3, lh)));
@@ -265,7 +265,7 @@ private slots:
         auto doc = Document(QByteArray(kTabs, '\t') + "X\r\n");
         auto view =
             ShowInFont(doc.get(), "Courier", LogFont::Default().pitchAndFamily, {400, 300}, 200);
-        const LineRecord* line = doc->m_pStore->firstLine;
+        const LineRecord* line = doc->m_pStore->FirstLine();
         QVERIFY(std::int64_t{kTabs} * view->m_nTabStop > std::int64_t{INT_MAX});
         QCOMPARE(view->Extent(line, 1000), 1000 * view->m_nTabStop);
         int previous = 0;
@@ -329,7 +329,7 @@ private slots:
                                        "b\xad"
                                        "c\x01\r\n"));
         auto view = Show(doc.get());
-        const LineRecord* line = doc->m_pStore->firstLine;
+        const LineRecord* line = doc->m_pStore->FirstLine();
         for (int n = 1; n <= line->length; ++n)
             QVERIFY2(view->Extent(line, n) > view->Extent(line, n - 1),
                      qPrintable(QString::number(n)));
@@ -379,7 +379,7 @@ private slots:
         const QImage image = view->viewport()->grab().toImage();
         const int width = image.width();
         const int from = CKelvoView::kLeftMargin + 2; // right of the caret
-        const LineRecord* line = doc->m_pStore->firstLine;
+        const LineRecord* line = doc->m_pStore->FirstLine();
         for (int n = 1; n <= kMostTabs; ++n, line = line->next->next) {
             const int tabs = FirstInkColumn(image, 2 * (n - 1) * lh, (2 * n - 1) * lh, from, width);
             const int blanks = FirstInkColumn(image, (2 * n - 1) * lh, 2 * n * lh, from, width);
@@ -412,7 +412,7 @@ private slots:
         const int barLeft = FirstInkColumn(image, 0, lh, 0, image.width());
         const int barThickness = LastInkColumn(image, 0, lh) - barLeft;
         QVERIFY(barLeft >= CKelvoView::kLeftMargin);
-        const LineRecord* line = doc->m_pStore->firstLine->next;
+        const LineRecord* line = doc->m_pStore->FirstLine()->next;
         for (int i = 1; line != nullptr; ++i, line = line->next) {
             // The bar is the line's rightmost ink.
             const int bar = LastInkColumn(image, i * lh, (i + 1) * lh) - barThickness;
@@ -436,13 +436,13 @@ private slots:
 
         // Typing the first line one character wider than the window brings the bar.
         const int client = view->viewport()->width();
-        TextPos end{0, doc->m_pStore->firstLine->length};
+        TextPos end{0, doc->m_pStore->FirstLine()->length};
         while (view->m_sizeTotal.width() <= client) {
             end = doc->m_pStore->Edit(end, kInsertChar, "m");
             view->RefreshAfterEdit(0, end.column - 1, false);
         }
         QVERIFY(view->IsBarShown(Qt::Horizontal));
-        const LineRecord* first = doc->m_pStore->firstLine;
+        const LineRecord* first = doc->m_pStore->FirstLine();
         QVERIFY(view->Extent(first, first->length - 1) + CKelvoView::kLeftMargin +
                     view->m_nCharWidth <=
                 client);
