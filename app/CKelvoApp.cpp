@@ -81,7 +81,7 @@ bool CKelvoApp::InitInstance() {
     if (!OpenCommandLine(CommandLine::Build(m_arguments, CurrentDirectory())))
         OnFileNew();
     m_pMainWnd->show();
-    if (CountDocuments() == 1 && !m_lists.m_openedFiles.isEmpty())
+    if (CountDocuments() == 1 && !m_lists.OpenedFiles().isEmpty())
         m_pMainWnd->TileVertically(); // now that the area has its size
     m_pMainWnd->UpdateCommandStates();
     m_platform->EndWaitCursor();
@@ -114,7 +114,7 @@ bool CKelvoApp::OpenCommandLine(const QString& text) {
         return false;
     m_lists.PrefixPath(found);
     if (OpenByName(found) == nullptr)
-        if (const int error = ReadableFileError(found); error != 0)
+        if (const int error = QueryFileStatus(found).readError; error != 0)
             m_platform->MessageBox(OpenFailureMessage(error, found), MB_OK | MB_ICONEXCLAMATION);
     // The suite's open-circuit request is served here.
     m_lists.AddDirectoryOf(found);
@@ -125,12 +125,12 @@ CKelvoDoc* CKelvoApp::OpenByName(const QString& name) {
     if (name.startsWith('/') || name.startsWith("~/")) {
         const QString path = SearchFile({}, name);
         // Proved readable first, without ever blocking on what is not a regular file.
-        if (ReadableFileError(path) != 0)
+        if (!QueryFileStatus(path).Readable())
             return nullptr;
         m_lists.AddDirectoryOf(path);
         return OpenDocumentFile(path);
     }
-    for (const QString& directory : m_lists.m_directories)
+    for (const QString& directory : m_lists.Directories())
         if (const QString found = SearchFile(directory, name); !found.isEmpty())
             return OpenDocumentFile(found);
     const QString found = SearchFile({}, name);
@@ -214,7 +214,7 @@ bool CKelvoApp::BeepIfNothingToUndo(const QKeyEvent* key) {
     if (key->key() != Qt::Key_Z || !(key->modifiers() & Qt::ControlModifier))
         return false;
     const CKelvoView* view = m_pMainWnd->ActiveView();
-    const TextStore* store = view != nullptr ? view->m_pStore : nullptr;
+    const TextStore* store = view != nullptr ? view->GetStore() : nullptr;
     const bool shift = key->modifiers() & Qt::ShiftModifier;
     const bool possible = store == nullptr || (shift ? store->CanRedo() : store->CanUndo());
     if (!possible)

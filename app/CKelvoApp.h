@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include <QCursor>
 #include <QObject>
 #include <QSettings>
 #include <QStringList>
@@ -10,8 +9,6 @@
 #include "CDocManager.h"
 #include "CMainFrame.h"
 #include "ViewDefaults.h"
-
-struct ShareBlock; // the simulation suite's shared block
 
 // The application object: starts the program in its fixed order, keeps what documents
 // and views share, opens files by name and runs the idle pass.
@@ -23,14 +20,6 @@ public:
     CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments,
               QObject* parent = nullptr);
     ~CKelvoApp() override;
-
-    ShareBlock* m_pShare = nullptr;
-    CFileLists m_lists; // m_directories and m_openedFiles
-    QCursor m_hArrowCursor{Qt::ArrowCursor};
-    QCursor m_hMarginCursor;
-    QCursor m_hIBeamCursor{Qt::IBeamCursor};
-    QCursor m_hWaitCursor{Qt::WaitCursor};
-    bool m_bCheckFiles = false;
 
     bool InitInstance();
     int ExitInstance();
@@ -65,6 +54,10 @@ public:
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
     Platform* GetPlatform() const { return m_platform; }
     const QStringList& RecentFiles() const { return m_recentFiles; }
+    // The files opened so far and the directories bare names are looked for in.
+    const CFileLists& FileLists() const { return m_lists; }
+    // Set when the program comes back to the front: the next idle pass checks the files.
+    bool CheckFilesPending() const { return m_bCheckFiles; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -77,6 +70,8 @@ private:
 
     Platform* m_platform;
     QSettings* m_profile;
+    CFileLists m_lists;
+    bool m_bCheckFiles = false;
     QStringList m_arguments;
     std::unique_ptr<CDocManager> m_docManager;
     std::unique_ptr<CMainFrame> m_pMainWnd;

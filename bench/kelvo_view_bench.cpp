@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         Opened opened = OpenAndPaintLastPage(platform, lists, defaults, qpath);
         const long after = ResidentBytes();
         std::printf("file %.1f MB, %d lines, line height %d\n", fileSize / 1e6,
-                    opened.view->m_pStore->LineCount(), opened.view->m_nLineHeight);
+                    opened.view->GetStore()->LineCount(), opened.view->LineHeight());
         Report("memory that opening a document adds", double(after - before) / 1e6, fileSize / 1e6,
                1.7, "MB");
     }
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     view.ScrollToPosition({0, 0});
     view.viewport()->repaint();
     const double jump = Now();
-    view.ScrollToPosition({0, view.m_sizeTotal.height() / 2});
+    view.ScrollToPosition({0, view.GetTotalSize().height() / 2});
     view.viewport()->repaint();
     std::printf("(a first paint in the middle, jumping from the top: %.3f ms)\n", Now() - jump);
 

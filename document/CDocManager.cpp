@@ -48,7 +48,7 @@ CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
     document->SetPathName(absolute);
     m_strLastDirectory = FolderOf(absolute);
     CKelvoDoc* opened = Adopt(std::move(document));
-    if (opened->m_bOutputReadOnly)
+    if (opened->IsOutputReadOnly())
         emit outputReadOnlyMarked(opened);
     return opened;
 }

@@ -7,8 +7,9 @@
 // Bare file names are later looked for in these directories. The application owns it.
 class CFileLists {
 public:
-    QStringList m_openedFiles;
-    QStringList m_directories; // each ends with "/"
+    const QStringList& OpenedFiles() const { return m_openedFiles; }
+    // Each ends with "/".
+    const QStringList& Directories() const { return m_directories; }
 
     // Exact, case-sensitive comparison: paths that differ only in case are both kept.
     void AddOpenedFile(const QString& path);
@@ -17,4 +18,8 @@ public:
     void AddDirectory(const QString& directory);
     // The directory part of a path, up to and including its last "/"; added when not empty.
     void AddDirectoryOf(const QString& path);
+
+private:
+    QStringList m_openedFiles;
+    QStringList m_directories;
 };

@@ -1,6 +1,7 @@
 #include "CKelvoDoc.h"
 
 #include <cerrno>
+#include <utility>
 
 #include "AtomicSaveFile.h"
 #include "CDocManager.h"
@@ -13,31 +14,33 @@
 CKelvoDoc::CKelvoDoc(Platform* platform, CFileLists* lists, QObject* parent)
     : QObject(parent), m_platform(platform), m_lists(lists) {}
 
-CKelvoDoc::~CKelvoDoc() {
-    delete m_pStore;
+CKelvoDoc::~CKelvoDoc() = default;
+
+void CKelvoDoc::ReplaceStore(std::unique_ptr<TextStore> store) {
+    std::unique_ptr<TextStore> old = std::exchange(m_pStore, std::move(store));
+    emit storeReplaced(m_pStore.get());
 }
 
 bool CKelvoDoc::OnNewDocument() {
+    std::unique_ptr<TextStore> store;
     try {
-        delete m_pStore;
-        m_pStore = new TextStore(this);
-        m_pStore->AppendEmptyLine();
+        store = std::make_unique<TextStore>(this);
+        store->AppendEmptyLine();
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (m_pStore->LineCount() != 1)
+    if (store->LineCount() != 1)
         return false;
+    ReplaceStore(std::move(store));
     m_bDiskReadOnly = 0;
     SetModifiedFlag(false);
     return true;
 }
 
-void CKelvoDoc::TakeFileStatus(const QString& path, bool withReadOnly) {
-    const FileStatus status = QueryFileStatus(path);
+void CKelvoDoc::TakeFileStatus(const FileStatus& status) {
     if (!status.exists)
         return;
-    if (withReadOnly)
-        m_bDiskReadOnly = status.readOnly ? 1 : 0;
+    m_bDiskReadOnly = status.readOnly;
     m_strFileTime = status.fileTime;
 }
 
@@ -52,28 +55,30 @@ bool CKelvoDoc::RefuseInexactName(const QString& path) {
 bool CKelvoDoc::OnOpenDocument(const QString& path) {
     if (RefuseInexactName(path))
         return false;
-    delete m_pStore;
-    m_pStore = new TextStore(this);
-    TakeFileStatus(path, true);
-    // A device or a folder is never opened at all: opening some devices does something.
     const FileStatus status = QueryFileStatus(path);
+    // A device or a folder is never opened at all: opening some devices does something.
     if (status.exists && !status.regular) {
         m_platform->MessageBox(kFailedToOpen, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
+    // The file is read into a store of its own, which takes the present one's place only
+    // once it holds the whole file.
+    auto store = std::make_unique<TextStore>(this);
     try {
         CPosixFile file(FileNameBytes(path).toStdString(), CPosixFile::modeRead);
         CArchive archive(&file, CArchive::load);
-        if (!Serialize(archive))
+        if (!store->Serialize(archive))
             return false; // the store has said why
     } catch (const CFileException& error) {
         m_platform->MessageBox(OpenFailureMessage(error.Error(), path), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
+    TakeFileStatus(status);
+    ReplaceStore(std::move(store));
     SetModifiedFlag(false);
     m_lists->AddOpenedFile(path);
     if (IsOutputFile(path))
-        m_bOutputReadOnly = 1; // the manager tells the menus, once the document is known
+        m_bOutputReadOnly = true; // the manager tells the menus, once the document is known
 
     m_lists->AddDirectoryOf(path);
     return true;
@@ -88,7 +93,7 @@ bool CKelvoDoc::OnSaveDocument(const QString& path) {
         try {
             {
                 CArchive archive(&file, CArchive::store);
-                Serialize(archive);
+                m_pStore->Serialize(archive);
                 archive.Close();
             }
             file.Commit();
@@ -107,7 +112,7 @@ bool CKelvoDoc::OnSaveDocument(const QString& path) {
     }
     m_pStore->ClearHistory();
     // The file just written decides: a read-only file saved under a new name is writable.
-    TakeFileStatus(path, true);
+    TakeFileStatus(QueryFileStatus(path));
     m_lists->AddDirectoryOf(path);
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QObject>
 #include <QString>
 
@@ -9,6 +11,7 @@
 #include "TextStore.h"
 
 class CDocManager;
+struct FileStatus;
 
 // One open file, or one untitled buffer: owns its text store, reads and writes the file
 // through it, and keeps the file's read-only state and time beside the text.
@@ -18,13 +21,18 @@ public:
     CKelvoDoc(Platform* platform, CFileLists* lists, QObject* parent = nullptr);
     ~CKelvoDoc() override;
 
-    TextStore* m_pStore = nullptr; // owned; replaced on reload
-    int m_bUserReadOnly = 0;
-    int m_bDiskReadOnly = 0;
-    int m_bOutputReadOnly = 0;
-    int m_bSuiteCircuit = 0;
-    int m_bSuiteDerived = 0;
-    QString m_strFileTime; // "%d %b %y, %H:%M"; empty until the file's status was read
+    // The text; another store takes its place when the file is read again, announced by
+    // storeReplaced. Null only before the document is first filled.
+    [[nodiscard]] TextStore* GetStore() const { return m_pStore.get(); }
+    // The user's own read-only choice, the file's, and an output file's.
+    [[nodiscard]] bool IsUserReadOnly() const { return m_bUserReadOnly; }
+    [[nodiscard]] bool IsDiskReadOnly() const { return m_bDiskReadOnly; }
+    [[nodiscard]] bool IsOutputReadOnly() const { return m_bOutputReadOnly; }
+    [[nodiscard]] bool IsReadOnly() const {
+        return m_bUserReadOnly || m_bDiskReadOnly || m_bOutputReadOnly;
+    }
+    // "%d %b %y, %H:%M"; empty until the file's status was read.
+    [[nodiscard]] const QString& GetFileTime() const { return m_strFileTime; }
 
     // One empty line, no path.
     bool OnNewDocument();
@@ -33,7 +41,6 @@ public:
     // Writes the file (atomically); on failure the old file is untouched, the document
     // stays modified and the framework's message has been shown.
     bool OnSaveDocument(const QString& path);
-    bool Serialize(CArchive& archive) { return m_pStore->Serialize(archive); }
 
     const QString& GetPathName() const { return m_strPathName; }
     // Also makes the title the file's name, as a person reads it.
@@ -71,6 +78,8 @@ public:
     bool CloseWithPrompt();
 
 signals:
+    // Every view takes the new store; the old one is freed once they all have.
+    void storeReplaced(TextStore* store);
     void modifiedChanged(bool modified);
     void titleChanged(const QString& title);
     // File > Save or Save As wrote the file: it joins the recent-file list.
@@ -81,7 +90,9 @@ private:
 
     // A name that stands for no one file is refused with a message: true when refused.
     bool RefuseInexactName(const QString& path);
-    void TakeFileStatus(const QString& path, bool withReadOnly);
+    void TakeFileStatus(const FileStatus& status);
+    // The store in place of the present one, which goes once every view has let it go.
+    void ReplaceStore(std::unique_ptr<TextStore> store);
 
     Platform* m_platform;
     CFileLists* m_lists;
@@ -89,4 +100,9 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
+    std::unique_ptr<TextStore> m_pStore;
+    bool m_bUserReadOnly = false;
+    bool m_bDiskReadOnly = false;
+    bool m_bOutputReadOnly = false;
+    QString m_strFileTime;
 };

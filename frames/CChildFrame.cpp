@@ -103,8 +103,7 @@ void CChildFrame::DropCollapsedPane() {
         if (sizes[i] == 0) {
             CKelvoView* gone = panes[std::size_t(i)];
             CKelvoView* stays = panes[std::size_t(1 - i)];
-            gone->m_pSibling = nullptr; // unlinked now, not when the view is finally deleted
-            stays->m_pSibling = nullptr;
+            gone->LeaveSibling(); // now, not when the view is finally deleted
             gone->hide();
             gone->deleteLater();
             gone->setParent(nullptr);

@@ -15,8 +15,8 @@ class CChildFrame : public QMdiSubWindow, public CommandTarget {
 public:
     CChildFrame(CKelvoDoc* document, ViewDefaults* app, QWidget* parent = nullptr);
 
-    QSplitter* m_wndSplitter;
-
+    // The splitter that holds the panes.
+    [[nodiscard]] QSplitter* Splitter() const { return m_wndSplitter; }
     // Null once the document has closed, while the window is still on its way out.
     CKelvoDoc* Document() const { return m_pDoc; }
     std::vector<CKelvoView*> Panes() const;
@@ -50,6 +50,7 @@ protected:
 private:
     CKelvoView* MakePane();
 
+    QSplitter* m_wndSplitter;
     QPointer<CKelvoDoc> m_pDoc;
     ViewDefaults* m_pApp;
     QPointer<CKelvoView> m_lastActive;

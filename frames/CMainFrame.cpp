@@ -195,13 +195,11 @@ void CMainFrame::UpdateStatusPanes() {
     const CKelvoView* view = ActiveView();
     const CKelvoDoc* doc = ActiveDocument();
     m_paneLine->setText(view != nullptr ? QString(" Ln %1, Col %2 ")
-                                              .arg(view->m_posCaret.line + 1)
-                                              .arg(view->m_posCaret.column + 1)
+                                              .arg(view->CaretPos().line + 1)
+                                              .arg(view->CaretPos().column + 1)
                                         : QString());
-    m_paneOverwrite->setText(PaneText(view != nullptr && view->m_bOverwrite, " OVER "));
-    const bool readOnly =
-        doc != nullptr && (doc->m_bUserReadOnly || doc->m_bDiskReadOnly || doc->m_bOutputReadOnly);
-    m_paneReadOnly->setText(PaneText(readOnly, " READ "));
+    m_paneOverwrite->setText(PaneText(view != nullptr && view->IsOverwrite(), " OVER "));
+    m_paneReadOnly->setText(PaneText(doc != nullptr && doc->IsReadOnly(), " READ "));
 }
 
 void CMainFrame::UpdateCaption() {

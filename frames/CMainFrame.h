@@ -21,13 +21,14 @@ public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    QMdiArea* m_mdiArea;
-    QStatusBar* m_wndStatusBar;
-    QToolBar* m_wndToolBar;
-    int m_nIdleTimer = 0;
-    QLabel* m_paneLine;
-    QLabel* m_paneOverwrite;
-    QLabel* m_paneReadOnly;
+    // The window's parts, for reading: the area of the document windows, the bars and the
+    // status panes of the caret's place, overtype and read-only.
+    [[nodiscard]] QMdiArea* MdiArea() const { return m_mdiArea; }
+    [[nodiscard]] QToolBar* ToolBar() const { return m_wndToolBar; }
+    [[nodiscard]] QStatusBar* StatusBar() const { return m_wndStatusBar; }
+    [[nodiscard]] const QLabel* LinePane() const { return m_paneLine; }
+    [[nodiscard]] const QLabel* OverwritePane() const { return m_paneOverwrite; }
+    [[nodiscard]] const QLabel* ReadOnlyPane() const { return m_paneReadOnly; }
 
     // The application: the last command target, asked before the main window closes.
     void SetOwner(FrameOwner* owner) { m_pOwner = owner; }
@@ -103,6 +104,13 @@ private:
     void BringToFront(QMdiSubWindow* window);
     void Forget(QMdiSubWindow* window);
 
+    QMdiArea* m_mdiArea;
+    QStatusBar* m_wndStatusBar;
+    QToolBar* m_wndToolBar;
+    int m_nIdleTimer = 0;
+    QLabel* m_paneLine;
+    QLabel* m_paneOverwrite;
+    QLabel* m_paneReadOnly;
     FrameOwner* m_pOwner = nullptr;
     std::map<int, QAction*> m_actions;
     std::vector<QMenu*> m_documentMenus;

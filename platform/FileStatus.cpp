@@ -25,27 +25,22 @@ FileStatus QueryFileStatus(const QString& path) {
     FileStatus status;
     const QByteArray name = FileNameBytes(path);
     struct stat info {};
-    if (path.isEmpty() || ::stat(name.constData(), &info) != 0)
+    if (path.isEmpty() || ::stat(name.constData(), &info) != 0) {
+        status.readError = path.isEmpty() ? ENOENT : errno;
         return status;
+    }
     status.exists = true;
     status.regular = S_ISREG(info.st_mode);
     const bool noWriteBits = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     status.readOnly = noWriteBits || ::access(name.constData(), W_OK) != 0;
     status.fileTime = FormatFileTime(static_cast<long long>(info.st_mtime));
+    if (!status.regular) {
+        status.readError = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    } else if (const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
+        status.readError = errno;
+    } else {
+        ::close(fd);
+        status.readError = 0;
+    }
     return status;
-}
-
-int ReadableFileError(const QString& path) {
-    const QByteArray name = FileNameBytes(path);
-    struct stat info {};
-    // Asked before opening: opening some devices does something, and a FIFO waits.
-    if (path.isEmpty() || ::stat(name.constData(), &info) != 0)
-        return path.isEmpty() ? ENOENT : errno;
-    if (!S_ISREG(info.st_mode))
-        return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
 }

@@ -21,13 +21,56 @@ CKelvoView::CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
         m_pDoc = nullptr;
         m_pStore = nullptr;
     });
+    connect(document, &CKelvoDoc::storeReplaced, this, &CKelvoView::OnStoreReplaced);
 }
 
 CKelvoView::~CKelvoView() {
     g_bIgnoreNextDrag = true;
     // The font stays with the sibling; the shared pointer frees it after the last view.
+    LeaveSibling();
+}
+
+void CKelvoView::LeaveSibling() {
     if (m_pSibling != nullptr)
         m_pSibling->m_pSibling = nullptr;
+    m_pSibling = nullptr;
+}
+
+void CKelvoView::OnStoreReplaced(TextStore* store) {
+    m_pStore = store;
+    if (m_pFont == nullptr)
+        return; // not set up yet: OnInitialUpdate takes the store
+    m_posCaret = store->Clamp(m_posCaret);
+    m_posSelEnd = store->Clamp(m_posSelEnd);
+    MeasureAllLines();
+    UpdateScrollSizes();
+    ScrollToPosition(m_ptScrollPos); // brought within the new total
+    viewport()->update();
+    m_ptCaret = PosToPoint(ActiveEnd());
+    SetCaretPixel(m_ptCaret);
+}
+
+void CKelvoView::SetCaretPosition(TextPos pos) {
+    if (m_bSelection) {
+        InvertSelection();
+        m_nScrollsWhileSelected = 0;
+    }
+    m_bSelection = false;
+    m_posSelEnd = m_posCaret = pos;
+    ScrollCaretIntoView();
+}
+
+void CKelvoView::ExtendSelection(TextPos pos) {
+    if (m_bSelection) {
+        InvertSelection(&pos);
+        m_posSelEnd = pos;
+    } else if (pos != m_posCaret) {
+        m_bSelection = true;
+        m_posSelEnd = pos;
+        InvertSelection();
+        // The caret is not drawn while a selection shows.
+        viewport()->update(QRect(CaretPixel(), QSize(2, m_nLineHeight)));
+    }
 }
 
 QFont CKelvoView::DisplayFont(const LogFont& logFont) {
@@ -49,15 +92,13 @@ void CKelvoView::CreateFontAndMeasure() {
     const int cell = m_glyphs->CellAdvance();
     m_nCharWidth = std::max(1, cell > 0 ? cell : metrics.averageCharWidth());
     m_nTabStop = m_nTabSize * m_nCharWidth;
-    m_nScreenDpiX = viewport()->logicalDpiX();
-    m_nScreenDpiY = viewport()->logicalDpiY();
     MeasureAllLines();
 }
 
 void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
     if (m_pDoc == nullptr)
         return;
-    m_pStore = m_pDoc->m_pStore;
+    m_pStore = m_pDoc->GetStore();
     if (firstPane == nullptr) {
         m_pSibling = nullptr;
         m_ptCaret = QPoint(0, 0);
@@ -68,8 +109,6 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_logFont = m_pApp->m_lfDefault;
         m_pFont = std::make_shared<QFont>(DisplayFont(m_logFont));
         CreateFontAndMeasure();
-        m_strFind.clear();
-        m_strReplace.clear();
     } else {
         m_pSibling = firstPane;
         firstPane->m_pSibling = this;
@@ -77,14 +116,6 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_bOverwrite = firstPane->m_bOverwrite;
         m_crText = firstPane->m_crText;
         ShareFontOf(*firstPane);
-        m_nScreenDpiX = firstPane->m_nScreenDpiX;
-        m_nScreenDpiY = firstPane->m_nScreenDpiY;
-        m_strFind = firstPane->m_strFind;
-        m_strReplace = firstPane->m_strReplace;
-        m_bSearchForward = firstPane->m_bSearchForward;
-        m_bMatchCase = firstPane->m_bMatchCase;
-        m_bWholeWord = firstPane->m_bWholeWord;
-        m_bReplaceActive = firstPane->m_bReplaceActive;
         // A new pane starts at the top of the text, with no selection.
         m_bSelection = false;
         m_ptCaret = QPoint(0, 0);
@@ -92,8 +123,6 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
     m_posCaret = m_posSelEnd = TextPos{0, 0};
     SetScrollSizes(MM_TEXT, QSize(0, 0));
     SetCaretPixel(QPoint(kLeftMargin, 0));
-    m_nPrintFirstLine = 0;
-    m_nPrintEndLine = 0;
     CVirtualScrollView::OnInitialUpdate();
 }
 

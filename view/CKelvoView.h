@@ -26,40 +26,36 @@ public:
     CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent = nullptr);
     ~CKelvoView() override;
 
-    LogFont m_logFont;
-    TextStore* m_pStore = nullptr;
-    QColor m_crText;
-    ViewDefaults* m_pApp;
-    CKelvoDoc* m_pDoc;
-    CKelvoView* m_pSibling = nullptr;
-    int m_nTabStop = 0;
-    int m_nTabSize = 4;
-    std::shared_ptr<QFont> m_pFont; // shared with the sibling; the last view to go frees it
-    int m_nLineHeight = 1;
-    int m_nCharWidth = 1;
-    TextPos m_posCaret;     // while a selection is in force, its fixed end
-    QPoint m_ptCaret{0, 0}; // the caret in client pixels
-    TextPos m_posSelEnd;    // the moving end of the selection
-    bool m_bSelection = false;
-    bool m_bDragMoved = false;
-    TextPos m_posLastMouse;
-    QPoint m_ptAutoScroll{0, 0};
-    int m_nTimerId = 0;
-    bool m_bSlowScroll = false;
-    bool m_bLineSelect = false;
-    int m_nScrollsWhileSelected = 0;
-    bool m_bOverwrite = false;
-    bool m_bPainted = false;
-    int m_nScreenDpiX = 96;
-    int m_nScreenDpiY = 96;
-    int m_nPrintFirstLine = 0;
-    int m_nPrintEndLine = 0;
-    QString m_strFind;
-    QString m_strReplace;
-    bool m_bSearchForward = true;
-    bool m_bMatchCase = false;
-    bool m_bWholeWord = false;
-    bool m_bReplaceActive = false;
+    // --- What the view shows, read-only from outside.
+    [[nodiscard]] CKelvoDoc* GetDocument() const { return m_pDoc; }
+    // The document's store, followed when the document replaces it; null once the
+    // document has gone.
+    [[nodiscard]] TextStore* GetStore() const { return m_pStore; }
+    [[nodiscard]] CKelvoView* Sibling() const { return m_pSibling; }
+    [[nodiscard]] const LogFont& GetLogFont() const { return m_logFont; }
+    [[nodiscard]] const QFont& Font() const { return *m_pFont; }
+    // The font object, shared with the sibling pane.
+    [[nodiscard]] const std::shared_ptr<QFont>& SharedFont() const { return m_pFont; }
+    [[nodiscard]] QColor TextColor() const { return m_crText; }
+    [[nodiscard]] int LineHeight() const { return m_nLineHeight; }
+    [[nodiscard]] int CharWidth() const { return m_nCharWidth; }
+    [[nodiscard]] int TabStop() const { return m_nTabStop; }
+    [[nodiscard]] bool IsOverwrite() const { return m_bOverwrite; }
+    // Drags are ignored until the view has been painted once.
+    [[nodiscard]] bool IsPainted() const { return m_bPainted; }
+
+    // --- The caret and the selection.
+    // The caret; while a selection is in force, the selection's fixed end.
+    [[nodiscard]] TextPos CaretPos() const { return m_posCaret; }
+    // The selection's moving end, meaningful while HasSelection().
+    [[nodiscard]] TextPos SelEnd() const { return m_posSelEnd; }
+    [[nodiscard]] bool HasSelection() const { return m_bSelection; }
+    TextPos ActiveEnd() const { return m_bSelection ? m_posSelEnd : m_posCaret; }
+    // Ends any selection and puts the caret at pos, scrolled into view.
+    void SetCaretPosition(TextPos pos);
+    // Moves the selection's moving end to pos, starting a selection from the caret when
+    // none is in force; nothing happens when pos is the caret. Does not scroll.
+    void ExtendSelection(TextPos pos);
 
     // The first pane sets itself up from the application's defaults; a second pane (made
     // by splitting the window) copies the first and becomes its sibling.
@@ -69,6 +65,8 @@ public:
     // Invalidates what an edit changed, from (line, column), and places the caret.
     void RefreshAfterEdit(int line, int column, bool wholeRest);
     void RedrawSibling();
+    // The pane stops being a sibling (its window drops it): both panes go on alone.
+    void LeaveSibling();
 
     // The view's commands: Options > Font.
     bool OnCommand(int id) override;
@@ -89,7 +87,6 @@ public:
     QPoint PosToPoint(TextPos pos, const LineRecord** lineOut = nullptr) const;
     void ScrollCaretIntoView();
     void ScrollTo(QPoint position);
-    TextPos ActiveEnd() const { return m_bSelection ? m_posSelEnd : m_posCaret; }
     // The drawn caret (the platform's system caret): where it stands, in client pixels.
     void SetCaretPixel(QPoint point);
     QPoint CaretPixel() const { return m_ptSystemCaret; }
@@ -108,6 +105,9 @@ protected:
     void OnContentsMoving(QPoint delta) override;
 
 private:
+    // The document replaced its store (a reload): positions beyond the new text are
+    // brought within it.
+    void OnStoreReplaced(TextStore* store);
     void CreateFontAndMeasure();
     // The sibling's font object and measures (the font is shared, not copied).
     void ShareFontOf(const CKelvoView& other);
@@ -129,4 +129,23 @@ private:
     QBasicTimer m_caretBlink;
     int m_nLastPaintFirst = -1;
     int m_nLastPaintLast = -1;
+
+    LogFont m_logFont;
+    TextStore* m_pStore = nullptr;
+    QColor m_crText;
+    ViewDefaults* m_pApp;
+    CKelvoDoc* m_pDoc;
+    CKelvoView* m_pSibling = nullptr;
+    int m_nTabStop = 0;
+    int m_nTabSize = 4;
+    std::shared_ptr<QFont> m_pFont; // shared with the sibling; the last view to go frees it
+    int m_nLineHeight = 1;
+    int m_nCharWidth = 1;
+    TextPos m_posCaret;     // while a selection is in force, its fixed end
+    QPoint m_ptCaret{0, 0}; // the caret in client pixels
+    TextPos m_posSelEnd;    // the moving end of the selection
+    bool m_bSelection = false;
+    int m_nScrollsWhileSelected = 0;
+    bool m_bOverwrite = false;
+    bool m_bPainted = false;
 };

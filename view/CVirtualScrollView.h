@@ -31,14 +31,14 @@ public:
 
     explicit CVirtualScrollView(QWidget* parent = nullptr);
 
-    int m_nMapMode = MM_TEXT;
-    QSize m_sizeTotal{1, 1};
-    QSize m_sizePage{0, 0};
-    QSize m_sizeLine{0, 0};
-    bool m_bInsideUpdate = false;
-    QPoint m_ptScrollPos{0, 0};
-    QPoint m_ptSavedScrollPos{0, 0};
-    QSize m_sizeScrollRange{0, 0}; // total minus client (plus the other bar); <= 0: fits
+    // The content's size, the page and line steps, and where it is scrolled to, in
+    // pixels of the content.
+    [[nodiscard]] QSize GetTotalSize() const { return m_sizeTotal; }
+    [[nodiscard]] QSize PageSize() const { return m_sizePage; }
+    [[nodiscard]] QSize LineSize() const { return m_sizeLine; }
+    [[nodiscard]] QPoint GetScrollPosition() const { return m_ptScrollPos; }
+    // Total minus client (plus the other bar); 0 or less where the content fits.
+    [[nodiscard]] QSize ScrollRange() const { return m_sizeScrollRange; }
 
     struct BarState {
         bool needHorizontal = false;
@@ -80,12 +80,20 @@ protected:
     // Set while a paint is under way: a position change then repaints instead of
     // scrolling pixels.
     bool m_bPainting = false;
+    QPoint m_ptScrollPos{0, 0};
 
 private:
     void OnBarAction(Qt::Orientation orientation, int action);
     void SetBarValue(Qt::Orientation orientation, int value);
     void MoveContents(QPoint from, QPoint to);
 
+    int m_nMapMode = MM_TEXT;
+    QSize m_sizeTotal{1, 1};
+    QSize m_sizePage{0, 0};
+    QSize m_sizeLine{0, 0};
+    bool m_bInsideUpdate = false;
+    QPoint m_ptSavedScrollPos{0, 0};
+    QSize m_sizeScrollRange{0, 0};
     bool m_bShownHorizontal = false;
     bool m_bShownVertical = false;
     int m_nWheelRemainder = 0;

@@ -51,20 +51,20 @@ private slots:
         QCOMPARE(kelvo.CountDocuments(), 1);
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
         QCOMPARE(kelvo.MainFrame()->windowTitle(), QString("Kelvo - Untitled1"));
-        QVERIFY(kelvo.m_lists.m_openedFiles.isEmpty());
-        QVERIFY(!kelvo.m_bCheckFiles);
+        QVERIFY(kelvo.FileLists().OpenedFiles().isEmpty());
+        QVERIFY(!kelvo.CheckFilesPending());
     }
 
     void startingWithABareNameOpensIt() {
         CKelvoApp& kelvo = Start({"amp.cir", "/p" + dir.path() + "/lib"});
         QCOMPARE(kelvo.CountDocuments(), 1);
-        QCOMPARE(kelvo.m_lists.m_openedFiles.value(0), Path("amp.cir"));
-        QVERIFY(kelvo.m_lists.m_directories.contains(dir.path() + "/"));
-        QVERIFY(kelvo.m_lists.m_directories.contains(dir.path() + "/lib/"));
-        QCOMPARE(kelvo.m_lists.m_directories.value(0), ProgramDirectoryForTest());
+        QCOMPARE(kelvo.FileLists().OpenedFiles().value(0), Path("amp.cir"));
+        QVERIFY(kelvo.FileLists().Directories().contains(dir.path() + "/"));
+        QVERIFY(kelvo.FileLists().Directories().contains(dir.path() + "/lib/"));
+        QCOMPARE(kelvo.FileLists().Directories().value(0), ProgramDirectoryForTest());
         // A lone document fills the area.
         CChildFrame* child = kelvo.MainFrame()->ActiveChild();
-        QCOMPARE(child->geometry(), kelvo.MainFrame()->m_mdiArea->viewport()->rect());
+        QCOMPARE(child->geometry(), kelvo.MainFrame()->MdiArea()->viewport()->rect());
         QVERIFY(platform.shown.empty());
     }
 
@@ -77,7 +77,7 @@ private slots:
     void directoryOptionBeforeTheFileOpensNothing() {
         CKelvoApp& kelvo = Start({"/p" + dir.path() + "/lib", "amp.cir"});
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
-        QVERIFY(!kelvo.m_lists.m_directories.contains(dir.path() + "/lib/"));
+        QVERIFY(!kelvo.FileLists().Directories().contains(dir.path() + "/lib/"));
     }
 
     void menusFollowTheDocuments() {
@@ -91,7 +91,7 @@ private slots:
         QTRY_COMPARE(MenuTitles(frame), (QStringList{"&File", "&Options", "&Window", "&Help"}));
         QCOMPARE(frame->windowTitle(), QString("Kelvo"));
         frame->UpdateCommandStates();
-        QCOMPARE(frame->m_paneLine->text(), QString());
+        QCOMPARE(frame->LinePane()->text(), QString());
         // Application commands work with no document; a document's do not.
         QVERIFY(frame->Action(ID_FILE_NEW)->isEnabled());
         QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled());
@@ -101,32 +101,32 @@ private slots:
     void statusBarShowsTheCaret() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
-        const int width = frame->m_paneLine->width();
+        const int width = frame->LinePane()->width();
         frame->UpdateCommandStates();
-        QCOMPARE(frame->m_paneLine->text(), QString(" Ln 1, Col 1 "));
-        frame->ActiveView()->m_posCaret = {1233, 77};
+        QCOMPARE(frame->LinePane()->text(), QString(" Ln 1, Col 1 "));
+        frame->ActiveView()->SetCaretPosition({1233, 77});
         frame->UpdateStatusPanes();
-        QCOMPARE(frame->m_paneLine->text(), QString(" Ln 1234, Col 78 "));
-        QCOMPARE(frame->m_paneLine->width(), width);
-        QCOMPARE(frame->m_paneReadOnly->text(), QString());
+        QCOMPARE(frame->LinePane()->text(), QString(" Ln 1234, Col 78 "));
+        QCOMPARE(frame->LinePane()->width(), width);
+        QCOMPARE(frame->ReadOnlyPane()->text(), QString());
 
         kelvo.OpenDocumentFile(Path("amp.out"));
         frame->UpdateStatusPanes();
-        QCOMPARE(frame->m_paneReadOnly->text(), QString(" READ "));
+        QCOMPARE(frame->ReadOnlyPane()->text(), QString(" READ "));
         QVERIFY(frame->Action(ID_OPTIONS_READ_ONLY)->isChecked());
 
-        QVERIFY(frame->m_wndStatusBar->isVisible());
+        QVERIFY(frame->StatusBar()->isVisible());
         frame->Action(ID_VIEW_STATUS_BAR)->trigger();
-        QVERIFY(!frame->m_wndStatusBar->isVisible());
+        QVERIFY(!frame->StatusBar()->isVisible());
         QVERIFY(!frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
         frame->Action(ID_VIEW_STATUS_BAR)->trigger();
-        QVERIFY(frame->m_wndStatusBar->isVisible());
+        QVERIFY(frame->StatusBar()->isVisible());
         QVERIFY(frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
     }
 
     void toolbarHasItsSlots() {
         CKelvoApp& kelvo = Start({});
-        const QList<QAction*> slotActions = kelvo.MainFrame()->m_wndToolBar->actions();
+        const QList<QAction*> slotActions = kelvo.MainFrame()->ToolBar()->actions();
         QCOMPARE(slotActions.size(), 25);
         QVERIFY(slotActions[3]->isSeparator());
         QCOMPARE(slotActions[0]->toolTip(), QString("New"));
@@ -141,7 +141,7 @@ private slots:
         CMainFrame* frame = kelvo.MainFrame();
         kelvo.OpenDocumentFile(Path("amp.out"));
         QCOMPARE(kelvo.CountDocuments(), 2);
-        const QRect area = frame->m_mdiArea->viewport()->rect();
+        const QRect area = frame->MdiArea()->viewport()->rect();
         // Only a lone document is tiled: the second keeps its own size, the cascade's.
         const QRect placed = frame->FindChild(kelvo.DocManager()->Documents()[1])->geometry();
         QVERIFY(placed != area);
@@ -159,23 +159,23 @@ private slots:
         QCOMPARE(first->Panes().size(), std::size_t(2));
         CKelvoView* top = first->Panes()[0];
         CKelvoView* bottom = first->Panes()[1];
-        QCOMPARE(bottom->m_pSibling, top);
+        QCOMPARE(bottom->Sibling(), top);
         top->setFocus();
         frame->Action(ID_NEXT_PANE)->trigger();
         QCOMPARE(first->ActiveView(), bottom);
         // Dragging the top pane down to nothing leaves the bottom one, font and all.
-        first->m_wndSplitter->setSizes({0, 300});
+        first->Splitter()->setSizes({0, 300});
         first->DropCollapsedPane();
         QCOMPARE(first->Panes().size(), std::size_t(1));
-        QTRY_COMPARE(bottom->m_pSibling, nullptr);
-        QVERIFY(bottom->m_pFont != nullptr);
+        QTRY_COMPARE(bottom->Sibling(), nullptr);
+        QVERIFY(bottom->SharedFont() != nullptr);
     }
 
     void closingAModifiedDocumentAsks() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
         CKelvoDoc* doc = frame->ActiveDocument();
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "x");
         frame->UpdateCommandStates();
         QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
         platform.answers = {IDCANCEL};
@@ -189,7 +189,7 @@ private slots:
         QTRY_COMPARE(kelvo.CountDocuments(), 0);
 
         // Exit answered Yes saves before the program ends.
-        kelvo.OpenDocumentFile(Path("amp.cir"))->m_pStore->Edit({0, 0}, kInsertChar, "y");
+        kelvo.OpenDocumentFile(Path("amp.cir"))->GetStore()->Edit({0, 0}, kInsertChar, "y");
         platform.answers = {IDYES};
         QVERIFY(frame->close());
         QFile saved(Path("amp.cir"));
@@ -203,7 +203,7 @@ private slots:
         CMainFrame* frame = kelvo.MainFrame();
         kelvo.OnIdle();
         QVERIFY(!frame->Action(ID_FILE_SAVE)->isEnabled()); // the document is clean
-        frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "z");
+        frame->ActiveDocument()->GetStore()->Edit({0, 0}, kInsertChar, "z");
         kelvo.OnIdle();
         QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
     }
@@ -235,12 +235,12 @@ private slots:
         // Ctrl+Z with nothing to undo beeps once per press.
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
-        view->m_pStore->Edit({0, 0}, kInsertChar, "q"); // now there is history, not redo
+        view->GetStore()->Edit({0, 0}, kInsertChar, "q"); // now there is history, not redo
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(platform.beeps, 2);
-        view->m_pStore->ClearHistory();
+        view->GetStore()->ClearHistory();
         // Ctrl+S on a clean document writes nothing; Ctrl+W closes it.
         const QDateTime written = QFileInfo(Path("amp.out")).lastModified();
         QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
@@ -283,7 +283,7 @@ private slots:
         file->popup(QPoint(10, 10));
         QVERIFY(QTest::qWaitForWindowExposed(file));
         QTest::mouseMove(file, file->actionGeometry(save).center());
-        QTRY_COMPARE(frame->m_wndStatusBar->currentMessage(), QString("Save the active document"));
+        QTRY_COMPARE(frame->StatusBar()->currentMessage(), QString("Save the active document"));
         file->close();
     }
 
@@ -351,7 +351,7 @@ private slots:
         CKelvoDoc* doc = kelvo.MainFrame()->ActiveDocument();
         QCOMPARE(doc->GetPathName(), dir.path() + '/' + name);
         QCOMPARE(kelvo.MainFrame()->windowTitle(), QString("Kelvo - caf\uFFFD.cir"));
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "y");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "y");
         kelvo.MainFrame()->UpdateCommandStates();
         kelvo.MainFrame()->Action(ID_FILE_SAVE)->trigger();
         QVERIFY(platform.shown.empty());
@@ -384,7 +384,7 @@ private slots:
         QCOMPARE(kelvo.CountDocuments(), 1);
         const QString expected = dir.path() + "/run" + QChar(0xDCFF) + "/amp.cir";
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), expected);
-        QCOMPARE(kelvo.m_lists.m_openedFiles.value(0), expected);
+        QCOMPARE(kelvo.FileLists().OpenedFiles().value(0), expected);
     }
 
 private:

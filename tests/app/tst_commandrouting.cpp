@@ -64,7 +64,7 @@ private slots:
             {"view", platform.fontAnswers.empty()},
             {"document", platform.saveSuggestions.size() == 1},
             {"child frame", child->Panes().size() == 2},
-            {"main frame", frame.m_wndStatusBar->isHidden()},
+            {"main frame", frame.StatusBar()->isHidden()},
             {"application", owner.commands == std::vector<int>{id}},
         };
         for (const auto& [name, done] : ran)
@@ -120,9 +120,9 @@ private slots:
         QVERIFY(kelvo.DocManager()->CloseDocument(frame->ActiveDocument()));
         QTRY_COMPARE(kelvo.CountDocuments(), 0);
         frame->UpdateCommandStates();
-        QVERIFY(frame->m_wndToolBar->isVisible());
+        QVERIFY(frame->ToolBar()->isVisible());
         frame->Action(ID_VIEW_TOOLBAR)->trigger();
-        QVERIFY(!frame->m_wndToolBar->isVisible());
+        QVERIFY(!frame->ToolBar()->isVisible());
         QVERIFY(!frame->Action(ID_VIEW_TOOLBAR)->isChecked());
         frame->Action(ID_FILE_NEW)->trigger();
         QCOMPARE(kelvo.CountDocuments(), 1);

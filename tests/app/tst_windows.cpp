@@ -85,7 +85,7 @@ class WindowsTest : public AppTestKit {
                 return app->MainFrame()->FindChild(doc);
         return nullptr;
     }
-    QRect Area() const { return app->MainFrame()->m_mdiArea->viewport()->rect(); }
+    QRect Area() const { return app->MainFrame()->MdiArea()->viewport()->rect(); }
 
 private slots:
     void init() {
@@ -144,7 +144,7 @@ private slots:
         const int step = TitleBarHeight(active);
         // The least recently used window goes first, so the active one ends on top.
         const QList<QMdiSubWindow*> order =
-            frame->m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+            frame->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
         QCOMPARE(order.size(), 3);
         for (int i = 0; i < order.size(); ++i)
             QCOMPARE(order[i]->geometry(),
@@ -202,7 +202,7 @@ private slots:
         CKelvoApp& kelvo = Start({"a.cir"});
         CMainFrame* frame = kelvo.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
-        kelvo.OpenDocumentFile(Path("b.cir"))->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        kelvo.OpenDocumentFile(Path("b.cir"))->GetStore()->Edit({0, 0}, kInsertChar, "x");
         CChildFrame* closing = frame->ActiveChild();
         bool reached = true;
         connect(closing, &CChildFrame::aboutToClose, frame, [&] {
@@ -276,7 +276,7 @@ private slots:
         QCOMPARE(active(), QString("b.cir"));
 
         // Ctrl+F4 closes as File > Close does, asking first when there are changes.
-        frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        frame->ActiveDocument()->GetStore()->Edit({0, 0}, kInsertChar, "x");
         platform.answers = {IDCANCEL};
         press(Qt::Key_F4, Qt::ControlModifier);
         QCOMPARE(platform.shown.size(), std::size_t(1));
@@ -290,7 +290,7 @@ private slots:
 
     void disabledToolbarIconsLookDisabled() {
         CKelvoApp& kelvo = Start({});
-        QToolBar* toolbar = kelvo.MainFrame()->m_wndToolBar;
+        QToolBar* toolbar = kelvo.MainFrame()->ToolBar();
         const QColor background = toolbar->palette().color(QPalette::Disabled, QPalette::Window);
         const QSize size = toolbar->iconSize();
         QStringList tooStrong;
@@ -343,7 +343,7 @@ private slots:
         CKelvoApp& kelvo = Start({"a.cir"}, &qt);
         CMainFrame* frame = kelvo.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
-        frame->ActiveDocument()->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        frame->ActiveDocument()->GetStore()->Edit({0, 0}, kInsertChar, "x");
         bool askingAfterSignal = false;
         QObject guard; // no timer outlives this test
         QTimer::singleShot(0, &guard, [&] {

@@ -77,10 +77,10 @@ private slots:
         CKelvoDoc* second = manager.OpenNewDocument();
         QCOMPARE(first->GetTitle(), QString("Untitled1"));
         QCOMPARE(second->GetTitle(), QString("Untitled2"));
-        QCOMPARE(first->m_pStore->LineCount(), 1);
+        QCOMPARE(first->GetStore()->LineCount(), 1);
         QVERIFY(!first->IsModified());
         QVERIFY(first->GetPathName().isEmpty());
-        QVERIFY(first->m_strFileTime.isEmpty());
+        QVERIFY(first->GetFileTime().isEmpty());
         QCOMPARE(manager.CountDocuments(), 2);
     }
 
@@ -93,17 +93,17 @@ private slots:
         QVERIFY(platform.shown.empty());
         QVERIFY(!doc->CanSave());
         QRegularExpression time("^\\d\\d [A-Z][a-z][a-z] \\d\\d, \\d\\d:\\d\\d$");
-        QVERIFY(time.match(doc->m_strFileTime).hasMatch());
+        QVERIFY(time.match(doc->GetFileTime()).hasMatch());
 
-        doc->m_pStore->Edit({1, 0}, kInsertText, "C1 2 0 1u\r");
+        doc->GetStore()->Edit({1, 0}, kInsertText, "C1 2 0 1u\r");
         QVERIFY(doc->IsModified() && doc->CanSave() && doc->CanUndo());
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path("amp.cir")), QByteArray("* amp\r\nC1 2 0 1u\r\nR1 1 2 10k\r\n"));
         QVERIFY(!doc->IsModified());
         QVERIFY(!doc->CanUndo());
         QVERIFY(!doc->CanRedo());
-        QCOMPARE(lists.m_openedFiles, QStringList{Path("amp.cir")});
-        QCOMPARE(lists.m_directories, QStringList{dir.path() + "/"});
+        QCOMPARE(lists.OpenedFiles(), QStringList{Path("amp.cir")});
+        QCOMPARE(lists.Directories(), QStringList{dir.path() + "/"});
     }
 
     void sameFileOpensOnce() {
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(manager.OpenDocumentFile(dir.path() + "/./a.cir"), doc);
         CKelvoDoc* other = manager.OpenDocumentFile(Path("A.cir"));
         QVERIFY(other != doc);
-        QCOMPARE(lists.m_openedFiles, (QStringList{Path("a.cir"), Path("A.cir")}));
+        QCOMPARE(lists.OpenedFiles(), (QStringList{Path("a.cir"), Path("A.cir")}));
         QCOMPARE(manager.CountDocuments(), 2);
     }
 
@@ -140,7 +140,7 @@ private slots:
         QSignalSpy marked(&manager, &CDocManager::outputReadOnlyMarked);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path(relative));
         QVERIFY(doc != nullptr);
-        QCOMPARE(bool(doc->m_bOutputReadOnly), output);
+        QCOMPARE(bool(doc->IsOutputReadOnly()), output);
         QCOMPARE(marked.count(), output ? 1 : 0);
     }
 
@@ -151,12 +151,12 @@ private slots:
         CDocManager manager(&platform, &lists);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path(name));
         QVERIFY(doc != nullptr);
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "N");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "N");
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path(name)), QByteArray("Nold\r\n"));
 
         // A write that fails half-way (a file-size limit binds even root).
-        doc->m_pStore->Edit({0, 0}, kInsertText, QByteArray(5000, 'x').constData());
+        doc->GetStore()->Edit({0, 0}, kInsertText, QByteArray(5000, 'x').constData());
         struct rlimit old {};
         ::getrlimit(RLIMIT_FSIZE, &old);
         ::signal(SIGXFSZ, SIG_IGN);
@@ -186,8 +186,8 @@ private slots:
         QFile::setPermissions(Path("ro.cir"), QFile::ReadOwner | QFile::ReadGroup);
         CDocManager manager(&platform, &lists);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path("ro.cir"));
-        QVERIFY(doc->m_bDiskReadOnly);
-        doc->m_pStore->Edit({0, 1}, kInsertChar, "b");
+        QVERIFY(doc->IsDiskReadOnly());
+        doc->GetStore()->Edit({0, 1}, kInsertChar, "b");
         // Save goes through Save As; a read-only target is refused, the file kept.
         platform.saveNames = {Path("ro.cir"), Path("rw.cir")};
         QVERIFY(!manager.DoFileSave(doc));
@@ -197,11 +197,11 @@ private slots:
         QCOMPARE(ReadAll(Path("rw.cir")), QByteArray("ab\r\n"));
         QCOMPARE(doc->GetPathName(), Path("rw.cir"));
         QCOMPARE(doc->GetTitle(), QString("rw.cir"));
-        QVERIFY(!doc->m_bDiskReadOnly);
+        QVERIFY(!doc->IsDiskReadOnly());
 
         // Made read-only after it was opened: Save still asks for a new name.
         QFile::setPermissions(Path("rw.cir"), QFile::ReadOwner);
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "c");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "c");
         platform.saveNames = {};
         QVERIFY(!manager.DoFileSave(doc)); // the dialog was cancelled
         QCOMPARE(platform.saveSuggestions.back(), Path("rw.cir"));
@@ -215,7 +215,7 @@ private slots:
         QFile::link(Path("perm.cir"), Path("perm-link.cir"));
         CDocManager manager(&platform, &lists);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path("perm-link.cir"));
-        doc->m_pStore->Edit({0, 1}, kInsertChar, "z");
+        doc->GetStore()->Edit({0, 1}, kInsertChar, "z");
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path("perm.cir")), QByteArray("az\r\n"));
         QVERIFY(QFileInfo(Path("perm-link.cir")).isSymLink());
@@ -233,7 +233,7 @@ private slots:
         platform.saveNames = {Path("new/first.cir")};
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path("new/first.cir")), QByteArray("\r\n"));
-        QVERIFY(lists.m_directories.contains(dir.path() + "/new/"));
+        QVERIFY(lists.Directories().contains(dir.path() + "/new/"));
         QCOMPARE(platform.saveSuggestions.back(), QDir::current().filePath("Untitled1"));
     }
 
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(platform.shown.size(), std::size_t(1));
         QCOMPARE(platform.shown[0].text, message);
         QCOMPARE(manager.CountDocuments(), 0);
-        QVERIFY(lists.m_openedFiles.isEmpty());
+        QVERIFY(lists.OpenedFiles().isEmpty());
     }
 
     // A quota or "ulimit -f" reads as a full disk; its signal, left at its default here,
@@ -267,7 +267,7 @@ private slots:
         CDocManager manager(&platform, &lists);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path("big.cir"));
         QVERIFY(doc != nullptr);
-        doc->m_pStore->Edit({0, 0}, kInsertText, QByteArray(5000, 'y').constData());
+        doc->GetStore()->Edit({0, 0}, kInsertText, QByteArray(5000, 'y').constData());
         ::signal(SIGXFSZ, SIG_DFL);
         struct rlimit old {};
         ::getrlimit(RLIMIT_FSIZE, &old);
@@ -302,9 +302,9 @@ private slots:
         QVERIFY(platform.shown.empty());
         QCOMPARE(doc->GetPathName(), name);
         QCOMPARE(doc->GetTitle(), QString("caf\uFFFD.cir"));
-        QCOMPARE(doc->m_pStore->LineAt(0)->length, 3);
+        QCOMPARE(doc->GetStore()->LineAt(0)->length, 3);
         QCOMPARE(manager.OpenDocumentFile(name), doc);
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "n");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "n");
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(QFile::decodeName(bytes)), QByteArray("<missing>")); // no other file
         QFile saved;
@@ -312,7 +312,7 @@ private slots:
                            QFileDevice::AutoCloseHandle));
         QCOMPARE(saved.readAll(), QByteArray("nold\r\n"));
         QCOMPARE(Entries(QFile::encodeName(Path("latin1"))), QList<QByteArray>{"caf\xE9.cir"});
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "m");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "m");
         platform.answers = {IDNO};
         QVERIFY(manager.SaveModified(doc));
         QCOMPARE(platform.shown.back().text, QString("Save changes to caf\uFFFD.cir?"));
@@ -343,7 +343,7 @@ private slots:
         if (saving) {
             WriteAll(folder + "/mine.cir", "mine\r\n");
             CKelvoDoc* doc = manager.OpenDocumentFile(folder + "/mine.cir");
-            doc->m_pStore->Edit({0, 0}, kInsertChar, "x");
+            doc->GetStore()->Edit({0, 0}, kInsertChar, "x");
             platform.saveNames = {asTheDialogSaysIt};
             QVERIFY(!manager.DoSave(doc));
             QCOMPARE(platform.shown.back().text, refusal);
@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(closing.count(), 1);
 
         doc = manager.OpenDocumentFile(Path("ask.cir"));
-        doc->m_pStore->Edit({0, 0}, kInsertChar, "x");
+        doc->GetStore()->Edit({0, 0}, kInsertChar, "x");
         platform.answers = {IDCANCEL};
         QVERIFY(!manager.CloseDocument(doc));
         QCOMPARE(platform.shown.back().text, QString("Save changes to ask.cir?"));

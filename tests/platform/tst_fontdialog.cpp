@@ -145,16 +145,16 @@ private slots:
         view.OnInitialUpdate(nullptr);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const int charWidth = view.m_nCharWidth;
+        const int charWidth = view.CharWidth();
 
         bool clicked = false;
         WhenTheDialogShows([&clicked](QDialog* dialog) { clicked = ClickOk(dialog); });
         view.OnOptionsFont();
         QVERIFY(clicked);
-        QVERIFY(view.m_logFont == defaults.m_lfDefault);
-        QVERIFY(QFontInfo(*view.m_pFont).fixedPitch());
-        QCOMPARE(view.m_nCharWidth, charWidth);
-        QCOMPARE(view.m_crText, defaults.m_crWindowText);
+        QVERIFY(view.GetLogFont() == defaults.m_lfDefault);
+        QVERIFY(QFontInfo(*view.SharedFont()).fixedPitch());
+        QCOMPARE(view.CharWidth(), charWidth);
+        QCOMPARE(view.TextColor(), defaults.m_crWindowText);
     }
 
     // Enter accepts and Escape cancels, once, wherever the focus is in the dialog.

@@ -99,30 +99,30 @@ private slots:
     void tabsLandOnTabStops() {
         auto doc = Document("a\tb\r\n");
         auto view = Show(doc.get());
-        const LineRecord* line = doc->m_pStore->FirstLine();
-        QCOMPARE(view->m_nTabStop, 4 * view->m_nCharWidth);
-        QCOMPARE(view->Extent(line, 2), view->m_nTabStop);
-        QCOMPARE(view->PosToPoint({0, 2}).x(), CKelvoView::kLeftMargin + view->m_nTabStop);
+        const LineRecord* line = doc->GetStore()->FirstLine();
+        QCOMPARE(view->TabStop(), 4 * view->CharWidth());
+        QCOMPARE(view->Extent(line, 2), view->TabStop());
+        QCOMPARE(view->PosToPoint({0, 2}).x(), CKelvoView::kLeftMargin + view->TabStop());
 
         const QImage image = view->viewport()->grab().toImage();
-        const int b = CKelvoView::kLeftMargin + view->m_nTabStop;
-        const int ink =
-            FirstInkColumn(image, 0, view->m_nLineHeight, b - 2, b + view->m_nCharWidth);
-        QVERIFY2(ink >= b && ink < b + view->m_nCharWidth, qPrintable(QString::number(ink)));
+        const int b = CKelvoView::kLeftMargin + view->TabStop();
+        const int ink = FirstInkColumn(image, 0, view->LineHeight(), b - 2, b + view->CharWidth());
+        QVERIFY2(ink >= b && ink < b + view->CharWidth(), qPrintable(QString::number(ink)));
         // Nothing is drawn between the a and the tab stop.
-        QCOMPARE(FirstInkColumn(image, 0, view->m_nLineHeight,
-                                CKelvoView::kLeftMargin + view->m_nCharWidth + 1, b - 1),
+        QCOMPARE(FirstInkColumn(image, 0, view->LineHeight(),
+                                CKelvoView::kLeftMargin + view->CharWidth() + 1, b - 1),
                  -1);
     }
 
     void lineHeightAddsTheInternalLeadingOnceMore() {
         auto doc = Document("x\r\n");
         auto view = Show(doc.get());
-        const QFontMetrics metrics(*view->m_pFont, view->viewport());
-        const int internal = std::max(0, metrics.height() - QFontInfo(*view->m_pFont).pixelSize());
-        QCOMPARE(view->m_nLineHeight, metrics.height() + internal + std::max(0, metrics.leading()));
-        QCOMPARE(view->m_logFont.FaceName(), QString("Courier"));
-        QVERIFY(QFontInfo(*view->m_pFont).fixedPitch());
+        const QFontMetrics metrics(*view->SharedFont(), view->viewport());
+        const int internal =
+            std::max(0, metrics.height() - QFontInfo(*view->SharedFont()).pixelSize());
+        QCOMPARE(view->LineHeight(), metrics.height() + internal + std::max(0, metrics.leading()));
+        QCOMPARE(view->GetLogFont().FaceName(), QString("Courier"));
+        QVERIFY(QFontInfo(*view->SharedFont()).fixedPitch());
     }
 
     void paintDrawsOnlyTheLinesOfTheClip() {
@@ -131,7 +131,7 @@ private slots:
             text += "line " + QByteArray::number(i) + "\r\n";
         auto doc = Document(text);
         auto view = Show(doc.get());
-        const int lh = view->m_nLineHeight;
+        const int lh = view->LineHeight();
         view->ScrollToPosition({0, 100});
         QTest::qWait(20); // let the scroll's own repaint pass
         view->viewport()->repaint(0, 0, view->viewport()->width(), 160);
@@ -141,9 +141,9 @@ private slots:
         const QImage image = view->viewport()->grab().toImage();
         const int top = 10 * lh - 100;
         const int m = CKelvoView::kLeftMargin;
-        QVERIFY(FirstInkColumn(image, top, top + lh, m, m + view->m_nCharWidth) >= m);
-        QCOMPARE(FirstInkColumn(image, top, top + lh, m + 8 * view->m_nCharWidth, 200), -1);
-        view->ScrollToPosition({0, view->m_sizeTotal.height()});
+        QVERIFY(FirstInkColumn(image, top, top + lh, m, m + view->CharWidth()) >= m);
+        QCOMPARE(FirstInkColumn(image, top, top + lh, m + 8 * view->CharWidth(), 200), -1);
+        view->ScrollToPosition({0, view->GetTotalSize().height()});
         QTest::qWait(20);
         view->viewport()->repaint();
         QCOMPARE(view->LastPaintLast(), 99);
@@ -152,10 +152,12 @@ private slots:
     void selectionHighlightsTheLineBreak() {
         auto doc = Document("zero\r\none\r\ntwo two\r\n\r\nfour\r\n");
         auto view = Show(doc.get());
-        const int lh = view->m_nLineHeight;
+        const int lh = view->LineHeight();
         const int m = CKelvoView::kLeftMargin;
-        const int w = view->m_nCharWidth;
-        auto extent = [&](int line, int n) { return view->Extent(doc->m_pStore->LineAt(line), n); };
+        const int w = view->CharWidth();
+        auto extent = [&](int line, int n) {
+            return view->Extent(doc->GetStore()->LineAt(line), n);
+        };
         const std::vector<QRect> rects = view->SelectionRects({4, 0}, {2, 3});
         QCOMPARE(rects.size(), std::size_t(2));
         QCOMPARE(rects[0], QRect(m + extent(2, 3), 2 * lh, extent(2, 7) + w - extent(2, 3), lh));
@@ -163,9 +165,8 @@ private slots:
         // Ends beyond the text (just removed by an edit) count as the last line's end.
         QCOMPARE(view->SelectionRects({4, 2}, {9, 40}).size(), std::size_t(6));
 
-        view->m_bSelection = true;
-        view->m_posCaret = {2, 3};
-        view->m_posSelEnd = {4, 0};
+        view->SetCaretPosition({2, 3});
+        view->ExtendSelection({4, 0});
         view->viewport()->repaint();
         const QImage image = view->viewport()->grab().toImage();
         QCOMPARE(qGray(image.pixel(m + extent(2, 7) + w / 2, 2 * lh + lh / 2)), 0);
@@ -177,63 +178,104 @@ private slots:
     void editsRepaintWhatTheyChanged() {
         auto doc = Document("alpha beta\r\nsecond\r\nthird\r\n");
         auto view = Show<RecordingView>(doc.get());
-        const int lh = view->m_nLineHeight;
-        view->m_posCaret = {0, 5};
-        view->ScrollCaretIntoView();
+        const int lh = view->LineHeight();
+        view->SetCaretPosition({0, 5});
         QTest::qWait(20);
         view->painted = QRegion();
 
-        view->m_posCaret = doc->m_pStore->Edit({0, 5}, kInsertChar, "x");
+        view->SetCaretPosition(doc->GetStore()->Edit({0, 5}, kInsertChar, "x"));
         view->RefreshAfterEdit(0, 5, false);
         QTest::qWait(20);
-        const int x = CKelvoView::kLeftMargin + view->Extent(doc->m_pStore->FirstLine(), 5);
+        const int x = CKelvoView::kLeftMargin + view->Extent(doc->GetStore()->FirstLine(), 5);
         QVERIFY(view->painted.contains(QRect(x, 0, view->viewport()->width() - x, lh)));
         QVERIFY(!view->painted.intersects(QRect(0, lh, view->viewport()->width(), lh)));
         QVERIFY(!view->painted.intersects(QRect(0, 0, x - 3, lh)));
 
         view->painted = QRegion();
-        const int height = view->m_sizeTotal.height();
-        view->m_posCaret = doc->m_pStore->Edit({1, 2}, kInsertChar, "\r");
+        const int height = view->GetTotalSize().height();
+        view->SetCaretPosition(doc->GetStore()->Edit({1, 2}, kInsertChar, "\r"));
         view->RefreshAfterEdit(1, 2, true);
-        QCOMPARE(view->m_sizeTotal.height(), height + lh);
+        QCOMPARE(view->GetTotalSize().height(), height + lh);
         QTest::qWait(20);
         QVERIFY(view->painted.contains(
             QRect(0, lh, view->viewport()->width(), view->viewport()->height() - lh)));
         QVERIFY(!view->painted.intersects(QRect(0, 0, 3, lh - 1)));
     }
 
+    // Reading the file again gives the document a new store: both panes take it, and
+    // caret, selection and scroll position beyond the new text come within it. A read that
+    // fails keeps the text the panes show.
+    void panesFollowAReplacedStore() {
+        QByteArray text;
+        for (int i = 0; i < 300; ++i)
+            text += "line " + QByteArray::number(i) + " of the first text\r\n";
+        auto doc = Document(text);
+        auto first = Show(doc.get());
+        auto second = Show(doc.get(), {400, 150}, first.get());
+        first->SetCaretPosition({280, 7});
+        first->ExtendSelection({290, 3});
+        second->SetCaretPosition({250, 12});
+        QVERIFY(first->GetScrollPosition().y() > 0);
+        const TextStore* old = doc->GetStore();
+
+        const QString path = dir.filePath("view.cir");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("ab\r\ncdef\r\n");
+        file.close();
+        QVERIFY(doc->OnOpenDocument(path));
+        QVERIFY(doc->GetStore() != old);
+        for (CKelvoView* view : {first.get(), second.get()}) {
+            QCOMPARE(view->GetStore(), doc->GetStore());
+            QCOMPARE(view->GetTotalSize().height(), 2 * view->LineHeight());
+            QCOMPARE(view->GetScrollPosition(), QPoint(0, 0));
+            view->viewport()->repaint();
+        }
+        QCOMPARE(first->CaretPos(), (TextPos{1, 4}));
+        QCOMPARE(first->SelEnd(), (TextPos{1, 3}));
+        QCOMPARE(second->CaretPos(), (TextPos{1, 4}));
+        QCOMPARE(second->CaretPixel(), second->PosToPoint({1, 4}));
+
+        const TextStore* kept = doc->GetStore();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!doc->OnOpenDocument(path));
+        QCOMPARE(doc->GetStore(), kept);
+        QCOMPARE(first->GetStore(), kept);
+        QCOMPARE(kept->LineCount(), 2);
+    }
+
     void siblingsShareTheirFont() {
         auto doc = Document("shared\r\n");
         auto first = Show(doc.get());
-        first->m_posCaret = {0, 3};
+        first->SetCaretPosition({0, 3});
         auto second = Show(doc.get(), {400, 150}, first.get());
-        QCOMPARE(second->m_pSibling, first.get());
-        QCOMPARE(first->m_pSibling, second.get());
-        QCOMPARE(second->m_pFont.get(), first->m_pFont.get());
-        QCOMPARE(second->m_posCaret, (TextPos{0, 0}));
-        QVERIFY(!second->m_bSelection);
+        QCOMPARE(second->Sibling(), first.get());
+        QCOMPARE(first->Sibling(), second.get());
+        QCOMPARE(second->SharedFont().get(), first->SharedFont().get());
+        QCOMPARE(second->CaretPos(), (TextPos{0, 0}));
+        QVERIFY(!second->HasSelection());
 
         LogFont bigger = LogFont::Default();
         bigger.height = -24;
         platform.fontAnswers = {ScriptedPlatform::FontAnswer{bigger, QColor(Qt::darkBlue)}};
         second->OnOptionsFont();
-        QCOMPARE(first->m_pFont.get(), second->m_pFont.get());
-        QCOMPARE(first->m_logFont.height, -24);
-        QCOMPARE(first->m_crText, QColor(Qt::darkBlue));
-        QCOMPARE(first->m_nLineHeight, second->m_nLineHeight);
-        QVERIFY(first->m_nLineHeight > 20);
+        QCOMPARE(first->SharedFont().get(), second->SharedFont().get());
+        QCOMPARE(first->GetLogFont().height, -24);
+        QCOMPARE(first->TextColor(), QColor(Qt::darkBlue));
+        QCOMPARE(first->LineHeight(), second->LineHeight());
+        QVERIFY(first->LineHeight() > 20);
 
         platform.fontAnswers = {std::nullopt}; // Cancel changes nothing
         first->OnOptionsFont();
-        QCOMPARE(first->m_logFont.height, -24);
+        QCOMPARE(first->GetLogFont().height, -24);
 
-        const std::weak_ptr<QFont> font = first->m_pFont;
+        const std::weak_ptr<QFont> font = first->SharedFont();
         first.reset();
         QVERIFY(g_bIgnoreNextDrag);
-        QCOMPARE(second->m_pSibling, nullptr);
+        QCOMPARE(second->Sibling(), nullptr);
         QVERIFY(!font.expired());
         second->viewport()->repaint();
-        QVERIFY(second->m_bPainted);
+        QVERIFY(second->IsPainted());
     }
 
     void longLinesCanBeScrolledIntoView() {
@@ -241,21 +283,20 @@ private slots:
         auto doc = Document(text);
         auto view = Show(doc.get());
         view->viewport()->repaint();
-        const LineRecord* line = doc->m_pStore->LineAt(1);
+        const LineRecord* line = doc->GetStore()->LineAt(1);
         const int right = CKelvoView::kLeftMargin + view->Extent(line, line->length);
-        QVERIFY(view->m_sizeTotal.width() >= right);
-        view->m_posCaret = {1, line->length};
-        view->ScrollCaretIntoView();
-        const QPoint caret = view->PosToPoint(view->m_posCaret);
+        QVERIFY(view->GetTotalSize().width() >= right);
+        view->SetCaretPosition({1, line->length});
+        const QPoint caret = view->PosToPoint(view->CaretPos());
         QVERIFY(caret.x() >= 0 && caret.x() < view->viewport()->width());
         QCOMPARE(view->CaretPixel(), caret);
 
         // A line that grows by typing widens the scroll range.
-        const int width = view->m_sizeTotal.width();
-        view->m_posCaret =
-            doc->m_pStore->Edit({0, 5}, kInsertText, QByteArray(4000, 'q').constData());
+        const int width = view->GetTotalSize().width();
+        view->SetCaretPosition(
+            doc->GetStore()->Edit({0, 5}, kInsertText, QByteArray(4000, 'q').constData()));
         view->RefreshAfterEdit(0, 5, false);
-        QVERIFY(view->m_sizeTotal.width() > width);
+        QVERIFY(view->GetTotalSize().width() > width);
     }
 
     // A line wider than pixels can count is measured up to a bound and never wraps round
@@ -265,9 +306,9 @@ private slots:
         auto doc = Document(QByteArray(kTabs, '\t') + "X\r\n");
         auto view =
             ShowInFont(doc.get(), "Courier", LogFont::Default().pitchAndFamily, {400, 300}, 200);
-        const LineRecord* line = doc->m_pStore->FirstLine();
-        QVERIFY(std::int64_t{kTabs} * view->m_nTabStop > std::int64_t{INT_MAX});
-        QCOMPARE(view->Extent(line, 1000), 1000 * view->m_nTabStop);
+        const LineRecord* line = doc->GetStore()->FirstLine();
+        QVERIFY(std::int64_t{kTabs} * view->TabStop() > std::int64_t{INT_MAX});
+        QCOMPARE(view->Extent(line, 1000), 1000 * view->TabStop());
         int previous = 0;
         for (const int n : {1000, kTabs / 4, kTabs / 2, kTabs, kTabs + 1}) {
             const int extent = view->Extent(line, n);
@@ -275,10 +316,9 @@ private slots:
             previous = extent;
         }
         view->viewport()->repaint();
-        QVERIFY(view->m_sizeTotal.width() >= CKelvoView::kLeftMargin + previous);
-        view->m_posCaret = {0, line->length};
-        view->ScrollCaretIntoView();
-        const QPoint caret = view->PosToPoint(view->m_posCaret);
+        QVERIFY(view->GetTotalSize().width() >= CKelvoView::kLeftMargin + previous);
+        view->SetCaretPosition({0, line->length});
+        const QPoint caret = view->PosToPoint(view->CaretPos());
         QVERIFY(caret.x() >= 0 && caret.x() < view->viewport()->width());
         view->viewport()->repaint();
     }
@@ -290,7 +330,7 @@ private slots:
         QTRY_VERIFY(view->hasFocus());
         QVERIFY(view->IsCaretShown());
         QCOMPARE(view->CaretPixel(), QPoint(CKelvoView::kLeftMargin, 0));
-        view->m_bSelection = true;
+        view->ExtendSelection({0, 2});
         QVERIFY(!view->IsCaretShown());
     }
 
@@ -302,8 +342,7 @@ private slots:
         auto view = Show(doc.get());
         view->setFocus();
         QTRY_VERIFY(view->hasFocus());
-        view->m_posCaret = {2, 1};
-        view->ScrollCaretIntoView();
+        view->SetCaretPosition({2, 1});
         QTest::qWait(20);
         QWheelEvent down(QPointF(10, 10), QPointF(10, 10), {}, {0, -120}, Qt::NoButton,
                          Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -329,7 +368,7 @@ private slots:
                                        "b\xad"
                                        "c\x01\r\n"));
         auto view = Show(doc.get());
-        const LineRecord* line = doc->m_pStore->FirstLine();
+        const LineRecord* line = doc->GetStore()->FirstLine();
         for (int n = 1; n <= line->length; ++n)
             QVERIFY2(view->Extent(line, n) > view->Extent(line, n - 1),
                      qPrintable(QString::number(n)));
@@ -345,10 +384,10 @@ private slots:
         auto first = Show(doc.get());
         auto second = Show(doc.get(), {400, 150}, first.get());
         // An edit in one pane widens the other's scroll range when it repaints.
-        doc->m_pStore->Edit({0, 4}, kInsertText, QByteArray(600, 'w').constData());
+        doc->GetStore()->Edit({0, 4}, kInsertText, QByteArray(600, 'w').constData());
         first->RefreshAfterEdit(0, 4, false);
         first->RedrawSibling();
-        QCOMPARE(second->m_sizeTotal.width(), first->m_sizeTotal.width());
+        QCOMPARE(second->GetTotalSize().width(), first->GetTotalSize().width());
         QVERIFY(second->IsBarShown(Qt::Horizontal));
 
         // A view whose document is gone (its window still closing) paints nothing.
@@ -373,13 +412,13 @@ private slots:
         auto doc = Document(text);
         auto view = ShowInFont(doc.get(), "Courier", LogFont::Default().pitchAndFamily,
                                {4 * kMostTabs * pixels + 40, 2 * kMostTabs * 2 * pixels}, pixels);
-        QCOMPARE(QFontInfo(*view->m_pFont).pixelSize(), pixels);
-        const int lh = view->m_nLineHeight;
+        QCOMPARE(QFontInfo(*view->SharedFont()).pixelSize(), pixels);
+        const int lh = view->LineHeight();
         QVERIFY(view->viewport()->height() >= 2 * kMostTabs * lh);
         const QImage image = view->viewport()->grab().toImage();
         const int width = image.width();
         const int from = CKelvoView::kLeftMargin + 2; // right of the caret
-        const LineRecord* line = doc->m_pStore->FirstLine();
+        const LineRecord* line = doc->GetStore()->FirstLine();
         for (int n = 1; n <= kMostTabs; ++n, line = line->next->next) {
             const int tabs = FirstInkColumn(image, 2 * (n - 1) * lh, (2 * n - 1) * lh, from, width);
             const int blanks = FirstInkColumn(image, (2 * n - 1) * lh, 2 * n * lh, from, width);
@@ -389,7 +428,7 @@ private slots:
             const int measured = CKelvoView::kLeftMargin + view->Extent(line, n);
             QCOMPARE(view->Extent(line->next, 4 * n), view->Extent(line, n));
             QVERIFY2(
-                tabs >= measured && tabs < measured + view->m_nCharWidth,
+                tabs >= measured && tabs < measured + view->CharWidth(),
                 qPrintable(
                     QString("%1 tabs: ink at %2, measured %3").arg(n).arg(tabs).arg(measured)));
         }
@@ -407,12 +446,12 @@ private slots:
             text += prefix + "|\r\n";
         auto doc = Document(text);
         auto view = ShowInFont(doc.get(), face, pitch, {600, 200});
-        const int lh = view->m_nLineHeight;
+        const int lh = view->LineHeight();
         const QImage image = view->viewport()->grab().toImage();
         const int barLeft = FirstInkColumn(image, 0, lh, 0, image.width());
         const int barThickness = LastInkColumn(image, 0, lh) - barLeft;
         QVERIFY(barLeft >= CKelvoView::kLeftMargin);
-        const LineRecord* line = doc->m_pStore->FirstLine()->next;
+        const LineRecord* line = doc->GetStore()->FirstLine()->next;
         for (int i = 1; line != nullptr; ++i, line = line->next) {
             // The bar is the line's rightmost ink.
             const int bar = LastInkColumn(image, i * lh, (i + 1) * lh) - barThickness;
@@ -428,23 +467,23 @@ private slots:
         auto doc = Document("* amplifier\r\nR1 in out 10k\r\n\tC1\tout\t0\t1u\r\n.end\r\n");
         auto view = ShowInFont(doc.get(), face, pitch, {400, 300});
         view->viewport()->repaint();
-        const LineRecord* widest = doc->m_pStore->LineAt(2);
-        QCOMPARE(view->m_sizeTotal.width(), CKelvoView::kLeftMargin +
-                                                view->Extent(widest, widest->length) +
-                                                view->m_nCharWidth);
+        const LineRecord* widest = doc->GetStore()->LineAt(2);
+        QCOMPARE(view->GetTotalSize().width(), CKelvoView::kLeftMargin +
+                                                   view->Extent(widest, widest->length) +
+                                                   view->CharWidth());
         QVERIFY(!view->IsBarShown(Qt::Horizontal));
 
         // Typing the first line one character wider than the window brings the bar.
         const int client = view->viewport()->width();
-        TextPos end{0, doc->m_pStore->FirstLine()->length};
-        while (view->m_sizeTotal.width() <= client) {
-            end = doc->m_pStore->Edit(end, kInsertChar, "m");
+        TextPos end{0, doc->GetStore()->FirstLine()->length};
+        while (view->GetTotalSize().width() <= client) {
+            end = doc->GetStore()->Edit(end, kInsertChar, "m");
             view->RefreshAfterEdit(0, end.column - 1, false);
         }
         QVERIFY(view->IsBarShown(Qt::Horizontal));
-        const LineRecord* first = doc->m_pStore->FirstLine();
+        const LineRecord* first = doc->GetStore()->FirstLine();
         QVERIFY(view->Extent(first, first->length - 1) + CKelvoView::kLeftMargin +
-                    view->m_nCharWidth <=
+                    view->CharWidth() <=
                 client);
     }
 

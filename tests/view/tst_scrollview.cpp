@@ -32,7 +32,7 @@ private slots:
         auto view = MakeView({100, 100});
         view->SetScrollPosition({30, 40});
         view->UpdateBars();
-        QCOMPARE(view->m_ptScrollPos, QPoint(0, 0));
+        QCOMPARE(view->GetScrollPosition(), QPoint(0, 0));
         QVERIFY(!view->IsBarShown(Qt::Horizontal));
         QVERIFY(!view->IsBarShown(Qt::Vertical));
         QVERIFY(!view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_LINEDOWN), 0));
@@ -43,12 +43,12 @@ private slots:
         auto view = MakeView({client.width() - 200, 5000}, {10, 10});
         QVERIFY(!view->IsBarShown(Qt::Horizontal));
         QVERIFY(view->IsBarShown(Qt::Vertical));
-        QVERIFY(view->m_sizeScrollRange.width() < 0);
-        QCOMPARE(view->m_sizeScrollRange.height(), 5000 - client.height());
+        QVERIFY(view->ScrollRange().width() < 0);
+        QCOMPARE(view->ScrollRange().height(), 5000 - client.height());
         view->OnScroll(0x0101, 0); // line down in both directions
-        QCOMPARE(view->m_ptScrollPos, QPoint(0, 10));
+        QCOMPARE(view->GetScrollPosition(), QPoint(0, 10));
         view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_LINEUP), 0);
-        QCOMPARE(view->m_ptScrollPos, QPoint(0, 0));
+        QCOMPARE(view->GetScrollPosition(), QPoint(0, 0));
     }
 
     void wideContentNeedsBothBars() {
@@ -57,8 +57,8 @@ private slots:
         auto view = MakeView({client.width() - bar / 2, client.height() + 50});
         QVERIFY(view->IsBarShown(Qt::Vertical));
         QVERIFY(view->IsBarShown(Qt::Horizontal));
-        QCOMPARE(view->m_sizeScrollRange.height(), 50 + bar);
-        QCOMPARE(view->GetScrollLimit(0), view->m_sizeScrollRange.width());
+        QCOMPARE(view->ScrollRange().height(), 50 + bar);
+        QCOMPARE(view->GetScrollLimit(0), view->ScrollRange().width());
         QCOMPARE(view->GetScrollLimit(1), 50 + bar);
         QCOMPARE(view->GetScrollLimit(2), 0);
     }
@@ -66,20 +66,20 @@ private slots:
     void thumbDragFollowsTheBarScale() {
         const QSize client = MakeView({1, 1})->maximumViewportSize();
         auto view = MakeView({10, client.height() + 3000});
-        QCOMPARE(view->m_sizeScrollRange.height(), 3000);
+        QCOMPARE(view->ScrollRange().height(), 3000);
         view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_THUMBTRACK), 500);
-        QCOMPARE(view->m_ptScrollPos.y(), 1500);
+        QCOMPARE(view->GetScrollPosition().y(), 1500);
         QVERIFY(!view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_THUMBPOSITION),
                                 900));
         QVERIFY(!view->OnScroll(0xffff, 0));
-        QCOMPARE(view->m_ptScrollPos.y(), 1500);
+        QCOMPARE(view->GetScrollPosition().y(), 1500);
         QCOMPARE(view->verticalScrollBar()->value(), 500);
         view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_BOTTOM), 0);
-        QCOMPARE(view->m_ptScrollPos.y(), 3000);
+        QCOMPARE(view->GetScrollPosition().y(), 3000);
         view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_PAGEUP), 0);
-        QCOMPARE(view->m_ptScrollPos.y(), 3000 - view->m_sizePage.height());
+        QCOMPARE(view->GetScrollPosition().y(), 3000 - view->PageSize().height());
         view->OnScroll(CVirtualScrollView::Vertical(CVirtualScrollView::SB_TOP), 0);
-        QCOMPARE(view->m_ptScrollPos.y(), 0);
+        QCOMPARE(view->GetScrollPosition().y(), 0);
     }
 
     void scrollToPositionMayPassTheLastPage() {
@@ -87,31 +87,31 @@ private slots:
         auto view = MakeView({10, client.height() + 3000});
         const int pastRange = 3000 + client.height() / 2; // within the total size
         view->ScrollToPosition({0, pastRange});
-        QCOMPARE(view->m_ptScrollPos.y(), pastRange);
+        QCOMPARE(view->GetScrollPosition().y(), pastRange);
         QCOMPARE(view->verticalScrollBar()->value(), 1000);
         view->ScrollToPosition({-5, 999999});
-        QCOMPARE(view->m_ptScrollPos, QPoint(0, view->m_sizeTotal.height()));
+        QCOMPARE(view->GetScrollPosition(), QPoint(0, view->GetTotalSize().height()));
         // A position past the range comes back to it when the bars are recomputed.
         view->UpdateBars();
-        QCOMPARE(view->m_ptScrollPos.y(), 3000);
+        QCOMPARE(view->GetScrollPosition().y(), 3000);
     }
 
     void defaultStepsAreTenths() {
         auto view = MakeView({2000, 5000});
-        QCOMPARE(view->m_sizePage, QSize(200, 500));
-        QCOMPARE(view->m_sizeLine, QSize(20, 50));
+        QCOMPARE(view->PageSize(), QSize(200, 500));
+        QCOMPARE(view->LineSize(), QSize(20, 50));
         view->SetScrollSizes(CVirtualScrollView::MM_TEXT, {-4, 0});
-        QCOMPARE(view->m_sizeTotal, QSize(1, 1));
+        QCOMPARE(view->GetTotalSize(), QSize(1, 1));
     }
 
     void barClicksScrollTheView() {
         const QSize client = MakeView({1, 1})->maximumViewportSize();
         auto view = MakeView({10, client.height() + 3000}, {16, 16});
         view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(view->m_ptScrollPos.y(), 16);
+        QCOMPARE(view->GetScrollPosition().y(), 16);
         QCOMPARE(view->verticalScrollBar()->value(), CVirtualScrollView::BarPosition(16, 3000));
         view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
-        QCOMPARE(view->m_ptScrollPos.y(), 3000);
+        QCOMPARE(view->GetScrollPosition().y(), 3000);
     }
 
     void wheelScrollsThreeLinesANotch() {
@@ -120,7 +120,7 @@ private slots:
         QWheelEvent down(QPointF(10, 10), QPointF(10, 10), {}, {0, -120}, Qt::NoButton,
                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &down);
-        QCOMPARE(view->m_ptScrollPos.y(), QApplication::wheelScrollLines() * 16);
+        QCOMPARE(view->GetScrollPosition().y(), QApplication::wheelScrollLines() * 16);
     }
 };
 
