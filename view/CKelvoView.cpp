@@ -197,6 +197,47 @@ QPoint CKelvoView::PosToPoint(TextPos pos, const LineRecord** lineOut) const {
                   pos.line * m_nLineHeight - m_ptScrollPos.y());
 }
 
+TextPos CKelvoView::PointToPos(QPoint point, QPoint* caretOut, const LineRecord** lineOut) const {
+    if (m_pStore == nullptr || m_pStore->LineCount() == 0)
+        return {};
+    const int y = std::max(0, point.y() + m_ptScrollPos.y());
+    const int index = std::min(y / m_nLineHeight, m_pStore->LineCount() - 1);
+    const LineRecord* line = m_pStore->LineAt(index);
+    if (lineOut != nullptr)
+        *lineOut = line;
+    const int x = point.x() + m_ptScrollPos.x() - kLeftMargin;
+    if (x < 0)
+        return {index, 0};
+    // The first character whose right edge reaches x; extents only grow along a line, so
+    // it is found by halving.
+    int low = 1;
+    int high = line->length + 1; // none reaches x
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (Extent(line, middle) >= x)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    const int i = low - 1;
+    const int cur = Extent(line, std::min(i + 1, line->length));
+    const int prev = i < line->length ? Extent(line, i) : cur;
+    const bool after = (prev + cur) / 2 < x;
+    const int column = after ? std::min(i + 1, line->length) : i;
+    if (caretOut != nullptr)
+        *caretOut = QPoint((after ? cur : prev) + kLeftMargin - m_ptScrollPos.x(),
+                           index * m_nLineHeight - m_ptScrollPos.y());
+    return {index, column};
+}
+
+void CKelvoView::KeepPositionsInText() {
+    if (m_pStore == nullptr)
+        return;
+    m_posCaret = m_pStore->Clamp(m_posCaret);
+    m_posSelEnd = m_pStore->Clamp(m_posSelEnd);
+    m_posLastMouse = m_pStore->Clamp(m_posLastMouse);
+}
+
 void CKelvoView::ScrollTo(QPoint position) {
     if (m_bSelection)
         ++m_nScrollsWhileSelected;

@@ -56,7 +56,64 @@ public:
     // Moves the selection's moving end to pos, starting a selection from the caret when
     // none is in force; nothing happens when pos is the caret. Does not scroll.
     void ExtendSelection(TextPos pos);
+    // The text position under a client point: the nearest character boundary, a point on
+    // the middle of a character giving the boundary before it. caretOut gets that
+    // boundary's client point (not written left of the margin); lineOut the line.
+    TextPos PointToPos(QPoint point, QPoint* caretOut = nullptr,
+                       const LineRecord** lineOut = nullptr) const;
+    // The caret, the selection's ends and the last mouse position brought within the
+    // text: the other pane may have shortened it since they were set.
+    void KeepPositionsInText();
 
+    // --- The keyboard. A navigation key, Insert or Delete: OnKeyDown; the text of any
+    // other key, byte by byte: OnChar. Shift and Ctrl come with the key.
+    void OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void OnChar(unsigned char ch, Qt::KeyboardModifiers modifiers);
+    void MoveUp(bool shift, bool ctrl);
+    void MoveDown(bool shift, bool ctrl);
+    void MoveLeft(bool shift, bool ctrl);
+    void MoveRight(bool shift, bool ctrl);
+    void MoveHome(bool ctrl);
+    void MoveEnd(bool ctrl);
+    void MovePageUp();
+    void MovePageDown();
+    // Insert: overwrite mode on or off, in both panes.
+    void ToggleOverwrite();
+
+    // --- The mouse, in client points.
+    void OnLButtonDown(Qt::KeyboardModifiers modifiers, QPoint point);
+    void OnMouseMove(Qt::MouseButtons buttons, QPoint point);
+    void OnLButtonUp();
+    void OnLButtonDblClk(QPoint point);
+    // One tick of the auto-scroll timer.
+    void OnTimer();
+    // The cursor for a client point: the margin's at x 5 or less, else the I-beam.
+    void OnSetCursor(QPoint point);
+    [[nodiscard]] bool IsAutoScrolling() const { return m_nTimerId != 0; }
+    [[nodiscard]] bool IsAutoScrollSlow() const { return m_bSlowScroll; }
+    static constexpr int kAutoScrollTimerId = 102;
+    static constexpr int kSlowScrollMs = 300;
+    static constexpr int kFastScrollMs = 10;
+    // How far outside the window the mouse may be for the slow auto-scroll.
+    static constexpr int kSlowScrollBand = 50;
+
+    // --- The Edit menu: the view's commands.
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditSelectAll();
+    void OnUpdateEditUndo(CommandUpdate& update);
+    void OnUpdateEditRedo(CommandUpdate& update);
+    void OnUpdateNeedSelection(CommandUpdate& update);
+    void OnUpdateEditPaste(CommandUpdate& update);
+
+signals:
+    // The caret moved or overwrite mode changed: the status bar shows them.
+    void caretChanged();
+
+public:
     // The first pane sets itself up from the application's defaults; a second pane (made
     // by splitting the window) copies the first and becomes its sibling.
     void OnInitialUpdate(CKelvoView* firstPane);
@@ -68,7 +125,7 @@ public:
     // The pane stops being a sibling (its window drops it): both panes go on alone.
     void LeaveSibling();
 
-    // The view's commands: Options > Font.
+    // The view's commands: the Edit menu and Options > Font.
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CommandUpdate& update) override;
     void OnOptionsFont();
@@ -101,6 +158,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+
     // The caret moves with the text it stands in, as the platform's scrolling moves it.
     void OnContentsMoving(QPoint delta) override;
 
@@ -145,6 +203,13 @@ private:
     QPoint m_ptCaret{0, 0}; // the caret in client pixels
     TextPos m_posSelEnd;    // the moving end of the selection
     bool m_bSelection = false;
+    bool m_bDragMoved = false;   // the left button moved since it went down
+    TextPos m_posLastMouse;      // under the mouse at the last press or drag step inside
+    QPoint m_ptAutoScroll{0, 0}; // where the mouse left the window, one pixel outside
+    int m_nTimerId = 0;          // kAutoScrollTimerId while auto-scrolling, else 0
+    bool m_bSlowScroll = false;
+    bool m_bLineSelect = false; // this drag selects whole lines
+    QBasicTimer m_autoScroll;
     int m_nScrollsWhileSelected = 0;
     bool m_bOverwrite = false;
     bool m_bPainted = false;
