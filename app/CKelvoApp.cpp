@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QPointer>
 #include <cstdio>
 #include <utility>
 
@@ -55,8 +56,6 @@ bool CKelvoApp::InitInstance() {
         if (CChildFrame* child = m_pMainWnd->FindChild(document))
             child->CloseForDocument();
     });
-    connect(m_docManager.get(), &CDocManager::outputReadOnlyMarked, this,
-            [this] { m_pMainWnd->Action(ID_OPTIONS_READ_ONLY)->setChecked(true); });
 
     // A value that is there is parsed as designed (black when it does not parse); with no
     // value at all the platform's own text colour stands in.
@@ -75,7 +74,7 @@ bool CKelvoApp::InitInstance() {
             [this](Qt::ApplicationState state) {
                 // The first activation is the start-up's own, which checks nothing.
                 if (state == Qt::ApplicationActive && std::exchange(m_bSeenActive, true))
-                    m_bCheckFiles = true;
+                    RequestFileCheck();
             });
 
     if (!OpenCommandLine(CommandLine::Build(m_arguments, CurrentDirectory())))
@@ -204,10 +203,25 @@ void CKelvoApp::OnIdle() {
         m_bExitRequested = false;
         m_pMainWnd->close();
     }
-    // With the suite's block: report the modified state, serve a second start's hand-off,
-    // check the files when m_bCheckFiles is set, serve one suite request.
+    // With the suite's block: report the modified state, serve a second start's hand-off.
+    // Only outside every modal loop, so that no document is reloaded under a command that
+    // is still working on it: check the files when m_bCheckFiles is set (and, with the
+    // suite's block, serve one suite request).
+    if (m_bCheckFiles && QApplication::activeModalWidget() == nullptr && !m_bClosing)
+        CheckFiles();
     m_pMainWnd->UpdateCommandStates();
     m_bInIdle = false;
+}
+
+void CKelvoApp::CheckFiles() {
+    // The questions run loops of their own; returns to the front meanwhile are answered by
+    // this same pass, and the flag is cleared after it.
+    const std::vector<CKelvoDoc*> documents = m_docManager->Documents();
+    std::vector<QPointer<CKelvoDoc>> alive(documents.begin(), documents.end());
+    for (const QPointer<CKelvoDoc>& document : alive)
+        if (document)
+            document->CheckExternalChange();
+    m_bCheckFiles = false;
 }
 
 bool CKelvoApp::BeepIfNothingToUndo(const QKeyEvent* key) {

@@ -56,12 +56,16 @@ public:
     const QStringList& RecentFiles() const { return m_recentFiles; }
     // The files opened so far and the directories bare names are looked for in.
     const CFileLists& FileLists() const { return m_lists; }
-    // Set when the program comes back to the front: the next idle pass checks the files.
+    // Set when the program comes back to the front: the next idle pass outside every modal
+    // loop checks the files.
     bool CheckFilesPending() const { return m_bCheckFiles; }
+    void RequestFileCheck() { m_bCheckFiles = true; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Every document's file against what was last read or written.
+    void CheckFiles();
     void SetUpDirectories();
     void AddRecentFile(const QString& path);
     void LoadRecentFiles();

@@ -47,10 +47,7 @@ CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
         return nullptr;
     document->SetPathName(absolute);
     m_strLastDirectory = FolderOf(absolute);
-    CKelvoDoc* opened = Adopt(std::move(document));
-    if (opened->IsOutputReadOnly())
-        emit outputReadOnlyMarked(opened);
-    return opened;
+    return Adopt(std::move(document));
 }
 
 CKelvoDoc* CDocManager::OnFileOpen() {

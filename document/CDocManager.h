@@ -49,8 +49,6 @@ public:
 signals:
     void documentOpened(CKelvoDoc* document);
     void documentClosing(CKelvoDoc* document);
-    // An output file was opened read-only: Options > Read Only Status gets its check mark.
-    void outputReadOnlyMarked(CKelvoDoc* document);
 
 private:
     CKelvoDoc* Adopt(std::unique_ptr<CKelvoDoc> document);

@@ -32,7 +32,7 @@ bool CKelvoDoc::OnNewDocument() {
     if (store->LineCount() != 1)
         return false;
     ReplaceStore(std::move(store));
-    m_bDiskReadOnly = 0;
+    m_bDiskReadOnly = false;
     SetModifiedFlag(false);
     return true;
 }
@@ -42,6 +42,7 @@ void CKelvoDoc::TakeFileStatus(const FileStatus& status) {
         return;
     m_bDiskReadOnly = status.readOnly;
     m_strFileTime = status.fileTime;
+    m_fileStamp = {status.modifiedNs, status.size};
 }
 
 bool CKelvoDoc::RefuseInexactName(const QString& path) {
@@ -53,8 +54,17 @@ bool CKelvoDoc::RefuseInexactName(const QString& path) {
 }
 
 bool CKelvoDoc::OnOpenDocument(const QString& path) {
-    if (RefuseInexactName(path))
+    if (RefuseInexactName(path) || !ReadFile(path))
         return false;
+    m_lists->AddOpenedFile(path);
+    if (IsOutputFile(path))
+        m_bOutputReadOnly = true;
+    m_lists->AddDirectoryOf(path);
+    return true;
+}
+
+bool CKelvoDoc::ReadFile(const QString& path) {
+    // Looked at before reading: a file changed while it is read counts as changed later.
     const FileStatus status = QueryFileStatus(path);
     // A device or a folder is never opened at all: opening some devices does something.
     if (status.exists && !status.regular) {
@@ -76,16 +86,11 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
     TakeFileStatus(status);
     ReplaceStore(std::move(store));
     SetModifiedFlag(false);
-    m_lists->AddOpenedFile(path);
-    if (IsOutputFile(path))
-        m_bOutputReadOnly = true; // the manager tells the menus, once the document is known
-
-    m_lists->AddDirectoryOf(path);
     return true;
 }
 
 bool CKelvoDoc::OnSaveDocument(const QString& path) {
-    if (RefuseInexactName(path))
+    if (RefuseInexactName(path) || !MayOverwrite(path))
         return false;
     std::string keptBackup; // where the old bytes are when they could not be put back
     try {
@@ -135,10 +140,6 @@ bool CKelvoDoc::IsOutputFile(const QString& path) {
     return dot >= 1 && name.mid(dot).compare(".out", Qt::CaseInsensitive) == 0;
 }
 
-bool CKelvoDoc::AllowEdit() {
-    return true;
-}
-
 void CKelvoDoc::SetModifiedFlag(bool modified) {
     if (modified == m_bModified)
         return;
@@ -171,6 +172,7 @@ const CommandEntry<CKelvoDoc> kDocumentCommands[] = {
     {ID_FILE_SAVE, &CKelvoDoc::OnFileSave, &CKelvoDoc::OnUpdateFileSave},
     {ID_FILE_SAVE_AS, &CKelvoDoc::OnFileSaveAs, nullptr},
     {ID_FILE_CLOSE, &CKelvoDoc::OnFileClose, nullptr},
+    {ID_OPTIONS_READ_ONLY, &CKelvoDoc::OnReadOnlyStatus, &CKelvoDoc::OnUpdateReadOnlyStatus},
 };
 
 } // namespace

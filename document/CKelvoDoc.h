@@ -66,9 +66,13 @@ public:
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
 
-    // The document's commands: File > Save, Save As and Close.
+    // The document's commands: File > Save, Save As and Close, Options > Read Only Status.
     bool OnCommand(int id) override;
     bool OnUpdateCommand(CommandUpdate& update) override;
+    // Options > Read Only Status: the user's own read-only mark on or off; for an output
+    // file, asks whether to edit it. Its check mark shows the user's and the output mark.
+    void OnReadOnlyStatus();
+    void OnUpdateReadOnlyStatus(CommandUpdate& update);
     void OnFileSave();
     void OnUpdateFileSave(CommandUpdate& update);
     void OnFileSaveAs();
@@ -76,6 +80,14 @@ public:
     // Asks to save a modified document, then closes it; false when it stays open. A
     // document no manager holds has nothing to ask and nothing to close.
     bool CloseWithPrompt();
+
+    // --- Files changed by other programs.
+    // When the file on disk is not the one last read or written here, asks whether to read
+    // it again. An untitled document, or a file that cannot be looked at, is let be.
+    void CheckExternalChange();
+    // Reads the file again in place of the text, which is then unmodified with no history.
+    // When the file cannot be read the text stays, after the framework's message.
+    bool Reload();
 
 signals:
     // Every view takes the new store; the old one is freed once they all have.
@@ -91,6 +103,15 @@ private:
     // A name that stands for no one file is refused with a message: true when refused.
     bool RefuseInexactName(const QString& path);
     void TakeFileStatus(const FileStatus& status);
+    // Reads the file into a new store, which then takes the present one's place; false,
+    // after a message, with the text as it was.
+    bool ReadFile(const QString& path);
+    // False when the file at path was changed by another program since it was last read
+    // or written here and the user will not have it overwritten.
+    bool MayOverwrite(const QString& path);
+    // The question of AllowEdit for a mark the user may lift: true, with the mark cleared,
+    // on Yes.
+    bool AskToLift(bool& mark, const char* reason);
     // The store in place of the present one, which goes once every view has let it go.
     void ReplaceStore(std::unique_ptr<TextStore> store);
 
@@ -105,4 +126,12 @@ private:
     bool m_bDiskReadOnly = false;
     bool m_bOutputReadOnly = false;
     QString m_strFileTime;
+    // The file as last read or written here: its modification time (ns) and size; a file
+    // never looked at has none.
+    struct FileStamp {
+        long long modifiedNs = -1;
+        long long size = -1;
+        bool operator==(const FileStamp&) const = default;
+    };
+    FileStamp m_fileStamp;
 };

@@ -34,6 +34,9 @@ FileStatus QueryFileStatus(const QString& path) {
     const bool noWriteBits = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     status.readOnly = noWriteBits || ::access(name.constData(), W_OK) != 0;
     status.fileTime = FormatFileTime(static_cast<long long>(info.st_mtime));
+    status.modifiedNs = static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                        static_cast<long long>(info.st_mtim.tv_nsec);
+    status.size = static_cast<long long>(info.st_size);
     if (!status.regular) {
         status.readError = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     } else if (const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {

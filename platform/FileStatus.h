@@ -17,6 +17,10 @@ struct FileStatus {
     int readError = ENOENT;
     // The modification time, local, as "%d %b %y, %H:%M" in the C locale.
     QString fileTime;
+    // The modification time to the nanosecond, and the size in bytes: together they tell
+    // whether another program has written the file since it was last looked at.
+    long long modifiedNs = 0;
+    long long size = 0;
 
     [[nodiscard]] bool Readable() const { return readError == 0; }
 };

@@ -110,10 +110,16 @@ private slots:
         QCOMPARE(frame->LinePane()->width(), width);
         QCOMPARE(frame->ReadOnlyPane()->text(), QString());
 
+        CKelvoDoc* netlist = frame->ActiveDocument();
         kelvo.OpenDocumentFile(Path("amp.out"));
-        frame->UpdateStatusPanes();
+        frame->UpdateCommandStates();
         QCOMPARE(frame->ReadOnlyPane()->text(), QString(" READ "));
         QVERIFY(frame->Action(ID_OPTIONS_READ_ONLY)->isChecked());
+        // The mark and the pane follow the active window.
+        frame->Activate(frame->FindChild(netlist));
+        frame->UpdateCommandStates();
+        QCOMPARE(frame->ReadOnlyPane()->text(), QString());
+        QVERIFY(!frame->Action(ID_OPTIONS_READ_ONLY)->isChecked());
 
         QVERIFY(frame->StatusBar()->isVisible());
         frame->Action(ID_VIEW_STATUS_BAR)->trigger();
@@ -208,6 +214,38 @@ private slots:
         QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
     }
 
+    // Back at the front, the next idle pass outside every modal loop asks about a file
+    // changed on disk; inside a dialog's loop it waits.
+    void idlePassChecksChangedFilesOutsideDialogs() {
+        CKelvoApp& kelvo = Start({"amp.cir"});
+        CKelvoDoc* doc = kelvo.MainFrame()->ActiveDocument();
+        QFile file(Path("amp.cir"));
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("R9 9 0 9k\r\n");
+        file.close();
+        kelvo.OnIdle();
+        QVERIFY(platform.shown.empty()); // not asked for: the program never left the front
+
+        kelvo.RequestFileCheck();
+        QDialog dialog(kelvo.MainFrame());
+        dialog.setModal(true);
+        dialog.show();
+        QVERIFY(QApplication::activeModalWidget() != nullptr);
+        kelvo.OnIdle();
+        QVERIFY(platform.shown.empty());
+        QVERIFY(kelvo.CheckFilesPending());
+        dialog.hide();
+
+        const int lines = doc->GetStore()->LineCount();
+        kelvo.OnIdle(); // answered Yes: read again
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QVERIFY(
+            platform.shown[0].text.startsWith("This file has been changed by another process."));
+        QCOMPARE(doc->GetStore()->LineCount(), lines + 1);
+        QCOMPARE(kelvo.MainFrame()->ActiveView()->GetStore(), doc->GetStore());
+        QVERIFY(!kelvo.CheckFilesPending());
+    }
+
     void acceleratorsNeverReachTheView() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CKelvoView* view = kelvo.MainFrame()->ActiveView();
@@ -235,11 +273,13 @@ private slots:
         // Ctrl+Z with nothing to undo beeps once per press.
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
-        view->GetStore()->Edit({0, 0}, kInsertChar, "q"); // now there is history, not redo
-        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(platform.beeps, 1);
-        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        // Now there is history, not redo; the output file's question beeps once (Yes).
+        view->GetStore()->Edit({0, 0}, kInsertChar, "q");
         QCOMPARE(platform.beeps, 2);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(platform.beeps, 2);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(platform.beeps, 3);
         view->GetStore()->ClearHistory();
         // Ctrl+S on a clean document writes nothing; Ctrl+W closes it.
         const QDateTime written = QFileInfo(Path("amp.out")).lastModified();

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "CDocManager.h"
+#include "CommandIds.h"
 #include "FrameworkMessages.h"
 #include "fakes/ScriptedPlatform.h"
 
@@ -137,11 +138,12 @@ private slots:
         QDir(dir.path()).mkpath(QFileInfo(Path(relative)).path());
         WriteAll(Path(relative), "x\r\n");
         CDocManager manager(&platform, &lists);
-        QSignalSpy marked(&manager, &CDocManager::outputReadOnlyMarked);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path(relative));
         QVERIFY(doc != nullptr);
         QCOMPARE(bool(doc->IsOutputReadOnly()), output);
-        QCOMPARE(marked.count(), output ? 1 : 0);
+        CommandUpdate readOnly(ID_OPTIONS_READ_ONLY);
+        QVERIFY(doc->OnUpdateCommand(readOnly));
+        QCOMPARE(readOnly.checked, std::optional<bool>(output));
     }
 
     void failedSaveKeepsTheOldFileAndTheChanges() {
@@ -183,11 +185,11 @@ private slots:
 
     void readOnlyFileIsSavedAs() {
         WriteAll(Path("ro.cir"), "a\r\n");
-        QFile::setPermissions(Path("ro.cir"), QFile::ReadOwner | QFile::ReadGroup);
         CDocManager manager(&platform, &lists);
         CKelvoDoc* doc = manager.OpenDocumentFile(Path("ro.cir"));
-        QVERIFY(doc->IsDiskReadOnly());
         doc->GetStore()->Edit({0, 1}, kInsertChar, "b");
+        // Made read-only while open: the file's state now decides.
+        QFile::setPermissions(Path("ro.cir"), QFile::ReadOwner | QFile::ReadGroup);
         // Save goes through Save As; a read-only target is refused, the file kept.
         platform.saveNames = {Path("ro.cir"), Path("rw.cir")};
         QVERIFY(!manager.DoFileSave(doc));
@@ -198,6 +200,12 @@ private slots:
         QCOMPARE(doc->GetPathName(), Path("rw.cir"));
         QCOMPARE(doc->GetTitle(), QString("rw.cir"));
         QVERIFY(!doc->IsDiskReadOnly());
+        // A read-only file opened as such is writable once saved under a writable name.
+        CKelvoDoc* second = manager.OpenDocumentFile(Path("ro.cir"));
+        QVERIFY(second->IsDiskReadOnly());
+        platform.saveNames = {Path("rw2.cir")};
+        QVERIFY(manager.DoSave(second));
+        QVERIFY(!second->IsDiskReadOnly());
 
         // Made read-only after it was opened: Save still asks for a new name.
         QFile::setPermissions(Path("rw.cir"), QFile::ReadOwner);
