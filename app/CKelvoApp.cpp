@@ -64,7 +64,8 @@ bool CKelvoApp::InitInstance() {
                                           : QApplication::palette().color(QPalette::Text);
     m_lfDefault = LogFont::Default();
 
-    // The suite's shared block and the preference file come in here, in this order.
+    // The suite's shared block comes in here, before the preference file.
+    LoadPreferences();
 
     m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 27, 2); // the tip, up and right
     qApp->installEventFilter(this);
@@ -265,6 +266,7 @@ const CommandEntry<CKelvoApp> kAppCommands[] = {
     {ID_FILE_NEW, &CKelvoApp::OnFileNew, nullptr},
     {ID_FILE_OPEN, &CKelvoApp::OnFileOpen, nullptr},
     {ID_APP_EXIT, &CKelvoApp::OnAppExit, nullptr},
+    {ID_OPTIONS_SAVE_PREFERENCES, &CKelvoApp::OnSavePreferences, nullptr},
 };
 
 // The recent-file entries are one range of ids, one per place in the list.

@@ -39,6 +39,8 @@ public:
     // The recent file at `index` (0 the newest); one that no longer opens leaves the list.
     void OnOpenRecentFile(int index);
     void OnAppExit();
+    // Options > Save Preferences: the window's place, the bars and the active view's font.
+    void OnSavePreferences();
     bool CanCloseMainFrame() override;
 
     // The "WindowText" colour value: "%d %d %d" as red, green, blue (low 8 bits each);
@@ -67,6 +69,9 @@ private:
     // Every document's file against what was last read or written.
     void CheckFiles();
     void SetUpDirectories();
+    // The preference file, read once at start-up: applied to the main window, its bars
+    // and the default font as far as it is whole and sound.
+    void LoadPreferences();
     void AddRecentFile(const QString& path);
     void LoadRecentFiles();
     void SaveRecentFiles();

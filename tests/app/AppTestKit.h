@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "CKelvoApp.h"
+#include "Preferences.h"
 #include "fakes/ScriptedPlatform.h"
 
 // The program started as a user starts it, in a folder and with a profile of its own, its
@@ -40,6 +41,10 @@ protected:
     void SetUp() {
         platform = ScriptedPlatform();
         profile = std::make_unique<QSettings>(Path("profile.ini"), QSettings::IniFormat);
+        // A preference folder of the test's own, holding the file a fresh install has.
+        QDir(dir.path()).mkpath("prefs");
+        qputenv("KVDIR", QFile::encodeName(Path("prefs")));
+        Write("prefs/kelvo.prf", Preferences().ToBytes());
         previousDirectory = QDir::currentPath();
         QDir::setCurrent(dir.path());
     }
@@ -51,5 +56,6 @@ protected:
         app.reset();
         profile.reset();
         QDir::setCurrent(previousDirectory);
+        qunsetenv("KVDIR");
     }
 };

@@ -1,0 +1,164 @@
+#include "Preferences.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include <QStandardPaths>
+#include <QWidget>
+#include <QtEndian>
+
+#include "FileName.h"
+
+namespace {
+
+constexpr int kLargestFontPixels = 512;
+// An environment value this long or longer is taken as absent.
+constexpr int kLongestDirectory = 255;
+
+void PutInt(char*& out, std::uint32_t value) {
+    qToLittleEndian<std::uint32_t>(value, out);
+    out += 4;
+}
+
+std::uint32_t TakeInt(const char*& in) {
+    const auto value = qFromLittleEndian<std::uint32_t>(in);
+    in += 4;
+    return value;
+}
+
+} // namespace
+
+QByteArray WindowPlacement::ToBytes() const {
+    QByteArray bytes(kBytes, '\0');
+    char* out = bytes.data();
+    for (const std::uint32_t value :
+         {length, flags, showCmd, std::uint32_t(minX), std::uint32_t(minY), std::uint32_t(maxX),
+          std::uint32_t(maxY), std::uint32_t(left), std::uint32_t(top), std::uint32_t(right),
+          std::uint32_t(bottom)})
+        PutInt(out, value);
+    return bytes;
+}
+
+WindowPlacement WindowPlacement::FromBytes(const char* in) {
+    WindowPlacement placement;
+    placement.length = TakeInt(in);
+    placement.flags = TakeInt(in);
+    placement.showCmd = TakeInt(in);
+    for (std::int32_t* field :
+         {&placement.minX, &placement.minY, &placement.maxX, &placement.maxY, &placement.left,
+          &placement.top, &placement.right, &placement.bottom})
+        *field = std::int32_t(TakeInt(in));
+    return placement;
+}
+
+WindowPlacement WindowPlacement::Of(const QWidget& window) {
+    WindowPlacement placement;
+    const Qt::WindowStates state = window.windowState();
+    placement.showCmd = state & Qt::WindowMinimized   ? kShowMinimized
+                        : state & Qt::WindowMaximized ? kShowMaximized
+                                                      : kShowNormal;
+    // A maximized or minimized window keeps the place it goes back to.
+    QRect normal = placement.showCmd == kShowNormal ? window.geometry() : window.normalGeometry();
+    if (!normal.isValid())
+        normal = window.geometry();
+    placement.left = normal.left();
+    placement.top = normal.top();
+    placement.right = normal.left() + normal.width();
+    placement.bottom = normal.top() + normal.height();
+    return placement;
+}
+
+void WindowPlacement::ApplyTo(QWidget& window) const {
+    const QRect normal = Normal();
+    if (normal.isValid())
+        window.setGeometry(normal);
+    switch (showCmd) {
+    case kShowMaximized:
+        window.setWindowState(Qt::WindowMaximized);
+        break;
+    case kShowMinimized:
+        window.setWindowState(Qt::WindowMinimized);
+        break;
+    default:
+        window.setWindowState(Qt::WindowNoState);
+        break;
+    }
+}
+
+QByteArray Preferences::ToBytes() const {
+    QByteArray bytes(kTag, kTagBytes); // the tag and its NUL
+    bytes += placement.value_or(WindowPlacement{}).ToBytes();
+    QByteArray bars(8, '\0');
+    char* out = bars.data();
+    PutInt(out, toolbarVisible.value_or(true) ? 1 : 0);
+    PutInt(out, statusBarVisible.value_or(true) ? 1 : 0);
+    bytes += bars;
+    if (font)
+        bytes += font->ToBytes();
+    return bytes;
+}
+
+std::optional<Preferences> Preferences::FromBytes(const QByteArray& bytes) {
+    if (bytes.size() < kTagBytes || std::memcmp(bytes.constData(), kTag, kTagBytes) != 0)
+        return std::nullopt;
+    Preferences preferences;
+    // A file that ends early is applied as far as its parts are whole.
+    qsizetype at = kTagBytes;
+    const auto whole = [&](qsizetype n) { return bytes.size() - at >= n; };
+    if (!whole(WindowPlacement::kBytes))
+        return preferences;
+    preferences.placement = WindowPlacement::FromBytes(bytes.constData() + at);
+    at += WindowPlacement::kBytes;
+    for (std::optional<bool>* bar : {&preferences.toolbarVisible, &preferences.statusBarVisible}) {
+        if (!whole(4))
+            return preferences;
+        *bar = qFromLittleEndian<std::uint32_t>(bytes.constData() + at) != 0;
+        at += 4;
+    }
+    if (whole(LogFont::kBytes))
+        preferences.font = LogFont::FromBytes(bytes.mid(at, LogFont::kBytes));
+    return preferences;
+}
+
+void Preferences::MakeSafe(const QList<QRect>& screens) {
+    if (font) {
+        const int pixels = std::abs(font->height);
+        if (font->height == INT32_MIN || pixels < 1 || pixels > kLargestFontPixels)
+            font.reset();
+    }
+    if (!placement)
+        return;
+    WindowPlacement& place = *placement;
+    // Sums in 64 bits: the fields are whatever the file said.
+    const long long width = (long long)place.right - place.left;
+    const long long height = (long long)place.bottom - place.top;
+    if (width <= 0 || height <= 0) {
+        place.left = place.top = place.right = place.bottom = 0; // the platform's size
+        return;
+    }
+    if (screens.isEmpty())
+        return;
+    const QRect wanted(place.left, place.top, int(std::min<long long>(width, 1 << 20)),
+                       int(std::min<long long>(height, 1 << 20)));
+    for (const QRect& screen : screens)
+        if (screen.intersects(wanted))
+            return;
+    // Off every screen: onto the first, as large as it allows.
+    const QRect& screen = screens.front();
+    const int w = std::min(wanted.width(), screen.width());
+    const int h = std::min(wanted.height(), screen.height());
+    const int x = std::clamp(wanted.left(), screen.left(), screen.left() + screen.width() - w);
+    const int y = std::clamp(wanted.top(), screen.top(), screen.top() + screen.height() - h);
+    place.left = x;
+    place.top = y;
+    place.right = x + w;
+    place.bottom = y + h;
+}
+
+QString PreferenceDirectory() {
+    const QByteArray kvdir = qgetenv("KVDIR");
+    if (!kvdir.isEmpty() && kvdir.size() < kLongestDirectory)
+        return FileNameFromBytes(kvdir) + (kvdir.endsWith('/') ? "" : "/");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kelvo/";
+}
