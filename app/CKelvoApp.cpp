@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "CAboutDlg.h"
 #include "CommandLine.h"
 #include "FileName.h"
 #include "FileStatus.h"
@@ -267,6 +268,7 @@ const CommandEntry<CKelvoApp> kAppCommands[] = {
     {ID_FILE_OPEN, &CKelvoApp::OnFileOpen, nullptr},
     {ID_APP_EXIT, &CKelvoApp::OnAppExit, nullptr},
     {ID_OPTIONS_SAVE_PREFERENCES, &CKelvoApp::OnSavePreferences, nullptr},
+    {ID_APP_ABOUT, &CKelvoApp::OnAppAbout, nullptr},
 };
 
 // The recent-file entries are one range of ids, one per place in the list.
@@ -275,6 +277,12 @@ bool IsRecentFile(int id) {
 }
 
 } // namespace
+
+void CKelvoApp::OnAppAbout() {
+    CAboutDlg about(m_pMainWnd.get());
+    if (m_platform->RunDialog(about) != QDialog::Accepted)
+        g_bIgnoreNextDrag = true;
+}
 
 bool CKelvoApp::OnCommand(int id) {
     if (IsRecentFile(id)) {

@@ -3,6 +3,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen kelvo_view_bench [--dir DIR] [--lines N]
 
+#include <QDialog>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -29,6 +30,7 @@ public:
     QString GetOpenFileName(const QString&) override { return {}; }
     QString GetSaveFileName(const QString&) override { return {}; }
     bool ChooseFont(LogFont&, QColor&) override { return false; }
+    int RunDialog(QDialog&) override { return QDialog::Rejected; }
 };
 
 struct Opened {

@@ -23,6 +23,8 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+class QDialog;
+
 inline constexpr char kAppTitle[] = "Kelvo";
 
 // Every question the program asks the user, every beep and every busy cursor goes through
@@ -49,6 +51,10 @@ public:
     // The font dialog with a text colour, on a font description in screen pixels. False
     // is Cancel, and then neither argument is touched.
     virtual bool ChooseFont(LogFont& font, QColor& colour) = 0;
+
+    // Runs one of the program's own dialogs modally, owned by the main window; returns
+    // QDialog::Accepted or QDialog::Rejected.
+    virtual int RunDialog(QDialog& dialog) = 0;
 
     // Cancels the open dialogs that ask nothing about unsaved work (file and font dialogs,
     // messages with only OK), as if the user had cancelled or confirmed them; a question

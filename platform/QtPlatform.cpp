@@ -203,6 +203,10 @@ bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {
     return true;
 }
 
+int QtPlatform::RunDialog(QDialog& dialog) {
+    return dialog.exec();
+}
+
 bool QtPlatform::CancelDialogs() {
     std::vector<QPointer<QDialog>> open;
     for (QWidget* window : QApplication::topLevelWidgets()) {

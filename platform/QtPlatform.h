@@ -18,6 +18,7 @@ public:
     QString GetOpenFileName(const QString& directory) override;
     QString GetSaveFileName(const QString& suggestedPath) override;
     bool ChooseFont(LogFont& font, QColor& colour) override;
+    int RunDialog(QDialog& dialog) override;
     bool CancelDialogs() override;
 
 private:

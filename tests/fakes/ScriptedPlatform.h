@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+
+#include <QDialog>
 #include <optional>
 #include <vector>
 
@@ -23,6 +25,9 @@ public:
     std::deque<QString> openNames;
     std::deque<QString> saveNames;
     std::deque<std::optional<FontAnswer>> fontAnswers;
+    // How each of the program's dialogs ends; unscripted: Rejected (Escape).
+    std::deque<int> dialogAnswers;
+    std::vector<QString> dialogsRun; // their captions
 
     std::vector<Shown> shown;
     std::vector<QString> saveSuggestions;
@@ -45,6 +50,14 @@ public:
     QString GetSaveFileName(const QString& suggested) override {
         saveSuggestions.push_back(suggested);
         return Next(saveNames);
+    }
+    int RunDialog(QDialog& dialog) override {
+        dialogsRun.push_back(dialog.windowTitle());
+        if (dialogAnswers.empty())
+            return QDialog::Rejected;
+        const int answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+        return answer;
     }
     bool ChooseFont(LogFont& font, QColor& colour) override {
         if (fontAnswers.empty() || !fontAnswers.front()) {
