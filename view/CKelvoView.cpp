@@ -181,6 +181,14 @@ void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
     }
     viewport()->update(area.translated(-m_ptScrollPos));
     ScrollCaretIntoView();
+    // The other pane measures only the lines it paints: the edited lines may lie outside
+    // its window, and its scroll range must still reach them.
+    if (m_pSibling != nullptr) {
+        const int siblingWidest = m_pSibling->m_nWidestLine;
+        m_pSibling->NoteWidths(line, std::max(line, ActiveEnd().line));
+        if (wholeRest || m_pSibling->m_nWidestLine != siblingWidest)
+            m_pSibling->UpdateScrollSizes();
+    }
 }
 
 void CKelvoView::RedrawSibling() {
