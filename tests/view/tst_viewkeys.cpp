@@ -724,6 +724,20 @@ private slots:
         QCOMPARE(first->GetTotalSize().height(), doc->GetStore()->LineCount() * lh);
     }
 
+    // Bringing the positions within the text leaves the store's walk at the caret, so the
+    // key's edit there does not walk from an end of a large text.
+    void keepingPositionsLeavesTheWalkAtTheCaret() {
+        auto doc = Document(Lines(3000));
+        auto view = Show(doc.get());
+        view->SetCaretPosition({1500, 4});
+        const TextStore::LineCursor before = doc->GetStore()->WalkCursor();
+        QCOMPARE(before.index, 1500);
+        view->KeepPositionsInText();
+        QCOMPARE(doc->GetStore()->WalkCursor().index, before.index);
+        QCOMPARE(doc->GetStore()->WalkCursor().line, before.line);
+        QCOMPARE(view->CaretPos(), (TextPos{1500, 4}));
+    }
+
     // --- Each edit repaints what it changed, at once, and the other pane whole.
     void keysRepaintWhatTheyChange() {
         auto doc = Document("alpha beta\r\nsecond\r\nthird\r\n");
