@@ -59,6 +59,7 @@ void CKelvoView::SetCaretPosition(TextPos pos) {
     m_bSelection = false;
     m_posSelEnd = m_posCaret = pos;
     ScrollCaretIntoView();
+    emit caretChanged();
 }
 
 void CKelvoView::ExtendSelection(TextPos pos) {

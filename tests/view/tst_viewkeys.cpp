@@ -677,6 +677,9 @@ private slots:
         QCOMPARE(frame.OverwritePane()->text(), QString());
         QTest::keyClicks(view, "ab");
         QCOMPARE(frame.LinePane()->text(), QString(" Ln 2, Col 3 "));
+        // A caret placed by a command shows at once too.
+        view->SetCaretPosition({0, 3});
+        QCOMPARE(frame.LinePane()->text(), QString(" Ln 1, Col 4 "));
 
         // The other pane, once active, shows its own caret.
         child->Split();
