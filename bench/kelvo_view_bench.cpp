@@ -3,12 +3,15 @@
 //
 //   QT_QPA_PLATFORM=offscreen kelvo_view_bench [--dir DIR] [--lines N]
 
-#include <QDialog>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
 
 #include "BenchKit.h"
 #include "CDocManager.h"
@@ -53,6 +56,69 @@ Opened OpenAndPaintLastPage(QuietPlatform& platform, CFileLists& lists, ViewDefa
     opened.view->ScrollToPosition({0, opened.view->GetScrollLimit(1)});
     opened.view->viewport()->repaint();
     return opened;
+}
+
+// The best time of a key press with the repaint it asks for, each run after its own setup.
+double BestKeyPress(CKelvoView& view, int runs, const std::function<void()>& setup, int key,
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        setup();
+        QApplication::processEvents(); // nothing of the setup is left to paint
+        const double start = Now();
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(&view, &press);
+        best = std::min(best, Now() - start);
+    }
+    return best;
+}
+
+// The keyboard on the large file: typing, paging and Ctrl+End cost the same wherever
+// the caret is.
+void BenchKeyboard(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                   const QString& path) {
+    Opened opened = OpenAndPaintLastPage(platform, lists, defaults, path);
+    CKelvoView& view = *opened.view;
+    const int last = view.GetStore()->LineCount() - 1;
+    const int lh = view.LineHeight();
+    const int page = view.viewport()->height() - lh;
+
+    auto caretAt = [&](int line) { return [&view, line] { view.SetCaretPosition({line, 0}); }; };
+    const double typeFirst = BestKeyPress(view, 20, caretAt(0), Qt::Key_X, {}, "x");
+    const double typeLast = BestKeyPress(view, 20, caretAt(last), Qt::Key_X, {}, "x");
+    Report("type a character at the last line", typeLast * 1000, typeFirst * 1000, 2, "us");
+    const double typeMiddle = BestKeyPress(view, 20, caretAt(last / 2), Qt::Key_X, {}, "x");
+    Report("type a character in the middle", typeMiddle * 1000, typeFirst * 1000, 2, "us");
+
+    const double pageStart = BestKeyPress(
+        view, 20,
+        [&] {
+            view.ScrollToPosition({0, 0});
+            view.SetCaretPosition({3, 0});
+        },
+        Qt::Key_PageDown);
+    const double pageEnd = BestKeyPress(
+        view, 20,
+        [&] {
+            const int y = view.GetScrollLimit(1) - page;
+            view.ScrollToPosition({0, y});
+            view.SetCaretPosition({y / lh + 3, 0});
+        },
+        Qt::Key_PageDown);
+    std::printf("(scrolled to %d of %d by the last Page Down)\n", view.GetScrollPosition().y(),
+                view.GetScrollLimit(1));
+    Report("Page Down at the end of the file", pageEnd * 1000, pageStart * 1000, 2, "us");
+
+    const double ctrlEnd = BestKeyPress(
+        view, 10,
+        [&] {
+            view.SetCaretPosition({0, 0});
+            view.viewport()->repaint();
+        },
+        Qt::Key_End, Qt::ControlModifier);
+    const double pagePaint = Best(10, [&] { view.viewport()->repaint(); });
+    std::printf("(Ctrl+End put the caret on line %d of %d)\n", view.CaretPos().line + 1, last + 1);
+    Report("Ctrl+End from the top, with its repaint", ctrlEnd * 1000, pagePaint * 1000, 2, "us");
 }
 
 } // namespace
@@ -121,6 +187,7 @@ int main(int argc, char** argv) {
     std::printf("(a first paint in the middle, jumping from the top: %.3f ms)\n", Now() - jump);
 
     opened = Opened{};
+    BenchKeyboard(platform, lists, defaults, qpath);
     std::remove(path.c_str());
     return ReportTotals();
 }

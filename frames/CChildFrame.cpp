@@ -39,6 +39,7 @@ CKelvoView* CChildFrame::MakePane() {
     auto* view = new CKelvoView(m_pDoc, m_pApp);
     view->setMinimumSize(10, 10);
     view->installEventFilter(this);
+    connect(view, &CKelvoView::caretChanged, this, &CChildFrame::caretChanged);
     return view;
 }
 
@@ -59,8 +60,10 @@ CKelvoView* CChildFrame::ActiveView() const {
 
 bool CChildFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn)
-        if (auto* view = qobject_cast<CKelvoView*>(watched))
+        if (auto* view = qobject_cast<CKelvoView*>(watched); view != nullptr) {
             m_lastActive = view;
+            emit caretChanged();
+        }
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
@@ -92,6 +95,7 @@ void CChildFrame::FocusPane(int step) {
     const std::size_t next = std::size_t((at + step + int(panes.size())) % int(panes.size()));
     panes[next]->setFocus(Qt::OtherFocusReason);
     m_lastActive = panes[next];
+    emit caretChanged();
 }
 
 void CChildFrame::DropCollapsedPane() {
@@ -108,6 +112,7 @@ void CChildFrame::DropCollapsedPane() {
             gone->deleteLater();
             gone->setParent(nullptr);
             m_lastActive = stays;
+            emit caretChanged();
             return;
         }
     }

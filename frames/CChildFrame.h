@@ -39,6 +39,8 @@ public:
     void DropCollapsedPane();
 
 signals:
+    // A pane's caret or overwrite mode changed, or another pane became the active one.
+    void caretChanged();
     // Around the close of the window, once nothing can stop it any more.
     void aboutToClose();
     void closed();

@@ -269,6 +269,11 @@ CChildFrame* CMainFrame::AddChild(CKelvoDoc* document, ViewDefaults* app) {
     child->ActiveView()->setFocus();
     connect(document, &CKelvoDoc::titleChanged, this, &CMainFrame::UpdateCaption);
     connect(child, &QMdiSubWindow::windowStateChanged, this, &CMainFrame::UpdateCaption);
+    // The caret's place and the overtype mode show as they change, not at the next idle.
+    connect(child, &CChildFrame::caretChanged, this, [this, child] {
+        if (child == ActiveChild())
+            UpdateStatusPanes();
+    });
     connect(child, &CChildFrame::aboutToClose, this, [this, child] {
         m_bClosingChild = child == m_mdiArea->currentSubWindow();
         Forget(child);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QFontInfo>
@@ -58,6 +59,7 @@ void CKelvoView::SetCaretPosition(TextPos pos) {
     m_bSelection = false;
     m_posSelEnd = m_posCaret = pos;
     ScrollCaretIntoView();
+    emit caretChanged();
 }
 
 void CKelvoView::ExtendSelection(TextPos pos) {
@@ -181,6 +183,14 @@ void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
     }
     viewport()->update(area.translated(-m_ptScrollPos));
     ScrollCaretIntoView();
+    // The other pane measures only the lines it paints: the edited lines may lie outside
+    // its window, and its scroll range must still reach them.
+    if (m_pSibling != nullptr) {
+        const int siblingWidest = m_pSibling->m_nWidestLine;
+        m_pSibling->NoteWidths(line, std::max(line, ActiveEnd().line));
+        if (wholeRest || m_pSibling->m_nWidestLine != siblingWidest)
+            m_pSibling->UpdateScrollSizes();
+    }
 }
 
 void CKelvoView::RedrawSibling() {
@@ -231,11 +241,34 @@ TextPos CKelvoView::PointToPos(QPoint point, QPoint* caretOut, const LineRecord*
 }
 
 void CKelvoView::KeepPositionsInText() {
-    if (m_pStore == nullptr)
+    if (m_pStore == nullptr || m_pStore->LineCount() == 0)
         return;
-    m_posCaret = m_pStore->Clamp(m_posCaret);
-    m_posSelEnd = m_pStore->Clamp(m_posSelEnd);
-    m_posLastMouse = m_pStore->Clamp(m_posLastMouse);
+    // Each walk starts from the nearest line already known, and the store's own walk stays
+    // where the last edit or paint left it: a key typed in the middle of a large file would
+    // otherwise walk there from an end of the text, past a million lines.
+    const std::int32_t count = m_pStore->LineCount();
+    std::vector<TextStore::LineCursor> known{{m_pStore->FirstLine(), 0},
+                                             {m_pStore->LastLine(), count - 1}};
+    if (const TextStore::LineCursor cursor = m_pStore->WalkCursor(); cursor.line != nullptr)
+        known.push_back(cursor);
+    auto keep = [&](TextPos& pos) {
+        pos.line = std::clamp(pos.line, 0, count - 1);
+        const auto nearest =
+            std::min_element(known.begin(), known.end(), [&](const auto& a, const auto& b) {
+                return std::llabs(std::int64_t{a.index} - pos.line) <
+                       std::llabs(std::int64_t{b.index} - pos.line);
+            });
+        const LineRecord* line = nearest->line;
+        for (std::int32_t at = nearest->index; at < pos.line; ++at)
+            line = line->next;
+        for (std::int32_t at = nearest->index; at > pos.line; --at)
+            line = line->prev;
+        pos.column = std::clamp(pos.column, 0, line->length);
+        known.push_back({line, pos.line});
+    };
+    keep(m_posCaret);
+    keep(m_posSelEnd);
+    keep(m_posLastMouse);
 }
 
 void CKelvoView::ScrollTo(QPoint position) {

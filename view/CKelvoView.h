@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QBasicTimer>
@@ -79,6 +80,9 @@ public:
     void MovePageDown();
     // Insert: overwrite mode on or off, in both panes.
     void ToggleOverwrite();
+    // The bytes a key's text types: each character through the Windows-1252 table. A
+    // character the table cannot hold is left out and counted in *refused.
+    static std::string TypedBytes(const QString& text, int* refused);
 
     // --- The mouse, in client points.
     void OnLButtonDown(Qt::KeyboardModifiers modifiers, QPoint point);
@@ -158,6 +162,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Tab is typed: it never moves the focus out of the view.
+    bool focusNextPrevChild(bool next) override;
 
     // The caret moves with the text it stands in, as the platform's scrolling moves it.
     void OnContentsMoving(QPoint delta) override;
@@ -179,6 +186,22 @@ private:
     void MeasureAllLines();
     int TotalWidth() const;
     void RestartCaretBlink();
+    // The platform's warning sound, for a key that cannot act.
+    void Beep();
+    // What a key asked to repaint, painted now.
+    void RepaintInvalid();
+    // The result of a move: the selection's moving end with Shift, else the caret.
+    void MoveResultToCaret(TextPos result, bool shift);
+    // After a page move or a scroll: the caret on the text now under its old window point,
+    // kept inside the window where the text allows.
+    void PlaceCaretUnder(QPoint point);
+    void OnDeleteKey();
+    void OnBackspace();
+    void OnEnter(Qt::KeyboardModifiers modifiers);
+    void OnTypedChar(unsigned char ch);
+    // Deletes the selection through the store and ends it at the result. True when the
+    // selection's ends lay on different lines.
+    bool DeleteSelection();
 
     std::unique_ptr<GlyphTable> m_glyphs; // made from m_pFont, for this view's window
     int m_nWidestLine = 0;                // pixels, tabs expanded

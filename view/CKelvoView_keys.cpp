@@ -1,0 +1,424 @@
+// The editor view's keyboard: navigation, Insert and Delete (key-down), typed characters
+// with Backspace and Enter (characters), and the moves behind them.
+
+#include <algorithm>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+#include "CKelvoView.h"
+#include "Windows1252.h"
+
+void CKelvoView::Beep() {
+    if (m_pDoc != nullptr)
+        m_pDoc->GetPlatform()->Beep();
+}
+
+void CKelvoView::RepaintInvalid() {
+    // Updates of a window are gathered for one later request; taking it now paints them.
+    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
+}
+
+std::string CKelvoView::TypedBytes(const QString& text, int* refused) {
+    std::string bytes;
+    int lost = 0;
+    for (const char32_t u : text.toUcs4()) {
+        bool lossy = false;
+        const std::string one = EncodeText(QString::fromUcs4(&u, 1), &lossy);
+        if (lossy)
+            ++lost;
+        else
+            bytes += one;
+    }
+    if (refused != nullptr)
+        *refused = lost;
+    return bytes;
+}
+
+bool CKelvoView::focusNextPrevChild(bool) {
+    return false;
+}
+
+void CKelvoView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    // A key held with Alt belongs to the menus and the window manager; AltGr only
+    // chooses a character and types.
+    if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::GroupSwitchModifier)) {
+        event->ignore();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+        OnKeyDown(event->key(), modifiers);
+        break;
+    case Qt::Key_Backspace:
+        OnChar(8, modifiers);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OnChar(13, modifiers);
+        break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: // Shift+Tab types a tab too
+        OnChar(9, modifiers);
+        break;
+    default: {
+        const QString text = event->text();
+        if (text.isEmpty()) {
+            event->ignore();
+            return;
+        }
+        int refused = 0;
+        const std::string bytes = TypedBytes(text, &refused);
+        for (int i = 0; i < refused; ++i)
+            Beep();
+        for (const char c : bytes)
+            OnChar(static_cast<unsigned char>(c), modifiers);
+        break;
+    }
+    }
+    event->accept();
+    RepaintInvalid();
+}
+
+void CKelvoView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (m_pStore == nullptr || m_pStore->LineCount() == 0)
+        return;
+    KeepPositionsInText();
+    const bool shift = modifiers & Qt::ShiftModifier;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    switch (key) {
+    case Qt::Key_PageUp:
+        MovePageUp();
+        break;
+    case Qt::Key_PageDown:
+        MovePageDown();
+        break;
+    case Qt::Key_End:
+        MoveEnd(ctrl);
+        break;
+    case Qt::Key_Home:
+        MoveHome(ctrl);
+        break;
+    case Qt::Key_Left:
+        MoveLeft(shift, ctrl);
+        break;
+    case Qt::Key_Up:
+        MoveUp(shift, ctrl);
+        break;
+    case Qt::Key_Right:
+        MoveRight(shift, ctrl);
+        break;
+    case Qt::Key_Down:
+        MoveDown(shift, ctrl);
+        break;
+    case Qt::Key_Insert:
+        // Shift+Insert and Ctrl+Insert are Paste and Copy.
+        if (!shift && !ctrl)
+            ToggleOverwrite();
+        break;
+    case Qt::Key_Delete:
+        // Shift+Delete is Cut.
+        if (!shift)
+            OnDeleteKey();
+        break;
+    default:
+        return;
+    }
+    emit caretChanged();
+}
+
+void CKelvoView::ToggleOverwrite() {
+    m_bOverwrite = !m_bOverwrite;
+    if (m_pSibling != nullptr) {
+        m_pSibling->m_bOverwrite = m_bOverwrite;
+        emit m_pSibling->caretChanged();
+    }
+    emit caretChanged();
+}
+
+void CKelvoView::MoveResultToCaret(TextPos result, bool shift) {
+    if (shift)
+        ExtendSelection(result);
+    else
+        m_posCaret = result;
+    ScrollCaretIntoView();
+}
+
+void CKelvoView::PlaceCaretUnder(QPoint point) {
+    QPoint boundary = point;
+    TextPos pos = PointToPos(point, &boundary);
+    // A point just outside the window (a caret half out of it) takes the line inside.
+    if (boundary.y() >= viewport()->height() && pos.line > 0)
+        pos = m_pStore->Clamp({pos.line - 1, pos.column});
+    else if (boundary.y() < 0 && pos.line + 1 < m_pStore->LineCount())
+        pos = m_pStore->Clamp({pos.line + 1, pos.column});
+    m_posCaret = pos;
+    m_ptCaret = PosToPoint(m_posCaret);
+    SetCaretPixel(m_ptCaret);
+}
+
+void CKelvoView::MoveUp(bool shift, bool ctrl) {
+    KeepPositionsInText();
+    if (ctrl) {
+        if (shift)
+            return;
+        // Ctrl+Up scrolls the text a line; the caret stays on its text while it is inside.
+        if (m_ptScrollPos.y() <= 0) {
+            Beep();
+            return;
+        }
+        ScrollTo(QPoint(m_ptScrollPos.x(), m_ptScrollPos.y() - m_nLineHeight));
+        m_ptCaret = PosToPoint(m_posCaret);
+        if (!m_bSelection && m_ptCaret.y() >= viewport()->height())
+            m_posCaret =
+                PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() - m_nLineHeight), &m_ptCaret);
+        SetCaretPixel(m_ptCaret);
+        return;
+    }
+    const TextPos start = ActiveEnd();
+    if (m_bSelection && !shift)
+        SetCaretPosition(std::min(m_posCaret, m_posSelEnd));
+    TextPos result;
+    if (start.line > 0) {
+        // The caret keeps its pixel x, not a column: over tabs and short lines it comes
+        // back to where it was.
+        ScrollCaretIntoView();
+        result = PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() - m_nLineHeight), &m_ptCaret);
+    } else if (start.column == 0) {
+        Beep();
+        return;
+    } else {
+        result = {start.line, 0};
+    }
+    MoveResultToCaret(result, shift);
+}
+
+void CKelvoView::MoveDown(bool shift, bool ctrl) {
+    KeepPositionsInText();
+    if (ctrl) {
+        if (shift)
+            return;
+        if (m_ptScrollPos.y() >= GetScrollLimit(1)) {
+            Beep();
+            return;
+        }
+        ScrollTo(QPoint(m_ptScrollPos.x(), m_ptScrollPos.y() + m_nLineHeight));
+        m_ptCaret = PosToPoint(m_posCaret);
+        if (!m_bSelection && m_ptCaret.y() < 0)
+            m_posCaret =
+                PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() + m_nLineHeight), &m_ptCaret);
+        SetCaretPixel(m_ptCaret);
+        return;
+    }
+    const TextPos start = ActiveEnd();
+    if (m_bSelection && !shift)
+        SetCaretPosition(std::max(m_posCaret, m_posSelEnd));
+    TextPos result;
+    const LineRecord* line = m_pStore->LineAt(start.line);
+    if (line->next != nullptr) {
+        ScrollCaretIntoView();
+        result = PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() + m_nLineHeight), &m_ptCaret);
+    } else if (start.column >= line->length) {
+        Beep();
+        return;
+    } else {
+        result = {start.line, line->length};
+    }
+    MoveResultToCaret(result, shift);
+}
+
+void CKelvoView::MoveLeft(bool shift, bool ctrl) {
+    KeepPositionsInText();
+    const TextPos start = ActiveEnd();
+    if (m_bSelection && !shift)
+        SetCaretPosition(std::max(m_posCaret, m_posSelEnd));
+    TextPos result = start;
+    if (ctrl) {
+        if (start.column > 0 || start.line > 0)
+            result = m_pStore->PrevWordPos(start);
+        else
+            Beep(); // the caret still goes to where the move started
+    } else if (start.column > 0) {
+        result.column = start.column - 1;
+    } else if (start.line > 0) {
+        result = {start.line - 1, m_pStore->LineAt(start.line - 1)->length};
+    } else {
+        Beep();
+        return;
+    }
+    MoveResultToCaret(result, shift);
+}
+
+void CKelvoView::MoveRight(bool shift, bool ctrl) {
+    KeepPositionsInText();
+    const TextPos start = ActiveEnd();
+    if (m_bSelection && !shift)
+        SetCaretPosition(std::max(m_posCaret, m_posSelEnd));
+    const LineRecord* line = m_pStore->LineAt(start.line);
+    TextPos result = start;
+    if (ctrl) {
+        if (start.column < line->length || line->next != nullptr)
+            result = m_pStore->NextWordPos(start);
+        else
+            Beep();
+    } else if (start.column < line->length) {
+        result.column = start.column + 1;
+    } else if (line->next != nullptr) {
+        result = {start.line + 1, 0};
+    } else {
+        Beep();
+        return;
+    }
+    MoveResultToCaret(result, shift);
+}
+
+void CKelvoView::MoveHome(bool ctrl) {
+    KeepPositionsInText();
+    if (m_bSelection)
+        SetCaretPosition(m_posCaret);
+    m_posCaret = ctrl ? TextPos{0, 0} : TextPos{m_posCaret.line, 0};
+    ScrollCaretIntoView();
+}
+
+void CKelvoView::MoveEnd(bool ctrl) {
+    KeepPositionsInText();
+    if (m_bSelection)
+        SetCaretPosition(m_posCaret);
+    if (ctrl)
+        m_posCaret = {m_pStore->LineCount() - 1, 0};
+    else
+        m_posCaret.column = m_pStore->LineAt(m_posCaret.line)->length;
+    ScrollCaretIntoView();
+}
+
+// A page move scrolls by the window's height less one line and keeps the caret at the same
+// height in the window. Page Up leaves a selection at its fixed end, Page Down at its
+// moving end.
+void CKelvoView::MovePageUp() {
+    KeepPositionsInText();
+    if (m_bSelection)
+        SetCaretPosition(m_posCaret);
+    const QPoint point = PosToPoint(m_posCaret);
+    if (m_ptScrollPos.y() <= 0)
+        Beep();
+    else
+        ScrollTo(QPoint(m_ptScrollPos.x(),
+                        std::max(0, m_ptScrollPos.y() + m_nLineHeight - viewport()->height())));
+    PlaceCaretUnder(point);
+}
+
+void CKelvoView::MovePageDown() {
+    KeepPositionsInText();
+    if (m_bSelection)
+        SetCaretPosition(m_posSelEnd);
+    const QPoint point = PosToPoint(m_posCaret);
+    const int limit = GetScrollLimit(1);
+    if (m_ptScrollPos.y() >= limit)
+        Beep();
+    else
+        ScrollTo(QPoint(m_ptScrollPos.x(),
+                        std::min(limit, m_ptScrollPos.y() + viewport()->height() - m_nLineHeight)));
+    PlaceCaretUnder(point);
+}
+
+bool CKelvoView::DeleteSelection() {
+    const bool multiLine = m_posCaret.line != m_posSelEnd.line;
+    const TextPos result = m_pStore->Edit(m_posCaret, kDeleteBlock, "", m_posSelEnd);
+    RedrawSibling();
+    // A refused edit ends the selection all the same.
+    SetCaretPosition(result);
+    return multiLine;
+}
+
+void CKelvoView::OnDeleteKey() {
+    bool wholeRest = false;
+    if (m_bSelection) {
+        wholeRest = DeleteSelection();
+    } else {
+        // At the end of a line that is not the last, Delete joins the next line to it.
+        const LineRecord* line = m_pStore->LineAt(m_posCaret.line);
+        wholeRest = m_posCaret.column >= line->length && line->next != nullptr;
+        m_posCaret = m_pStore->Edit(m_posCaret, kDeleteAt, "");
+        RedrawSibling();
+    }
+    RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+}
+
+void CKelvoView::OnChar(unsigned char ch, Qt::KeyboardModifiers modifiers) {
+    if (m_pStore == nullptr || m_pStore->LineCount() == 0)
+        return;
+    KeepPositionsInText();
+    if (ch == 8)
+        OnBackspace();
+    else if (ch == 13)
+        OnEnter(modifiers);
+    else
+        OnTypedChar(ch);
+    emit caretChanged();
+}
+
+void CKelvoView::OnBackspace() {
+    bool wholeRest = false;
+    if (m_bSelection) {
+        wholeRest = DeleteSelection();
+    } else {
+        const int oldLine = m_posCaret.line;
+        m_posCaret = m_pStore->Edit(m_posCaret, kDeleteBefore, "");
+        RedrawSibling();
+        wholeRest = m_posCaret.line != oldLine; // two lines were joined
+    }
+    RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+}
+
+void CKelvoView::OnEnter(Qt::KeyboardModifiers modifiers) {
+    if (m_bOverwrite) {
+        // Overwrite mode changes no text: Enter goes to the start of the next line.
+        MoveDown(modifiers & Qt::ShiftModifier, modifiers & Qt::ControlModifier);
+        MoveHome(modifiers & Qt::ControlModifier);
+        return;
+    }
+    if (m_bSelection)
+        DeleteSelection();
+    const TextPos before = m_posCaret;
+    m_posCaret = m_pStore->Edit(m_posCaret, kInsertChar, "\r");
+    RedrawSibling();
+    RefreshAfterEdit(before.line, before.column, true);
+}
+
+void CKelvoView::OnTypedChar(unsigned char ch) {
+    bool wholeRest = false;
+    if (m_bSelection) {
+        wholeRest = m_posCaret.line != m_posSelEnd.line;
+        // A selection ending in a blank (a double-clicked word takes the blank after it)
+        // keeps one blank after the text typed over it. One ending at column 0 ends with
+        // a line break.
+        const TextPos end = std::max(m_posCaret, m_posSelEnd);
+        const std::string_view endLine = Chars(m_pStore->LineAt(end.line));
+        const bool endsInBlank = end.column > 0 && std::size_t(end.column) <= endLine.size() &&
+                                 endLine[std::size_t(end.column) - 1] == ' ';
+        DeleteSelection();
+        if (endsInBlank) {
+            const TextPos at = m_posCaret;
+            const TextPos after = m_pStore->Edit(at, kInsertChar, " ");
+            RedrawSibling();
+            // The caret stands before the blank put back; a refused blank leaves it put.
+            if (after != at)
+                m_posCaret = {after.line, std::max(0, after.column - 1)};
+        }
+    }
+    const TextPos old = m_posCaret;
+    const char text[2] = {static_cast<char>(ch), '\0'};
+    m_posCaret = m_pStore->Edit(m_posCaret, m_bOverwrite ? kOvertypeChar : kInsertChar, text);
+    RedrawSibling();
+    RefreshAfterEdit(old.line, old.column, wholeRest);
+}
