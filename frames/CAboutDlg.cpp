@@ -10,8 +10,7 @@
 
 namespace {
 
-constexpr char kNotice[] = "An editor for SPICE netlists\nand the files a simulation\nleaves "
-                           "beside them.";
+constexpr char kNotice[] = "A netlist editor\nfor the SPICE\nsimulation suite.";
 
 // A button that shows its picture at its top-left corner, unscaled, and nothing else.
 class PictureButton : public QPushButton {
@@ -146,6 +145,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     AddStatic(IDC_VERSION, kVersion, DialogRect(121, 35, 87, 23))->setFont(m_hVersionFont);
     AddStatic(IDC_NAME, "Kelvo", DialogRect(121, 9, 87, 23))->setFont(m_hNameFont);
     AddStatic(IDC_NOTICE, kNotice, DialogRect(121, 68, 87, 28));
+    for (const int id : {IDC_VERSION, IDC_NAME, IDC_NOTICE})
+        FitStatic(id);
     done->setFocus();
 }
 
@@ -169,6 +170,15 @@ QLabel* CAboutDlg::AddStatic(int id, const QString& text, QRect rect) {
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setGeometry(rect);
     return label;
+}
+
+void CAboutDlg::FitStatic(int id) {
+    // Fonts differ from system to system: a text taller than its place grows downwards,
+    // so no line is cut.
+    auto* label = findChild<QLabel*>(QString::number(id));
+    QRect rect = label->geometry();
+    rect.setHeight(std::max(rect.height(), label->sizeHint().height()));
+    label->setGeometry(rect);
 }
 
 QPushButton* CAboutDlg::AddPicture(int id, QPixmap (*draw)(QSize), QRect rect) {

@@ -39,6 +39,7 @@ private:
     QRect DialogRect(int x, int y, int width, int height) const;
     QPushButton* AddButton(int id, const QString& text, QRect rect);
     QLabel* AddStatic(int id, const QString& text, QRect rect);
+    void FitStatic(int id);
     QPushButton* AddPicture(int id, QPixmap (*draw)(QSize), QRect rect);
 
     int m_nFace = 1;
