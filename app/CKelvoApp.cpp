@@ -269,6 +269,7 @@ const CommandEntry<CKelvoApp> kAppCommands[] = {
     {ID_APP_EXIT, &CKelvoApp::OnAppExit, nullptr},
     {ID_OPTIONS_SAVE_PREFERENCES, &CKelvoApp::OnSavePreferences, nullptr},
     {ID_APP_ABOUT, &CKelvoApp::OnAppAbout, nullptr},
+    {ID_FILE_PRINT_SETUP, &CKelvoApp::OnFilePrintSetup, nullptr},
 };
 
 // The recent-file entries are one range of ids, one per place in the list.
@@ -277,6 +278,10 @@ bool IsRecentFile(int id) {
 }
 
 } // namespace
+
+void CKelvoApp::OnFilePrintSetup() {
+    m_platform->PrintSetup(Printer());
+}
 
 void CKelvoApp::OnAppAbout() {
     CAboutDlg about(m_pMainWnd.get());

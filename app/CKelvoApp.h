@@ -39,6 +39,8 @@ public:
     // The recent file at `index` (0 the newest); one that no longer opens leaves the list.
     void OnOpenRecentFile(int index);
     void OnAppExit();
+    // File > Print Setup, with or without a document: the one printer every print uses.
+    void OnFilePrintSetup();
     // Help > About Kelvo; closed without Done, the next drag step in a view is ignored.
     void OnAppAbout();
     // Options > Save Preferences: the window's place, the bars and the active view's font.

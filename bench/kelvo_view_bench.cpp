@@ -34,6 +34,9 @@ public:
     QString GetSaveFileName(const QString&) override { return {}; }
     bool ChooseFont(LogFont&, QColor&) override { return false; }
     int RunDialog(QDialog&) override { return QDialog::Rejected; }
+    bool PrintDialog(QPrinter&, bool, bool&) override { return false; }
+    void PrintPreview(QPrinter&, int, const std::function<void(QPrinter*)>&) override {}
+    bool PrintSetup(QPrinter&) override { return false; }
 };
 
 struct Opened {

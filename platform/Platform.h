@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QColor>
 #include <QString>
 
@@ -24,6 +26,7 @@ inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
 class QDialog;
+class QPrinter;
 
 inline constexpr char kAppTitle[] = "Kelvo";
 
@@ -51,6 +54,16 @@ public:
     // The font dialog with a text colour, on a font description in screen pixels. False
     // is Cancel, and then neither argument is touched.
     virtual bool ChooseFont(LogFont& font, QColor& colour) = 0;
+
+    // The print dialog on the program's printer: false on Cancel. offerSelection offers
+    // the Selection range and chooses it; selection says whether it was kept.
+    virtual bool PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) = 0;
+    // The preview window over the printer's pages, starting with one or two of them side
+    // by side; paint draws every page onto the printer it is given.
+    virtual void PrintPreview(QPrinter& printer, int pagesShown,
+                              const std::function<void(QPrinter*)>& paint) = 0;
+    // File > Print Setup: the printer's paper and orientation; false on Cancel.
+    virtual bool PrintSetup(QPrinter& printer) = 0;
 
     // Runs one of the program's own dialogs modally, owned by the main window; returns
     // QDialog::Accepted or QDialog::Rejected.

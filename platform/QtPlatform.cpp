@@ -1,5 +1,11 @@
 #include "QtPlatform.h"
 
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -205,6 +211,32 @@ bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {
 
 int QtPlatform::RunDialog(QDialog& dialog) {
     return dialog.exec();
+}
+
+bool QtPlatform::PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) {
+    QPrintDialog dialog(&printer, Owner());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
+    dialog.setPrintRange(offerSelection ? QAbstractPrintDialog::Selection
+                                        : QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    selection = dialog.printRange() == QAbstractPrintDialog::Selection;
+    return true;
+}
+
+void QtPlatform::PrintPreview(QPrinter& printer, int pagesShown,
+                              const std::function<void(QPrinter*)>& paint) {
+    QPrintPreviewDialog preview(&printer, Owner());
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, paint);
+    if (auto* pages = preview.findChild<QPrintPreviewWidget*>())
+        pages->setViewMode(pagesShown > 1 ? QPrintPreviewWidget::FacingPagesView
+                                          : QPrintPreviewWidget::SinglePageView);
+    preview.exec();
+}
+
+bool QtPlatform::PrintSetup(QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, Owner());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPlatform::CancelDialogs() {

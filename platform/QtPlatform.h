@@ -19,6 +19,10 @@ public:
     QString GetSaveFileName(const QString& suggestedPath) override;
     bool ChooseFont(LogFont& font, QColor& colour) override;
     int RunDialog(QDialog& dialog) override;
+    bool PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) override;
+    void PrintPreview(QPrinter& printer, int pagesShown,
+                      const std::function<void(QPrinter*)>& paint) override;
+    bool PrintSetup(QPrinter& printer) override;
     bool CancelDialogs() override;
 
 private:

@@ -308,6 +308,8 @@ namespace {
 
 const CommandEntry<CKelvoView> kViewCommands[] = {
     {ID_OPTIONS_FONT, &CKelvoView::OnOptionsFont, nullptr},
+    {ID_FILE_PRINT, &CKelvoView::OnFilePrint, nullptr},
+    {ID_FILE_PRINT_PREVIEW, &CKelvoView::OnFilePrintPreview, nullptr},
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <QBasicTimer>
 #include <QFont>
+#include <QFontMetrics>
 #include <QString>
 
 #include "CKelvoDoc.h"
@@ -15,6 +16,9 @@
 
 // Set when a view is destroyed or a program dialog is closed by Cancel: the next drag
 // step in a view ends instead of extending the selection.
+class QPainter;
+class QPrinter;
+
 extern bool g_bIgnoreNextDrag;
 
 // One pane of a child window: the document's text in one display font, with a caret and
@@ -113,6 +117,28 @@ public:
     void OnUpdateNeedSelection(CommandUpdate& update);
     void OnUpdateEditPaste(CommandUpdate& update);
 
+    // --- Printing: File > Print and Print Preview print the text, or the selection, with a
+    // header of the document's name and the page number. Sizes on paper follow the screen,
+    // scaled by the whole-number ratio of the printer's resolution to the screen's.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    // Asks how to print (the print dialog; the preview asks nothing): false on Cancel.
+    bool OnPreparePrinting(bool preview);
+    // Lays out the job on the printer's pages: lines per page and the page count.
+    void OnBeginPrinting(QPainter& painter);
+    // The header and the lines of one page, 1-based.
+    void OnPrint(QPainter& painter, int page);
+    void OnEndPrinting();
+    // Every page of the job, onto the printer (or the preview's).
+    void PrintPages(QPrinter& printer);
+    [[nodiscard]] int PrintPageCount() const { return m_nPrintPageCount; }
+    [[nodiscard]] int LinesPerPage() const { return m_nLinesPerPage; }
+    // The printer's resolution over the screen's, in whole numbers, never below 1.
+    [[nodiscard]] int PrintScale() const;
+    // The header's left part: the path (or title), " (Not Saved)" or the file time, its
+    // leading folders dropped one at a time, behind "...", until it fits `room` pixels.
+    [[nodiscard]] QString PrintTitle(const QFontMetrics& metrics, int room) const;
+
 signals:
     // The caret moved or overwrite mode changed: the status bar shows them.
     void caretChanged();
@@ -170,6 +196,14 @@ protected:
     void OnContentsMoving(QPoint delta) override;
 
 private:
+    // The printing branch of drawing: the page's lines, or those of the selection.
+    void DrawPrintedLines(QPainter& painter);
+    void PrintSelection(QPainter& painter);
+    // One printed line's bytes from x, tabs expanded from the margin; the scaled font is
+    // the painter's.
+    void DrawPrintedText(QPainter& painter, std::string_view bytes, int y) const;
+    int PrintedLines() const;
+
     // The document replaced its store (a reload): positions beyond the new text are
     // brought within it.
     void OnStoreReplaced(TextStore* store);
@@ -236,4 +270,14 @@ private:
     int m_nScrollsWhileSelected = 0;
     bool m_bOverwrite = false;
     bool m_bPainted = false;
+
+    int m_nPrinterDpiX = 0;
+    int m_nPrinterDpiY = 0;
+    int m_nLinesPerPage = 1;
+    int m_nPageBodyHeight = 0;
+    int m_nPrintFirstLine = 0;
+    int m_nPrintEndLine = 0;
+    int m_nPrintPageCount = 0;
+    bool m_bPrintSelection = false;
+    TextPos m_posPrintSelEnd;
 };

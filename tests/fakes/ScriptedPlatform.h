@@ -25,6 +25,13 @@ public:
     std::deque<QString> openNames;
     std::deque<QString> saveNames;
     std::deque<std::optional<FontAnswer>> fontAnswers;
+    // The print dialog's answers: Cancel (nullopt), or printing with the Selection range
+    // kept (true) or not. Unscripted: Cancel. What was offered is recorded.
+    std::deque<std::optional<bool>> printAnswers;
+    std::vector<bool> selectionOffered;
+    std::vector<int> previewPagesShown;
+    std::deque<bool> printSetupAnswers;
+    int printSetups = 0;
     // How each of the program's dialogs ends; unscripted: Rejected (Escape).
     std::deque<int> dialogAnswers;
     std::vector<QString> dialogsRun; // their captions
@@ -50,6 +57,30 @@ public:
     QString GetSaveFileName(const QString& suggested) override {
         saveSuggestions.push_back(suggested);
         return Next(saveNames);
+    }
+    bool PrintDialog(QPrinter&, bool offerSelection, bool& selection) override {
+        selectionOffered.push_back(offerSelection);
+        const std::optional<bool> answer =
+            printAnswers.empty() ? std::nullopt : printAnswers.front();
+        if (!printAnswers.empty())
+            printAnswers.pop_front();
+        if (!answer)
+            return false;
+        selection = *answer;
+        return true;
+    }
+    // The preview paints at once, as the preview window does when it opens.
+    void PrintPreview(QPrinter& printer, int pagesShown,
+                      const std::function<void(QPrinter*)>& paint) override {
+        previewPagesShown.push_back(pagesShown);
+        paint(&printer);
+    }
+    bool PrintSetup(QPrinter&) override {
+        ++printSetups;
+        const bool answer = !printSetupAnswers.empty() && printSetupAnswers.front();
+        if (!printSetupAnswers.empty())
+            printSetupAnswers.pop_front();
+        return answer;
     }
     int RunDialog(QDialog& dialog) override {
         dialogsRun.push_back(dialog.windowTitle());
