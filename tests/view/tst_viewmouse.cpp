@@ -93,6 +93,21 @@ private slots:
         QCOMPARE(view->SelEnd(), (TextPos{0, newMoving}));
     }
 
+    // Undo leaves the caret where the edit was and the moving end where the caret stood
+    // before: with no selection in force, a Shift+click extends from the caret all the
+    // same.
+    void shiftClickAfterUndoExtendsFromTheCaret() {
+        auto doc = Document("0123456789\r\n");
+        auto view = Show(doc.get());
+        view->SetCaretPosition(doc->GetStore()->Edit({0, 2}, kInsertChar, "x"));
+        view->SetCaretPosition({0, 8});
+        view->OnEditUndo();
+        QCOMPARE(view->CaretPos(), (TextPos{0, 2}));
+        Click(*view, At(*view, {0, 0}), Qt::ShiftModifier);
+        QCOMPARE(view->CaretPos(), (TextPos{0, 2}));
+        QCOMPARE(view->SelEnd(), (TextPos{0, 0}));
+    }
+
     void shiftClickInTheMarginReachesTheLineEnd() {
         auto doc = Document("first\r\nsecond\r\nthird\r\n");
         auto view = Show(doc.get());
@@ -213,8 +228,12 @@ private slots:
         auto doc = Document("one two three four\r\n");
         auto view = Show<RecordingView>(doc.get());
         view->SetCaretPosition({0, 0});
+        const QPoint point = At(*view, {0, 10});
+        Click(*view, point, Qt::ShiftModifier);
+        QCOMPARE(Selection(*view), (Range{{0, 0}, {0, 10}}));
         view->Settle();
-        DoubleClick(*view, At(*view, {0, 10}), Qt::ShiftModifier);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, point);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, point);
         QCOMPARE(Selection(*view), (Range{{0, 8}, {0, 14}}));
         // The part of the Shift+click's highlight left of the word is repainted.
         QTest::qWait(10);
