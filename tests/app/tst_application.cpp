@@ -235,11 +235,19 @@ private slots:
         // Ctrl+Z with nothing to undo beeps once per press.
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
-        view->GetStore()->Edit({0, 0}, kInsertChar, "q"); // now there is history, not redo
-        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        const QByteArray first(view->GetStore()->FirstLine()->text,
+                               view->GetStore()->FirstLine()->length);
+        view->GetStore()->Edit({0, 0}, kInsertChar, "q");      // now there is history
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier); // takes the q back
         QCOMPARE(platform.beeps, 1);
+        QCOMPARE(
+            QByteArray(view->GetStore()->FirstLine()->text, view->GetStore()->FirstLine()->length),
+            first);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // the q again
+        QCOMPARE(platform.beeps, 1);
+        QCOMPARE(view->GetStore()->FirstLine()->text[0], 'q');
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(platform.beeps, 2);
+        QCOMPARE(platform.beeps, 2); // nothing left to redo
         view->GetStore()->ClearHistory();
         // Ctrl+S on a clean document writes nothing; Ctrl+W closes it.
         const QDateTime written = QFileInfo(Path("amp.out")).lastModified();
