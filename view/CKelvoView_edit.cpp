@@ -21,7 +21,7 @@ QString ClipboardText() {
 
 void CKelvoView::OnEditSelectAll() {
     KeepPositionsInText();
-    if (m_pStore == nullptr)
+    if (m_pStore == nullptr || m_pStore->LastLine() == nullptr)
         return;
     SetCaretPosition(m_posCaret);
     // Neither end is scrolled to: the view stays where the user is reading.
