@@ -10,6 +10,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QKeyEvent>
 
@@ -124,6 +125,37 @@ void BenchKeyboard(QuietPlatform& platform, CFileLists& lists, ViewDefaults& def
     Report("Ctrl+End from the top, with its repaint", ctrlEnd * 1000, pagePaint * 1000, 2, "us");
 }
 
+// Select All, then the Delete key's edit, then Undo, each with the repaint it asks for,
+// against reading and splitting the same file. Delete is timed as Paste with an empty
+// clipboard over the selection: the same DeleteBlock edit, sibling repaint, caret and
+// refresh as the key, without a clipboard copy of the whole file.
+void BenchDeleteAllAndUndo(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                           const QString& path, double split) {
+    double deleteAll = 1e300;
+    double undo = 1e300;
+    for (int run = 0; run < 3; ++run) {
+        Opened opened = OpenAndPaintLastPage(platform, lists, defaults, path);
+        CKelvoView& view = *opened.view;
+        QGuiApplication::clipboard()->clear();
+        const int lines = view.GetStore()->LineCount();
+        double start = Now();
+        view.OnEditSelectAll();
+        view.OnEditPaste();
+        view.viewport()->repaint();
+        deleteAll = std::min(deleteAll, Now() - start);
+        if (view.GetStore()->LineCount() != 1)
+            std::fprintf(stderr, "the text was not deleted\n");
+        start = Now();
+        view.OnEditUndo();
+        view.viewport()->repaint();
+        undo = std::min(undo, Now() - start);
+        if (view.GetStore()->LineCount() != lines)
+            std::fprintf(stderr, "undo did not give the text back\n");
+    }
+    Report("select all and delete, with the repaint", deleteAll, split, 1);
+    Report("undo the deletion of the whole file, with the repaint", undo, split, 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -191,6 +223,7 @@ int main(int argc, char** argv) {
 
     opened = Opened{};
     BenchKeyboard(platform, lists, defaults, qpath);
+    BenchDeleteAllAndUndo(platform, lists, defaults, qpath, split);
     std::remove(path.c_str());
     return ReportTotals();
 }

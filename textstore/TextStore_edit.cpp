@@ -446,9 +446,7 @@ TextStore::EditResult TextStore::InsertText(TextPos at, const char* text, EditKi
 
     const char* cur = text;
     while (*cur != '\0') {
-        const char* end = cur;
-        while (!IsLineEnd(*end))
-            ++end;
+        const char* end = cur + LineLength(cur);
         const std::int32_t pieceLength = static_cast<std::int32_t>(
             std::min<std::ptrdiff_t>(end - cur, std::numeric_limits<std::int32_t>::max()));
         const int breakLength = *end == '\r' ? (end[1] == '\n' ? 2 : 1) : (*end == '\n' ? 1 : 0);

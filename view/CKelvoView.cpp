@@ -17,6 +17,8 @@ CKelvoView::CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setCursor(Qt::IBeamCursor);
+    // The cursor changes over the margin while no button is down.
+    viewport()->setMouseTracking(true);
     // A view that outlives its document (a window still closing) shows nothing.
     connect(document, &QObject::destroyed, this, [this] {
         m_pDoc = nullptr;
@@ -307,6 +309,12 @@ void CKelvoView::ScrollCaretIntoView() {
 namespace {
 
 const CommandEntry<CKelvoView> kViewCommands[] = {
+    {ID_EDIT_UNDO, &CKelvoView::OnEditUndo, &CKelvoView::OnUpdateEditUndo},
+    {ID_EDIT_REDO, &CKelvoView::OnEditRedo, &CKelvoView::OnUpdateEditRedo},
+    {ID_EDIT_CUT, &CKelvoView::OnEditCut, &CKelvoView::OnUpdateNeedSelection},
+    {ID_EDIT_COPY, &CKelvoView::OnEditCopy, &CKelvoView::OnUpdateNeedSelection},
+    {ID_EDIT_PASTE, &CKelvoView::OnEditPaste, &CKelvoView::OnUpdateEditPaste},
+    {ID_EDIT_SELECT_ALL, &CKelvoView::OnEditSelectAll, nullptr},
     {ID_OPTIONS_FONT, &CKelvoView::OnOptionsFont, nullptr},
     {ID_FILE_PRINT, &CKelvoView::OnFilePrint, nullptr},
     {ID_FILE_PRINT_PREVIEW, &CKelvoView::OnFilePrintPreview, nullptr},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Tab is typed: it never moves the focus out of the view.
     bool focusNextPrevChild(bool next) override;
+    // The left button goes to the On...Button handlers; the cursor follows every move.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
     // The caret moves with the text it stands in, as the platform's scrolling moves it.
     void OnContentsMoving(QPoint delta) override;
@@ -233,9 +239,25 @@ private:
     void OnBackspace();
     void OnEnter(Qt::KeyboardModifiers modifiers);
     void OnTypedChar(unsigned char ch);
-    // Deletes the selection through the store and ends it at the result. True when the
+    // Deletes the selection through the store (Delete, Backspace, typing, Cut and Paste
+    // over a selection) and ends it at the result, refused or not. True when the
     // selection's ends lay on different lines.
     bool DeleteSelection();
+    // Where a whole-line selection ends for a position on line L: the start of line L + 1,
+    // or the end of L when it is the last line.
+    TextPos LineTarget(TextPos pos) const;
+    // A drag step or timer tick at pos: the moving end goes to pos, or in a whole-line drag
+    // the selection covers the clicked line and every line from it to pos's.
+    void DragTo(TextPos pos);
+    // While a selection is in force, its ends trade places when pos lies before the fixed
+    // end of a forward selection or after that of a backward one (a Shift+click).
+    void SwapEndsIfBeyond(TextPos pos);
+    void StartAutoScroll(bool slow);
+    void StopAutoScroll();
+    // The button was released, or the view lost the focus under it.
+    void EndDrag();
+    // Undo or Redo: one step of the store's history, replayed and repainted.
+    void ReplayStep(std::optional<UndoStep> (TextStore::*replay)());
 
     std::unique_ptr<GlyphTable> m_glyphs; // made from m_pFont, for this view's window
     int m_nWidestLine = 0;                // pixels, tabs expanded
@@ -266,7 +288,13 @@ private:
     int m_nTimerId = 0;          // kAutoScrollTimerId while auto-scrolling, else 0
     bool m_bSlowScroll = false;
     bool m_bLineSelect = false; // this drag selects whole lines
-    QBasicTimer m_autoScroll;
+    int m_nAnchorLine = 0;      // the line a whole-line drag began on: it stays selected
+    // The left button went down in this view and the drag has not ended: a release, or a
+    // focus loss under the button, ends it. Moves with the button held that began
+    // elsewhere (on a dialog that has closed since) drag nothing.
+    bool m_bDragging = false;
+    QBasicTimer m_autoScroll;     // runs exactly while m_nTimerId is set
+    bool m_bMarginCursor = false; // the margin cursor is the viewport's now
     int m_nScrollsWhileSelected = 0;
     bool m_bOverwrite = false;
     bool m_bPainted = false;

@@ -4,10 +4,8 @@
 #include <cstring>
 
 #include <QApplication>
-#include <QFocusEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTimerEvent>
 
 #include "CKelvoView.h"
 
@@ -224,25 +222,4 @@ void CKelvoView::RestartCaretBlink() {
         m_caretBlink.start(flash / 2, this);
     else
         m_caretBlink.stop();
-}
-
-void CKelvoView::focusInEvent(QFocusEvent* event) {
-    CVirtualScrollView::focusInEvent(event);
-    RestartCaretBlink();
-    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
-}
-
-void CKelvoView::focusOutEvent(QFocusEvent* event) {
-    CVirtualScrollView::focusOutEvent(event);
-    m_caretBlink.stop();
-    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
-}
-
-void CKelvoView::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != m_caretBlink.timerId()) {
-        CVirtualScrollView::timerEvent(event);
-        return;
-    }
-    m_bCaretBlinkOn = !m_bCaretBlinkOn;
-    viewport()->update(QRect(m_ptSystemCaret, QSize(2, m_nLineHeight)));
 }

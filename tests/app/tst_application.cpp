@@ -273,13 +273,21 @@ private slots:
         // Ctrl+Z with nothing to undo beeps once per press.
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(platform.beeps, 1);
-        // Now there is history, not redo; the output file's question beeps once (Yes).
+        // Now there is history: the output file's question beeps once (Yes).
+        const QByteArray first(view->GetStore()->FirstLine()->text,
+                               view->GetStore()->FirstLine()->length);
         view->GetStore()->Edit({0, 0}, kInsertChar, "q");
         QCOMPARE(platform.beeps, 2);
-        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier); // takes the q back
         QCOMPARE(platform.beeps, 2);
+        QCOMPARE(
+            QByteArray(view->GetStore()->FirstLine()->text, view->GetStore()->FirstLine()->length),
+            first);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // the q again
+        QCOMPARE(platform.beeps, 2);
+        QCOMPARE(view->GetStore()->FirstLine()->text[0], 'q');
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(platform.beeps, 3);
+        QCOMPARE(platform.beeps, 3); // nothing left to redo
         view->GetStore()->ClearHistory();
         // Ctrl+S on a clean document writes nothing; Ctrl+W closes it.
         const QDateTime written = QFileInfo(Path("amp.out")).lastModified();

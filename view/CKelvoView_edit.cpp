@@ -1,0 +1,120 @@
+// The Edit menu of the view: Undo, Redo, Cut, Copy, Paste and Select All.
+
+#include <algorithm>
+#include <string>
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "CKelvoView.h"
+#include "Windows1252.h"
+
+namespace {
+
+// The clipboard's plain text; empty when it holds none.
+QString ClipboardText() {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard != nullptr ? clipboard->text() : QString();
+}
+
+} // namespace
+
+void CKelvoView::OnEditSelectAll() {
+    KeepPositionsInText();
+    if (m_pStore == nullptr || m_pStore->LastLine() == nullptr)
+        return;
+    SetCaretPosition(m_posCaret);
+    // Neither end is scrolled to: the view stays where the user is reading.
+    m_posCaret = TextPos{0, 0};
+    const LineRecord* last = m_pStore->LastLine();
+    ExtendSelection({m_pStore->LineCount() - 1, last->length});
+}
+
+void CKelvoView::OnEditCopy() {
+    KeepPositionsInText();
+    if (!m_bSelection || m_pStore == nullptr)
+        return;
+    // Empty for an empty selection, or when memory ran out (the store has said so): the
+    // clipboard keeps what it had.
+    const std::string bytes = m_pStore->CopyToGlobal(m_posCaret, m_posSelEnd);
+    if (bytes.empty())
+        return;
+    QGuiApplication::clipboard()->setText(DecodeBytes(bytes));
+}
+
+void CKelvoView::OnEditCut() {
+    KeepPositionsInText();
+    if (!m_bSelection || m_pStore == nullptr)
+        return;
+    OnEditCopy();
+    const bool wholeRest = DeleteSelection();
+    RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+}
+
+void CKelvoView::OnEditPaste() {
+    KeepPositionsInText();
+    if (m_pStore == nullptr)
+        return;
+    const bool deleted = m_bSelection;
+    bool wholeRest = deleted && DeleteSelection();
+    QString text = ClipboardText();
+    if (text.isEmpty()) {
+        if (deleted)
+            RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+        return;
+    }
+    // CR, LF and CR LF each break a line in the store, and a NUL ends a line as it does
+    // in a file read; left in, it would end the pasted text there.
+    text.replace(QChar(u'\0'), QChar(u'\n'));
+    bool lossy = false;
+    const std::string bytes = EncodeText(text, &lossy);
+    const TextPos start = m_posCaret;
+    const TextPos result = m_pStore->Edit(start, kInsertText, bytes.c_str());
+    RedrawSibling();
+    m_posCaret = result;
+    wholeRest = wholeRest || result.line != start.line;
+    RefreshAfterEdit(start.line, start.column, wholeRest);
+    // One beep for the paste, however many characters became '?'; a refused paste has
+    // beeped already.
+    if (lossy && result != start && m_pDoc != nullptr)
+        m_pDoc->GetPlatform()->Beep();
+}
+
+void CKelvoView::ReplayStep(std::optional<UndoStep> (TextStore::*replay)()) {
+    KeepPositionsInText();
+    if (m_pStore == nullptr)
+        return;
+    SetCaretPosition(m_posCaret);
+    const int lines = m_pStore->LineCount();
+    const std::optional<UndoStep> step = (m_pStore->*replay)();
+    if (!step)
+        return;
+    m_posCaret = step->newPos;
+    const TextPos from = std::min(step->recordPos, m_posCaret);
+    RefreshAfterEdit(from.line, from.column, m_pStore->LineCount() != lines);
+    RedrawSibling();
+}
+
+void CKelvoView::OnEditUndo() {
+    ReplayStep(&TextStore::Undo);
+}
+
+void CKelvoView::OnEditRedo() {
+    ReplayStep(&TextStore::Redo);
+}
+
+void CKelvoView::OnUpdateEditUndo(CommandUpdate& update) {
+    update.Enable(m_pDoc != nullptr && m_pDoc->CanUndo());
+}
+
+void CKelvoView::OnUpdateEditRedo(CommandUpdate& update) {
+    update.Enable(m_pDoc != nullptr && m_pDoc->CanRedo());
+}
+
+void CKelvoView::OnUpdateNeedSelection(CommandUpdate& update) {
+    update.Enable(m_bSelection);
+}
+
+void CKelvoView::OnUpdateEditPaste(CommandUpdate& update) {
+    update.Enable(!ClipboardText().isEmpty());
+}
