@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <QColor>
 #include <QString>
 
@@ -49,6 +51,19 @@ public:
     // The font dialog with a text colour, on a font description in screen pixels. False
     // is Cancel, and then neither argument is touched.
     virtual bool ChooseFont(LogFont& font, QColor& colour) = 0;
+
+    // The suite's shared block: `size` bytes of this user's shared-memory object, created
+    // zero-filled when there is none, mapped until CloseShareMapping; null when it can be
+    // neither opened nor mapped (as on a platform that has none).
+    virtual unsigned char* OpenShareMapping(std::size_t size) {
+        Q_UNUSED(size);
+        return nullptr;
+    }
+    virtual void CloseShareMapping() {}
+    // Held while a start registers or hands its command line over, so that starts at the
+    // same moment take their turns.
+    virtual void LockShareMapping() {}
+    virtual void UnlockShareMapping() {}
 
     // Cancels the open dialogs that ask nothing about unsaved work (file and font dialogs,
     // messages with only OK), as if the user had cancelled or confirmed them; a question

@@ -219,3 +219,7 @@ bool QtPlatform::CancelDialogs() {
             dialog->reject();
     return !open.empty();
 }
+
+unsigned char* QtPlatform::OpenShareMapping(std::size_t size) {
+    return m_shareMapping.Open(SuiteShareName(), size) ? m_shareMapping.Data() : nullptr;
+}

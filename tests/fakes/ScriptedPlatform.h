@@ -24,6 +24,11 @@ public:
     std::deque<QString> saveNames;
     std::deque<std::optional<FontAnswer>> fontAnswers;
 
+    // The suite's block, in this process's memory, exactly its size: a read past its end is
+    // one the sanitizers see. Null from OpenShareMapping while shareFails is set.
+    std::vector<unsigned char> shareBlock;
+    bool shareFails = false;
+
     std::vector<Shown> shown;
     std::vector<QString> saveSuggestions;
     int beeps = 0;
@@ -57,6 +62,14 @@ public:
         fontAnswers.pop_front();
         return true;
     }
+
+    unsigned char* OpenShareMapping(std::size_t size) override {
+        if (shareFails)
+            return nullptr;
+        shareBlock.resize(size);
+        return shareBlock.data();
+    }
+    void CloseShareMapping() override {}
 
 private:
     static QString Next(std::deque<QString>& names) {
