@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
     std::vector<unsigned char> shareBlock;
     bool shareFails = false;
 
+    // Runs while each message box is open, as the work a real one's loop does meanwhile.
+    std::function<void()> whileAsking;
+
     std::vector<Shown> shown;
     std::vector<QString> saveSuggestions;
     int beeps = 0;
@@ -36,6 +40,8 @@ public:
 
     int MessageBox(const QString& text, int style) override {
         shown.push_back({text, style});
+        if (whileAsking)
+            whileAsking();
         if (!answers.empty()) {
             const int answer = answers.front();
             answers.pop_front();
