@@ -182,10 +182,30 @@ QByteArray ExpandedListing(const Circuit& circuit) {
     return listing;
 }
 
-// Runs the simulation as the suite's simulator would: NAME.out, NAME.err (removed when
-// empty) and NAME.ckt beside the circuit, then asks the editor to show the output, or the
-// errors when the run failed.
+// Asks the editor to close the circuit's derived files, which the run is about to
+// replace, and to offer what is still unsaved for saving; waits until it has (the user
+// may take a while to answer). An editor that is not there is not waited for.
+void CloseDerivedDocuments(const ShareBlock& block) {
+    if (!block.HeldByLiveEditor())
+        return;
+    block.Set(ShareBlock::kRequest, 'c');
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+    // The editor clears the request, then marks itself busy until its questions are
+    // answered: done once the request is gone and it has been seen idle twice in a row.
+    int idle = 0;
+    while (!g_stop && idle < 2 && std::chrono::steady_clock::now() < deadline &&
+           block.HeldByLiveEditor()) {
+        const bool taken = block.Get(ShareBlock::kRequest) != 'c';
+        idle = taken && (block.Get(ShareBlock::kRequestBusy) & 1) == 0 ? idle + 1 : 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+// Runs the simulation as the suite's simulator would: has the editor close the files of
+// the last run, writes NAME.out, NAME.err (removed when empty) and NAME.ckt beside the
+// circuit, then asks the editor to show the output, or the errors when the run failed.
 void Simulate(const ShareBlock& block, const Circuit& circuit) {
+    CloseDerivedDocuments(block);
     block.Set(ShareBlock::kSimulatorRunning, 1);
     std::printf("simulating %s\n", qPrintable(circuit.File("cir")));
     std::fflush(stdout);
