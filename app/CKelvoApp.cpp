@@ -226,11 +226,14 @@ void CKelvoApp::OnIdle() {
         SimulationPrompts::ReportModifiedState(*m_pShare, *m_docManager);
         ServeHandOff();
     }
-    // Only outside every modal loop, so that no document is reloaded or closed under a
-    // command that is still working on it.
-    if (m_bCheckFiles && outsideModalLoops && !m_bClosing && !m_bInFileCheck)
+    // Only outside every modal loop, and never while either of them runs, so that no
+    // document is reloaded or closed under a command that is still working on it.
+    const auto quiet = [&] {
+        return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !g_bInSuiteRequest;
+    };
+    if (m_bCheckFiles && quiet())
         CheckFiles();
-    if (m_pShare && outsideModalLoops && !m_bClosing)
+    if (m_pShare && quiet())
         ServeSuiteRequest();
     if (m_pShare)
         m_pShare->Set(ShareBlock::kEditorFlags,

@@ -12,6 +12,10 @@
 #include "ShareBlock.h"
 #include "ViewDefaults.h"
 
+// Set while the idle pass serves one of the suite's requests: the questions that request
+// asks run loops of their own, whose idle passes must not serve another.
+extern bool g_bInSuiteRequest;
+
 // The application object: starts the program in its fixed order, keeps what documents
 // and views share, opens files by name and runs the idle pass.
 class CKelvoApp : public QObject, public ViewDefaults, public FrameOwner {

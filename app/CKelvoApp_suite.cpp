@@ -14,8 +14,6 @@
 #include "PathSearch.h"
 #include "SimulationPrompts.h"
 
-// Set while the idle pass serves one of the suite's requests: the questions that request
-// asks run loops of their own, whose idle passes must not serve another.
 bool g_bInSuiteRequest = false;
 
 bool CKelvoApp::OpenShareBlock() {

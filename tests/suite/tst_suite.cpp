@@ -243,6 +243,7 @@ private slots:
             if (std::exchange(nested, true))
                 return;
             SetByte(ShareBlock::kFamilyRequest, 'o');
+            kelvo.RequestFileCheck();
             SetByte(ShareBlock::kEditorFlags, 1);
             SetByte(ShareBlock::kEditState, ShareBlock::kClean);
             kelvo.OnIdle();
@@ -257,8 +258,10 @@ private slots:
         QCOMPARE(Byte(ShareBlock::kEditorFlags), 3); // marked in the nested pass
         QCOMPARE(Byte(ShareBlock::kEditState), ShareBlock::kLeftUnsaved); // 0 -> 1 -> 4
         QCOMPARE(Byte(ShareBlock::kRequestBusy), 0);
+        QVERIFY(kelvo.CheckFilesPending()); // nor the file check
         kelvo.OnIdle();
         QCOMPARE(kelvo.CountDocuments(), 2);
+        QVERIFY(!kelvo.CheckFilesPending());
     }
 
     void noRequestWhileADialogIsOpen() {
