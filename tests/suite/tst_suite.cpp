@@ -169,10 +169,17 @@ private slots:
         const QRect area = kelvo.MainFrame()->MdiArea()->viewport()->rect();
         QVERIFY(kelvo.MainFrame()->ActiveChild()->width() < area.width());
 
+        // A lone window is tiled: it fills the area.
+        kelvo.DocManager()->CloseAllDocuments();
+        Block().WriteHandOff("kelvo " + Path("b.cir").toUtf8());
+        kelvo.OnIdle();
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(kelvo.MainFrame()->ActiveChild()->geometry(), area);
+
         // A name that is found nowhere clears the byte and opens nothing.
         QVERIFY(Block().WriteHandOff("kelvo /nowhere/x.cir") == ShareBlock::HandOffResult::Written);
         kelvo.OnIdle();
-        QCOMPARE(kelvo.CountDocuments(), 2);
+        QCOMPARE(kelvo.CountDocuments(), 1);
         QCOMPARE(Byte(ShareBlock::kHandOff), 0);
         QVERIFY(platform.shown.empty());
     }
@@ -514,6 +521,36 @@ private slots:
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.TMP")), Path("sim/Amp.tmp"));
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.ERR")), QString());
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("nowhere/amp.OUT")), QString());
+    }
+
+    void familyRequestOpensItsMember_data() {
+        QTest::addColumn<char>("request");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("circuit");
+        QTest::newRow("t") << 't' << "sim/amp.cir" << true;
+        QTest::newRow("k") << 'k' << "sim/amp.ckt" << false;
+        QTest::newRow("e") << 'e' << "sim/amp.err" << false;
+        QTest::newRow("o") << 'o' << "sim/amp.out" << false;
+        QTest::newRow("x") << 'x' << "sim/amp.tmp" << false;
+    }
+    void familyRequestOpensItsMember() {
+        QFETCH(char, request);
+        QFETCH(QString, file);
+        QFETCH(bool, circuit);
+        Write("sim/amp.err", "error\r\n");
+        Write("sim/amp.tmp", "scratch\r\n");
+        CKelvoApp& kelvo = Start({"b.cir"});
+        NameCircuit(Path("sim/"), "amp");
+        SetByte(ShareBlock::kFamilyRequest, static_cast<unsigned char>(request));
+        kelvo.OnIdle();
+        QCOMPARE(Byte(ShareBlock::kFamilyRequest), 0);
+        CKelvoDoc* document = kelvo.MainFrame()->ActiveDocument();
+        QCOMPARE(document->GetPathName(), Path(file));
+        QCOMPARE(document->IsSuiteCircuit(), circuit);
+        QCOMPARE(document->IsSuiteDerived(), !circuit);
+        kelvo.OnIdle(); // served once
+        QCOMPARE(kelvo.CountDocuments(), 2);
+        QVERIFY(platform.shown.empty());
     }
 
     // Before any file is opened the commands are disabled, yet the suite's family request
