@@ -17,6 +17,7 @@
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
 #include "PathSearch.h"
+#include "SimulationPrompts.h"
 
 CKelvoApp::CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments, QObject* parent)
     : QObject(parent), m_platform(platform), m_profile(profile), m_arguments(std::move(arguments)) {
@@ -65,7 +66,10 @@ bool CKelvoApp::InitInstance() {
                                           : QApplication::palette().color(QPalette::Text);
     m_lfDefault = LogFont::Default();
 
-    // The suite's shared block comes in here, before the preference file.
+    if (!OpenShareBlock()) {
+        m_platform->EndWaitCursor();
+        return false;
+    }
     LoadPreferences();
 
     m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 27, 2); // the tip, up and right
@@ -91,7 +95,7 @@ bool CKelvoApp::InitInstance() {
 }
 
 int CKelvoApp::ExitInstance() {
-    // The suite's block is released here, before the profile is written.
+    ReleaseShareBlock();
     SaveRecentFiles();
     return 0;
 }
@@ -104,20 +108,34 @@ void CKelvoApp::SetUpDirectories() {
 }
 
 bool CKelvoApp::OpenCommandLine(const QString& text) {
+    return OpenCommandLine(text, false);
+}
+
+bool CKelvoApp::OpenCommandLine(const QString& text, bool suiteCircuit) {
     SetUpDirectories();
     qsizetype at = 0;
     CommandLine::NextToken(text, at); // the program's name
     const QString argument = CommandLine::NextToken(text, at);
     // A folder, a FIFO or a device is found too: naming one is a failed open, with the
     // framework's message, not a missing name.
-    const QString found = SearchEntry(CurrentDirectory(), argument);
+    QString found = SearchEntry(CurrentDirectory(), argument);
+    if (found.isEmpty() && suiteCircuit && !argument.isEmpty())
+        found = CircuitFamily::FindFamilyFile(AbsolutePath(argument));
     if (found.isEmpty())
         return false;
     m_lists.PrefixPath(found);
-    if (OpenByName(found) == nullptr)
+    CKelvoDoc* document = OpenByName(found);
+    if (document == nullptr)
         if (const int error = QueryFileStatus(found).readError; error != 0)
             m_platform->MessageBox(OpenFailureMessage(error, found), MB_OK | MB_ICONEXCLAMATION);
-    // The suite's open-circuit request is served here.
+    if (suiteCircuit && m_pShare && m_pShare->Get(ShareBlock::kRequest) == 'i') {
+        m_pShare->Set(ShareBlock::kRequest, 0);
+        // The question for a modified circuit runs a loop, in which the new one may close.
+        const QPointer<CKelvoDoc> circuit = document;
+        CircuitFamily::CloseSuiteDocuments(*m_docManager, circuit, true);
+        if (circuit)
+            circuit->MarkSuiteCircuit();
+    }
     m_lists.AddDirectoryOf(found);
     return true;
 }
@@ -194,36 +212,47 @@ void CKelvoApp::RequestExit() {
 }
 
 void CKelvoApp::OnIdle() {
-    if (m_bInIdle || !m_pMainWnd)
+    if (!m_pMainWnd)
         return;
-    m_bInIdle = true;
+    const bool outsideModalLoops = QApplication::activeModalWidget() == nullptr;
     // An exit asked for by a signal cancels the dialogs that ask nothing, and waits until no
     // question is open and no close runs. A cancelled dialog's caller goes on first: the
     // exit comes at a later pass, once its loop has unwound.
-    if (m_bExitRequested && !m_platform->CancelDialogs() &&
-        QApplication::activeModalWidget() == nullptr && !m_bClosing) {
+    if (m_bExitRequested && !m_platform->CancelDialogs() && outsideModalLoops && !m_bClosing) {
         m_bExitRequested = false;
         m_pMainWnd->close();
     }
-    // With the suite's block: report the modified state, serve a second start's hand-off.
-    // Only outside every modal loop, so that no document is reloaded under a command that
-    // is still working on it: check the files when m_bCheckFiles is set (and, with the
-    // suite's block, serve one suite request).
-    if (m_bCheckFiles && QApplication::activeModalWidget() == nullptr && !m_bClosing)
+    // What only reports or registers runs in every pass, in the loop of a question too.
+    if (m_pShare) {
+        SimulationPrompts::ReportModifiedState(*m_pShare, *m_docManager);
+        ServeHandOff();
+    }
+    // Only outside every modal loop, and never while either of them runs, so that no
+    // document is reloaded or closed under a command that is still working on it.
+    const auto quiet = [&] {
+        return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !g_bInSuiteRequest;
+    };
+    if (m_bCheckFiles && quiet())
         CheckFiles();
+    if (m_pShare && quiet())
+        ServeSuiteRequest();
+    if (m_pShare)
+        m_pShare->Set(ShareBlock::kEditorFlags,
+                      m_pShare->Get(ShareBlock::kEditorFlags) | ShareBlock::kPolledFlag);
     m_pMainWnd->UpdateCommandStates();
-    m_bInIdle = false;
 }
 
 void CKelvoApp::CheckFiles() {
     // The questions run loops of their own; returns to the front meanwhile are answered by
     // this same pass, and the flag is cleared after it.
+    m_bInFileCheck = true;
     const std::vector<CKelvoDoc*> documents = m_docManager->Documents();
     std::vector<QPointer<CKelvoDoc>> alive(documents.begin(), documents.end());
     for (const QPointer<CKelvoDoc>& document : alive)
         if (document)
             document->CheckExternalChange();
     m_bCheckFiles = false;
+    m_bInFileCheck = false;
 }
 
 bool CKelvoApp::BeepIfNothingToUndo(const QKeyEvent* key) {
@@ -270,6 +299,15 @@ const CommandEntry<CKelvoApp> kAppCommands[] = {
     {ID_OPTIONS_SAVE_PREFERENCES, &CKelvoApp::OnSavePreferences, nullptr},
     {ID_APP_ABOUT, &CKelvoApp::OnAppAbout, nullptr},
     {ID_FILE_PRINT_SETUP, &CKelvoApp::OnFilePrintSetup, nullptr},
+    {ID_ACTIONS_ORVAS, &CKelvoApp::OnActionOrvas, &CKelvoApp::OnUpdateAction},
+    {ID_ACTIONS_SIMULATE, &CKelvoApp::OnActionSimulate, &CKelvoApp::OnUpdateAction},
+    {ID_ACTIONS_SCHEMATIC, &CKelvoApp::OnActionSchematic, &CKelvoApp::OnUpdateAction},
+    {ID_ACTIONS_SCOPE, &CKelvoApp::OnActionScope, &CKelvoApp::OnUpdateAction},
+    {ID_WINDOW_CIR, &CKelvoApp::OnWindowCir, &CKelvoApp::OnUpdateFamilyFile},
+    {ID_WINDOW_CKT, &CKelvoApp::OnWindowCkt, &CKelvoApp::OnUpdateFamilyFile},
+    {ID_WINDOW_ERR, &CKelvoApp::OnWindowErr, &CKelvoApp::OnUpdateFamilyFile},
+    {ID_WINDOW_OUT, &CKelvoApp::OnWindowOut, &CKelvoApp::OnUpdateFamilyFile},
+    {ID_WINDOW_TMP, &CKelvoApp::OnWindowTmp, &CKelvoApp::OnUpdateFamilyFile},
 };
 
 // The recent-file entries are one range of ids, one per place in the list.

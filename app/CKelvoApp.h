@@ -8,7 +8,13 @@
 
 #include "CDocManager.h"
 #include "CMainFrame.h"
+#include "CircuitFamily.h"
+#include "ShareBlock.h"
 #include "ViewDefaults.h"
+
+// Set while the idle pass serves one of the suite's requests: the questions that request
+// asks run loops of their own, whose idle passes must not serve another.
+extern bool g_bInSuiteRequest;
 
 // The application object: starts the program in its fixed order, keeps what documents
 // and views share, opens files by name and runs the idle pass.
@@ -23,6 +29,38 @@ public:
 
     bool InitInstance();
     int ExitInstance();
+    // What the process ends with when InitInstance returned false: 0 after handing the
+    // command line to the editor that already runs, non-zero on a failure.
+    int StartExitCode() const { return m_nStartExitCode; }
+
+    // --- The suite's shared block.
+    // Registers this editor in the block, or hands the command line to the editor that
+    // holds it (false then, as when the block cannot be opened).
+    bool OpenShareBlock();
+    // Clears the editor's bytes and lets the block go.
+    void ReleaseShareBlock();
+    // The mapped block, or null.
+    const ShareBlock* GetShareBlock() const { return m_pShare.get(); }
+
+    // --- The circuit's family: Window > .CIR File ... .TMP File, enabled once a file has
+    // been opened. The circuit's base name with the member's extension is opened or
+    // activated and marked; "Unable to open file:" when it cannot be.
+    void OnFamilyFile(const CircuitFamily::Member& member);
+    void OnWindowCir();
+    void OnWindowCkt();
+    void OnWindowErr();
+    void OnWindowOut();
+    void OnWindowTmp();
+    void OnUpdateFamilyFile(CommandUpdate& update);
+
+    // --- Actions: each writes its code into the block for the suite's front end; enabled
+    // while the block is mapped and the suite is ready. Simulate asks about unsaved
+    // documents first.
+    void OnActionOrvas();
+    void OnActionSimulate();
+    void OnActionSchematic();
+    void OnActionScope();
+    void OnUpdateAction(CommandUpdate& update);
 
     bool OpenCommandLine(const QString& text);
     // Opens or activates the document for a full, home-relative or bare name.
@@ -72,6 +110,19 @@ public:
 private:
     // Every document's file against what was last read or written.
     void CheckFiles();
+    // With `suiteCircuit`, the file is the suite's circuit (its 'i' request): found also
+    // when its ".cir" differs in letter case, and opened as the circuit, in place of the
+    // documents opened for the suite before.
+    bool OpenCommandLine(const QString& text, bool suiteCircuit);
+    // The idle pass's steps with the block: a second start's command line, and one of the
+    // suite's requests.
+    void ServeHandOff();
+    void ServeSuiteRequest();
+    void ServeCommandRequest(unsigned char request);
+    // The main window shown without taking the focus, its windows cascaded (several) or
+    // tiled (one).
+    void ShowAndArrange();
+    void WriteAction(ShareBlock::Action action);
     void SetUpDirectories();
     // The preference file, read once at start-up: applied to the main window, its bars
     // and the default font as far as it is whole and sound.
@@ -89,7 +140,12 @@ private:
     std::unique_ptr<CDocManager> m_docManager;
     std::unique_ptr<CMainFrame> m_pMainWnd;
     QStringList m_recentFiles;
-    bool m_bInIdle = false;
+    // A step that shows questions runs their loops, and idle passes come in them: these keep
+    // such a pass from starting the same step again.
+    bool m_bInFileCheck = false;
+    bool m_bInHandOff = false;
+    std::unique_ptr<ShareBlock> m_pShare;
+    int m_nStartExitCode = 0;
     bool m_bExitRequested = false;
     bool m_bClosing = false;
     bool m_bSeenActive = false;

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         ::sigaction(SIGINT, &action, nullptr);
     }
     if (!app.InitInstance())
-        return 1;
+        return app.StartExitCode();
     const int result = QApplication::exec();
     return std::max(result, app.ExitInstance());
 }

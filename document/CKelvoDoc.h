@@ -31,6 +31,12 @@ public:
     [[nodiscard]] bool IsReadOnly() const {
         return m_bUserReadOnly || m_bDiskReadOnly || m_bOutputReadOnly;
     }
+    // Marks of a document opened for the suite: as its circuit, or as one of the files a
+    // simulation leaves beside it. Never lifted while the document lives.
+    [[nodiscard]] bool IsSuiteCircuit() const { return m_bSuiteCircuit; }
+    [[nodiscard]] bool IsSuiteDerived() const { return m_bSuiteDerived; }
+    void MarkSuiteCircuit() { m_bSuiteCircuit = true; }
+    void MarkSuiteDerived() { m_bSuiteDerived = true; }
     // "%d %b %y, %H:%M"; empty until the file's status was read.
     [[nodiscard]] const QString& GetFileTime() const { return m_strFileTime; }
 
@@ -125,6 +131,8 @@ private:
     bool m_bUserReadOnly = false;
     bool m_bDiskReadOnly = false;
     bool m_bOutputReadOnly = false;
+    bool m_bSuiteCircuit = false;
+    bool m_bSuiteDerived = false;
     QString m_strFileTime;
     // The file as last read or written here: its modification time (ns) and size; a file
     // never looked at has none.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 #include <QColor>
@@ -68,6 +69,18 @@ public:
     // Runs one of the program's own dialogs modally, owned by the main window; returns
     // QDialog::Accepted or QDialog::Rejected.
     virtual int RunDialog(QDialog& dialog) = 0;
+    // The suite's shared block: `size` bytes of this user's shared-memory object, created
+    // zero-filled when there is none, mapped until CloseShareMapping; null when it can be
+    // neither opened nor mapped (as on a platform that has none).
+    virtual unsigned char* OpenShareMapping(std::size_t size) {
+        Q_UNUSED(size);
+        return nullptr;
+    }
+    virtual void CloseShareMapping() {}
+    // Held while a start registers or hands its command line over, so that starts at the
+    // same moment take their turns.
+    virtual void LockShareMapping() {}
+    virtual void UnlockShareMapping() {}
 
     // Cancels the open dialogs that ask nothing about unsaved work (file and font dialogs,
     // messages with only OK), as if the user had cancelled or confirmed them; a question

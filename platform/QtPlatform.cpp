@@ -255,3 +255,7 @@ bool QtPlatform::CancelDialogs() {
             dialog->reject();
     return !open.empty();
 }
+
+unsigned char* QtPlatform::OpenShareMapping(std::size_t size) {
+    return m_shareMapping.Open(SuiteShareName(), size) ? m_shareMapping.Data() : nullptr;
+}

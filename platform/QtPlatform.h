@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "Platform.h"
+#include "SharedMemory.h"
 
 // The platform on a real desktop: Qt's message boxes, file and font dialogs.
 class QtPlatform : public Platform {
@@ -24,9 +25,14 @@ public:
                       const std::function<void(QPrinter*)>& paint) override;
     bool PrintSetup(QPrinter& printer) override;
     bool CancelDialogs() override;
+    unsigned char* OpenShareMapping(std::size_t size) override;
+    void CloseShareMapping() override { m_shareMapping.Close(); }
+    void LockShareMapping() override { m_shareMapping.Lock(); }
+    void UnlockShareMapping() override { m_shareMapping.Unlock(); }
 
 private:
     QWidget* Owner() const;
 
     QPointer<QWidget> m_owner;
+    SharedMemory m_shareMapping;
 };

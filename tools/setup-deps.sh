@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-utils xdotool     # the editor on a virtual display; xwininfo finds its window,
                                      # xdotool drives it as a user would
     poppler-utils                    # pdftotext, to read printed pages back
+    ngspice                          # the simulator suitectl runs for Actions > Simulate
 )
 
 missing=()

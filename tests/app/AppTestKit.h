@@ -10,6 +10,7 @@
 
 #include "CKelvoApp.h"
 #include "Preferences.h"
+#include "QtPlatform.h"
 #include "fakes/ScriptedPlatform.h"
 
 // The program started as a user starts it, in a folder and with a profile of its own, its
@@ -22,6 +23,14 @@ protected:
     std::unique_ptr<QSettings> profile;
     std::unique_ptr<CKelvoApp> app;
     QString previousDirectory;
+    // The real dialogs and message boxes, for a test that answers them itself; it lives
+    // until the program has ended, since the program's block is mapped through it.
+    std::unique_ptr<QtPlatform> qtPlatform;
+
+    QtPlatform& RealPlatform() {
+        qtPlatform = std::make_unique<QtPlatform>();
+        return *qtPlatform;
+    }
 
     QString Path(const QString& name) const { return dir.filePath(name); }
     void Write(const QString& name, const QByteArray& bytes) {
@@ -54,6 +63,7 @@ protected:
             app->ExitInstance();
         }
         app.reset();
+        qtPlatform.reset();
         profile.reset();
         QDir::setCurrent(previousDirectory);
         qunsetenv("KVDIR");

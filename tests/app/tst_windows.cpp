@@ -314,8 +314,7 @@ private slots:
 
     // What a signal's exit does to dialogs that are open, with the real dialogs.
     void signalCancelsDialogsThatAskNothing() {
-        QtPlatform qt;
-        CKelvoApp& kelvo = Start({"a.cir"}, &qt);
+        CKelvoApp& kelvo = Start({"a.cir"}, &RealPlatform());
         CMainFrame* frame = kelvo.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
         bool dialogShown = false;
@@ -339,8 +338,7 @@ private slots:
     }
 
     void signalWaitsForTheSaveQuestion() {
-        QtPlatform qt;
-        CKelvoApp& kelvo = Start({"a.cir"}, &qt);
+        CKelvoApp& kelvo = Start({"a.cir"}, &RealPlatform());
         CMainFrame* frame = kelvo.MainFrame();
         QVERIFY(QTest::qWaitForWindowExposed(frame));
         frame->ActiveDocument()->GetStore()->Edit({0, 0}, kInsertChar, "x");

@@ -3,6 +3,7 @@
 #include <deque>
 
 #include <QDialog>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -36,6 +37,14 @@ public:
     std::deque<int> dialogAnswers;
     std::vector<QString> dialogsRun; // their captions
 
+    // The suite's block, in this process's memory, exactly its size: a read past its end is
+    // one the sanitizers see. Null from OpenShareMapping while shareFails is set.
+    std::vector<unsigned char> shareBlock;
+    bool shareFails = false;
+
+    // Runs while each message box is open, as the work a real one's loop does meanwhile.
+    std::function<void()> whileAsking;
+
     std::vector<Shown> shown;
     std::vector<QString> saveSuggestions;
     int beeps = 0;
@@ -43,6 +52,8 @@ public:
 
     int MessageBox(const QString& text, int style) override {
         shown.push_back({text, style});
+        if (whileAsking)
+            whileAsking();
         if (!answers.empty()) {
             const int answer = answers.front();
             answers.pop_front();
@@ -101,6 +112,14 @@ public:
         fontAnswers.pop_front();
         return true;
     }
+
+    unsigned char* OpenShareMapping(std::size_t size) override {
+        if (shareFails)
+            return nullptr;
+        shareBlock.resize(size);
+        return shareBlock.data();
+    }
+    void CloseShareMapping() override {}
 
 private:
     static QString Next(std::deque<QString>& names) {

@@ -1,0 +1,231 @@
+// The application's side of the simulation suite: the shared block's registration and
+// polling, the circuit's family commands and the Actions menu.
+
+#include "CKelvoApp.h"
+
+#include <QPointer>
+#include <cstdio>
+
+#include <unistd.h>
+
+#include "CommandIds.h"
+#include "CommandLine.h"
+#include "FileName.h"
+#include "PathSearch.h"
+#include "SimulationPrompts.h"
+
+bool g_bInSuiteRequest = false;
+
+bool CKelvoApp::OpenShareBlock() {
+    m_pShare.reset();
+    unsigned char* bytes = m_platform->OpenShareMapping(ShareBlock::kSize);
+    if (bytes == nullptr) {
+        m_platform->MessageBox("Can't open shared memory!", MB_OK | MB_ICONHAND);
+        m_nStartExitCode = 1;
+        return false;
+    }
+    const ShareBlock block(bytes);
+    m_platform->LockShareMapping();
+    if (!block.HeldByLiveEditor()) {
+        block.Register(std::uint32_t(::getpid()));
+        m_platform->UnlockShareMapping();
+        m_pShare = std::make_unique<ShareBlock>(bytes);
+        return true;
+    }
+    // Another editor runs: it gets this command line, with the file made absolute, since
+    // it looks names up in its own folder.
+    const QByteArray line = FileNameBytes(CommandLine::Build(m_arguments, CurrentDirectory()));
+    const ShareBlock::HandOffResult result = block.WriteHandOff(line);
+    m_platform->UnlockShareMapping();
+    m_platform->CloseShareMapping();
+    switch (result) {
+    case ShareBlock::HandOffResult::Written:
+        m_nStartExitCode = 0;
+        break;
+    case ShareBlock::HandOffResult::TooLong:
+        std::fprintf(stderr,
+                     "kelvo: the command line is %lld bytes long; the running editor takes "
+                     "at most %zu\n",
+                     static_cast<long long>(line.size()), ShareBlock::kHandOffSize - 1);
+        m_nStartExitCode = 2;
+        break;
+    case ShareBlock::HandOffResult::Busy:
+        std::fprintf(stderr, "kelvo: the running editor did not take the command line "
+                             "handed to it before; this one was not handed over\n");
+        m_nStartExitCode = 3;
+        break;
+    }
+    return false;
+}
+
+void CKelvoApp::ReleaseShareBlock() {
+    if (!m_pShare)
+        return;
+    m_pShare->Release();
+    m_pShare.reset();
+    m_platform->CloseShareMapping();
+}
+
+void CKelvoApp::ShowAndArrange() {
+    m_pMainWnd->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (m_pMainWnd->isMinimized())
+        m_pMainWnd->setWindowState(m_pMainWnd->windowState() & ~Qt::WindowMinimized);
+    m_pMainWnd->show();
+    m_pMainWnd->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (CountDocuments() > 1)
+        m_pMainWnd->CascadeWindows();
+    else
+        m_pMainWnd->TileVertically();
+}
+
+void CKelvoApp::ServeHandOff() {
+    if (m_bInHandOff || !m_pShare->HandOffPending())
+        return;
+    m_bInHandOff = true;
+    OpenCommandLine(FileNameFromBytes(m_pShare->HandOff()));
+    m_pShare->ClearHandOff();
+    ShowAndArrange();
+    m_pShare->Set(ShareBlock::kEditorFlags, 1);
+    m_bInHandOff = false;
+}
+
+void CKelvoApp::ServeSuiteRequest() {
+    if (g_bInSuiteRequest)
+        return;
+    g_bInSuiteRequest = true;
+    const ShareBlock& block = *m_pShare;
+    const CircuitFamily::Member* member = nullptr;
+    if (block.Get(ShareBlock::kAction) == ShareBlock::kActionRaise) {
+        block.Set(ShareBlock::kAction, 0);
+        if (m_pMainWnd->isMinimized())
+            m_pMainWnd->setWindowState(m_pMainWnd->windowState() & ~Qt::WindowMinimized);
+        m_pMainWnd->show();
+        m_pMainWnd->raise();
+        m_pMainWnd->activateWindow();
+    } else if ((member = CircuitFamily::MemberForRequest(block.Get(ShareBlock::kFamilyRequest)))) {
+        block.Set(ShareBlock::kFamilyRequest, 0);
+        OnFamilyFile(*member);
+    } else {
+        ServeCommandRequest(block.Get(ShareBlock::kRequest));
+    }
+    // The block may be gone: a quit request ends with the program's exit.
+    if (m_pShare)
+        m_pShare->Set(ShareBlock::kRequestBusy, m_pShare->Get(ShareBlock::kRequestBusy) & ~1);
+    g_bInSuiteRequest = false;
+}
+
+void CKelvoApp::ServeCommandRequest(unsigned char request) {
+    const ShareBlock& block = *m_pShare;
+    switch (request) {
+    case 'q':
+        block.Set(ShareBlock::kRequest, 0);
+        block.Set(ShareBlock::kRequestBusy, 1);
+        OnAppExit();
+        break;
+    case 'r':
+        block.Set(ShareBlock::kRequest, 0);
+        m_pMainWnd->raise();
+        m_pMainWnd->activateWindow();
+        break;
+    case 'c':
+        block.Set(ShareBlock::kRequest, 0);
+        block.Set(ShareBlock::kRequestBusy, 1);
+        CircuitFamily::CloseSuiteDocuments(*m_docManager, nullptr, false);
+        SimulationPrompts::PromptSaveForSimulation(m_pShare.get(), *m_docManager, *m_platform);
+        break;
+    case 'i': {
+        // Quoted as the editor's own command lines are, so that a folder with a space in
+        // its name still names the circuit.
+        // A circuit not found yet is looked for again at every pass: the windows are
+        // arranged once, when it is.
+        const QString circuit = FileNameFromBytes(block.CircuitDirectory() + block.CircuitName());
+        if (OpenCommandLine(CommandLine::Build({"x", circuit + ".cir"}, CurrentDirectory()), true))
+            ShowAndArrange();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CKelvoApp::OnFamilyFile(const CircuitFamily::Member& member) {
+    const QString base = CircuitFamily::FamilyBaseName(m_pShare.get(), m_lists.OpenedFiles());
+    if (base.isEmpty())
+        return;
+    const QString path = base + member.extension;
+    const QString found = CircuitFamily::FindFamilyFile(path);
+    CKelvoDoc* document = found.isEmpty() ? nullptr : OpenByName(found);
+    if (document == nullptr) {
+        m_platform->MessageBox("Unable to open file:\n" + DisplayFileName(path),
+                               MB_OK | MB_ICONNONE);
+        return;
+    }
+    if (member.circuit)
+        document->MarkSuiteCircuit();
+    else
+        document->MarkSuiteDerived();
+}
+
+void CKelvoApp::OnWindowCir() {
+    OnFamilyFile(CircuitFamily::kFamily[0]);
+}
+
+void CKelvoApp::OnWindowCkt() {
+    OnFamilyFile(CircuitFamily::kFamily[1]);
+}
+
+void CKelvoApp::OnWindowErr() {
+    OnFamilyFile(CircuitFamily::kFamily[2]);
+}
+
+void CKelvoApp::OnWindowOut() {
+    OnFamilyFile(CircuitFamily::kFamily[3]);
+}
+
+void CKelvoApp::OnWindowTmp() {
+    OnFamilyFile(CircuitFamily::kFamily[4]);
+}
+
+void CKelvoApp::OnUpdateFamilyFile(CommandUpdate& update) {
+    update.Enable(!m_lists.OpenedFiles().isEmpty());
+}
+
+void CKelvoApp::OnUpdateAction(CommandUpdate& update) {
+    update.Enable(m_pShare && m_pShare->Get(ShareBlock::kSuiteReady) != 0);
+}
+
+void CKelvoApp::WriteAction(ShareBlock::Action action) {
+    if (m_pShare)
+        m_pShare->Set(ShareBlock::kAction, action);
+}
+
+void CKelvoApp::OnActionOrvas() {
+    WriteAction(ShareBlock::kActionOrvas);
+}
+
+void CKelvoApp::OnActionSchematic() {
+    WriteAction(ShareBlock::kActionSchematic);
+}
+
+void CKelvoApp::OnActionScope() {
+    WriteAction(ShareBlock::kActionScope);
+}
+
+void CKelvoApp::OnActionSimulate() {
+    if (!m_pShare)
+        return;
+    // The state as the documents have it now: an edit made since the last idle pass must
+    // be asked about too, or the simulator would read the file without it.
+    SimulationPrompts::ReportModifiedState(*m_pShare, *m_docManager);
+    if (m_pShare->Get(ShareBlock::kEditState) != ShareBlock::kClean) {
+        m_pShare->Set(ShareBlock::kEditState, ShareBlock::kAskingToSave);
+        SimulationPrompts::PromptSaveForSimulation(m_pShare.get(), *m_docManager, *m_platform);
+        if (!m_pShare)
+            return;
+        if (m_pShare->Get(ShareBlock::kEditState) == ShareBlock::kSaveCancelled) {
+            m_pShare->Set(ShareBlock::kEditState, ShareBlock::kModified);
+            return;
+        }
+    }
+    WriteAction(ShareBlock::kActionSimulate);
+}

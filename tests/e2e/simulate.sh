@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# A simulation from end to end, with suitectl in the suite's place: the suite opens its
+# circuit in the running editor, Ctrl+G asks for a simulation, ngspice runs, and the
+# editor shows the output read-only; a circuit that does not simulate lands in its errors.
+# A second start hands its file to the running editor and ends.
+#   simulate.sh KELVO SUITECTL EXAMPLES
+set -euo pipefail
+if ! command -v ngspice >/dev/null; then
+    echo "SKIP: ngspice is not installed (tools/setup-deps.sh installs it)"
+    exit 77
+fi
+if [ -z "${KELVO_E2E_DISPLAY:-}" ]; then
+    exec "$(dirname "$(realpath "$0")")/on_display.sh" env KELVO_E2E_DISPLAY=1 "$0" "$@"
+fi
+KELVO=$(realpath "$1")
+SUITECTL=$(realpath "$2")
+EXAMPLES=$(realpath "$3")
+source "$(dirname "$(realpath "$0")")/e2e_lib.sh"
+# A block of this run's own: the user's editor, or another test's, is never reached.
+export KELVO_SHARE_BLOCK="/kelvo-e2e-simulate-$$"
+WATCH_PID=""
+stop_watch() {
+    if [ -n "$WATCH_PID" ]; then
+        kill -TERM "$WATCH_PID" 2>/dev/null || true
+        wait "$WATCH_PID" 2>/dev/null || true
+    fi
+    WATCH_PID=""
+}
+trap 'stop_watch; end_run; rm -f "/dev/shm$KELVO_SHARE_BLOCK"' EXIT
+
+cp -r "$EXAMPLES/amp.cir" "$EXAMPLES/lib" .
+printf '* broken\r\nR1 1 0 1k\r\nQ5 1 2\r\n.tran 1u 1m\r\n.end\r\n' >broken.cir
+mkdir other
+printf '* b\r\nR1 1 2 1k\r\n' >other/b.cir
+
+start_kelvo
+find_main_window "^Kelvo - Untitled1$"
+
+watch() {
+    "$SUITECTL" watch "$1" >>"$E2E_DIR/watch.log" 2>&1 &
+    WATCH_PID=$!
+}
+
+# The READ indicator: the status bar's last pane, measured as the darkness of its pixels,
+# since the display is all there is to read.
+read_pane_ink() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+    import -window root -crop "110x20+$((X + WIDTH - 130))+$((Y + HEIGHT - 22))" \
+        "$E2E_DIR/pane.png"
+    convert "$E2E_DIR/pane.png" -colorspace Gray -negate -format '%[fx:int(mean*100000)]' info:
+}
+
+watch amp.cir
+expect_caption "Kelvo - amp.cir"
+CLEAN_INK=$(read_pane_ink)
+key ctrl+g
+if wait_until 30 caption_is "Kelvo - amp.out"; then
+    echo "ok: the simulator's output shown"
+else
+    fail "caption \"$(caption)\" after Simulate, expected \"Kelvo - amp.out\""
+fi
+check "amp.out written with CR LF line ends" grep -q $'\r$' amp.out
+check "amp.ckt holds the expanded netlist" grep -qi 'x1\.' amp.ckt
+sleep 0.3 # the status bar follows at the next idle pass
+OUT_INK=$(read_pane_ink)
+check "the output is read-only: READ shows (ink $OUT_INK against $CLEAN_INK)" \
+    test "$OUT_INK" -gt $((CLEAN_INK + 200))
+"$SUITECTL" show >"$E2E_DIR/block.txt"
+check "the simulator is no longer running" grep -qx 'simulatorRunning 0' "$E2E_DIR/block.txt"
+check "the editor is registered" grep -qx 'editorId 4' "$E2E_DIR/block.txt"
+stop_watch
+
+# A circuit that does not simulate: the suite opens it in place of the last one, and the
+# run lands in its errors.
+watch broken.cir
+expect_caption "Kelvo - broken.cir"
+key ctrl+g
+if wait_until 30 caption_is "Kelvo - broken.err"; then
+    echo "ok: the simulator's errors shown"
+else
+    fail "caption \"$(caption)\" after a failing Simulate, expected \"Kelvo - broken.err\""
+fi
+check "the errors name the bad line" grep -qi 'error' broken.err
+stop_watch
+
+# A second start from another folder hands its file over and ends at once.
+SECOND=0
+(cd other && "$KELVO" b.cir 2>>"$E2E_DIR/second.log") || SECOND=$?
+check "the second start ended with status 0" test "$SECOND" -eq 0
+expect_caption "Kelvo - b.cir"
+
+finish
