@@ -36,9 +36,9 @@ type_text "2k"
 type_keys Insert Home
 type_text "R7"
 type_keys Insert
-# A word typed and taken back by Undo.
+# A word typed and taken back by Undo, which takes typed characters back one at a time.
 type_text " junk"
-type_keys ctrl+z
+type_keys ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z
 # A tab typed, not a change of focus; Ctrl+End goes to the start of the last line.
 type_keys ctrl+End
 type_text "* end"
