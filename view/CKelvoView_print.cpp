@@ -104,7 +104,8 @@ void CKelvoView::OnBeginPrinting(QPainter& painter) {
     m_nPrinterDpiX = device->logicalDpiX();
     m_nPrinterDpiY = device->logicalDpiY();
     const int pageHeight = device->height();
-    const int headerHeight = QFontMetrics(painter.font(), device).boundingRect(' ').height();
+    // The height of a blank in the header's font: the font's whole line height.
+    const int headerHeight = QFontMetrics(painter.font(), device).height();
     const int lineHeight = PrintScale() * m_nLineHeight;
     // A page too low for a line still takes one.
     m_nLinesPerPage = std::max(1, (pageHeight - 2 * headerHeight) / std::max(1, lineHeight));

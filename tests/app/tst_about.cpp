@@ -65,6 +65,19 @@ private slots:
         QCOMPARE(third.result(), int(QDialog::Accepted));
     }
 
+    // Print Setup needs no document: one printer setting for the whole program.
+    void printSetupWorksWithoutADocument() {
+        CKelvoApp& kelvo = Start({});
+        kelvo.DocManager()->CloseAllDocuments();
+        CommandUpdate update(ID_FILE_PRINT_SETUP);
+        QVERIFY(kelvo.MainFrame()->RouteUpdate(update));
+        QVERIFY(update.enabled);
+        QVERIFY(kelvo.MainFrame()->RouteCommand(ID_FILE_PRINT_SETUP));
+        QCOMPARE(platform.printSetups, 1);
+        CommandUpdate print(ID_FILE_PRINT);
+        QVERIFY(!kelvo.MainFrame()->RouteUpdate(print)); // printing needs a view
+    }
+
     // Closed without Done, the next drag step in a view is ignored.
     void cancelledAboutIgnoresTheNextDrag() {
         CKelvoApp& kelvo = Start({});
