@@ -180,12 +180,12 @@ private slots:
     void closingAModifiedDocumentAsks() {
         CKelvoApp& kelvo = Start({"amp.cir"});
         CMainFrame* frame = kelvo.MainFrame();
-        CKelvoDoc* doc = frame->ActiveDocument();
-        doc->GetStore()->Edit({0, 0}, kInsertChar, "x");
+        QTest::keyClicks(frame->ActiveView(), "x"); // typed, as a user changes it
+        QVERIFY(frame->ActiveDocument()->IsModified());
         frame->UpdateCommandStates();
         QVERIFY(frame->Action(ID_FILE_SAVE)->isEnabled());
         platform.answers = {IDCANCEL};
-        frame->ActiveChild()->close();
+        QVERIFY(frame->RouteCommand(ID_FILE_CLOSE));
         QCOMPARE(kelvo.CountDocuments(), 1);
         QCOMPARE(platform.shown.back().text, QString("Save changes to amp.cir?"));
         platform.answers = {IDCANCEL};
@@ -195,7 +195,8 @@ private slots:
         QTRY_COMPARE(kelvo.CountDocuments(), 0);
 
         // Exit answered Yes saves before the program ends.
-        kelvo.OpenDocumentFile(Path("amp.cir"))->GetStore()->Edit({0, 0}, kInsertChar, "y");
+        kelvo.OpenDocumentFile(Path("amp.cir"));
+        QTest::keyClicks(frame->ActiveView(), "y");
         platform.answers = {IDYES};
         QVERIFY(frame->close());
         QFile saved(Path("amp.cir"));
