@@ -137,6 +137,24 @@ private slots:
         QCOMPARE(kelvo.m_lfDefault, LogFont::Default());
     }
 
+    // A KVDIR folder without the file falls back to the program's folder, silently.
+    void kvdirWithoutTheFileFallsBackToTheProgramsFolder() {
+        QVERIFY(QFile::remove(PreferenceFile()));
+        const QString shipped = QCoreApplication::applicationDirPath() + "/kelvo.prf";
+        QVERIFY(!QFile::exists(shipped));
+        Preferences beside;
+        beside.toolbarVisible = false;
+        {
+            QFile file(shipped);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(beside.ToBytes());
+        }
+        CKelvoApp& kelvo = Start({});
+        QFile::remove(shipped);
+        QVERIFY(platform.shown.empty());
+        QVERIFY(kelvo.MainFrame()->ToolBar()->isHidden());
+    }
+
     // Read as far as its parts are whole, and checked before it is applied.
     void shortOrUnsoundFilesApplyWhatIsSound() {
         // Ends inside the bars: the placement and the toolbar apply, the rest stays.
