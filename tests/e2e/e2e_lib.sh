@@ -102,9 +102,10 @@ caption_is() {
     [ "$(caption)" = "$1" ]
 }
 
-# expect_caption TEXT: waits up to 3 s for it, and counts a failure when it does not come.
+# expect_caption TEXT [SECONDS]: waits up to 3 s (or SECONDS) for it, and counts a failure
+# when it does not come.
 expect_caption() {
-    if wait_until 3 caption_is "$1"; then
+    if wait_until "${2:-3}" caption_is "$1"; then
         echo "ok: caption \"$1\""
     else
         fail "caption \"$(caption)\", expected \"$1\""
