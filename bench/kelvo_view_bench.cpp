@@ -24,7 +24,11 @@ namespace {
 // Answers nothing: a benchmark asks no questions.
 class QuietPlatform : public Platform {
 public:
-    int MessageBox(const QString& text, int) override {
+    // A question is answered Yes (the output file's read-only mark is lifted at the first
+    // edit); anything else is said on the error stream.
+    int MessageBox(const QString& text, int style) override {
+        if ((style & 0x0f) == MB_YESNO || (style & 0x0f) == MB_YESNOCANCEL)
+            return IDYES;
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return IDOK;
     }
