@@ -1,8 +1,7 @@
 #include "CFindDlg.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,17 +35,24 @@ CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     connect(back, &QPushButton::clicked, this, &CFindDlg::OnFindBack);
     connect(forward, &QPushButton::clicked, this, &CFindDlg::accept);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(back);
-    buttons->addWidget(forward);
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(label, 0, 0);
-    grid->addWidget(m_pFindEdit, 0, 1);
-    grid->addWidget(m_pWholeWordCheck, 1, 0, 1, 2);
-    grid->addWidget(m_pMatchCaseCheck, 2, 0, 1, 2);
-    grid->addLayout(buttons, 1, 1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
+    // The search field across the top; below it the check boxes on the left and the
+    // buttons on the right, between them.
+    auto* findRow = new QHBoxLayout;
+    findRow->addWidget(label);
+    findRow->addWidget(m_pFindEdit, 1);
+    auto* checks = new QVBoxLayout;
+    checks->addWidget(m_pWholeWordCheck);
+    checks->addWidget(m_pMatchCaseCheck);
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(checks);
+    lower->addStretch();
+    lower->addWidget(cancel, 0, Qt::AlignVCenter);
+    lower->addWidget(back, 0, Qt::AlignVCenter);
+    lower->addWidget(forward, 0, Qt::AlignVCenter);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(findRow);
+    layout->addLayout(lower);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_pFindEdit->setFocus();
 }
 

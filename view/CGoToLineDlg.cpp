@@ -41,6 +41,7 @@ CGoToLineDlg::CGoToLineDlg(Platform* platform, int maxLine, QWidget* parent)
     grid->addWidget(label, 0, 0);
     grid->addWidget(m_pLineEdit, 0, 1);
     grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
     m_pLineEdit->setFocus();
 }
 

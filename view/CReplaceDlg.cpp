@@ -1,8 +1,8 @@
 #include "CReplaceDlg.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,21 +56,32 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
             followUps->addWidget(new QLabel(parts[column], this), row, column);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancel);
-    buttons->addWidget(all);
-    buttons->addWidget(next);
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(findLabel, 0, 0);
-    grid->addWidget(m_pFindEdit, 0, 1);
-    grid->addWidget(replaceLabel, 1, 0);
-    grid->addWidget(m_pReplaceEdit, 1, 1);
-    grid->addWidget(m_pWholeWordCheck, 2, 0, 1, 2);
-    grid->addWidget(m_pMatchCaseCheck, 3, 0, 1, 2);
-    grid->addLayout(buttons, 2, 1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
-    grid->addWidget(after, 4, 0, 1, 2, Qt::AlignHCenter);
-    grid->addLayout(followUps, 5, 1, Qt::AlignLeft);
+    // The two fields, labels aligned; below them the check boxes on the left and the
+    // buttons on the right; then the note on the follow-up commands.
+    auto* fields = new QGridLayout;
+    fields->addWidget(findLabel, 0, 0);
+    fields->addWidget(m_pFindEdit, 0, 1);
+    fields->addWidget(replaceLabel, 1, 0);
+    fields->addWidget(m_pReplaceEdit, 1, 1);
+    auto* checks = new QVBoxLayout;
+    checks->addWidget(m_pWholeWordCheck);
+    checks->addWidget(m_pMatchCaseCheck);
+    auto* middle = new QHBoxLayout;
+    middle->addLayout(checks);
+    middle->addStretch();
+    middle->addWidget(cancel, 0, Qt::AlignTop);
+    middle->addWidget(all, 0, Qt::AlignTop);
+    middle->addWidget(next, 0, Qt::AlignTop);
+    auto* notes = new QHBoxLayout;
+    notes->addStretch();
+    notes->addLayout(followUps);
+    notes->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(middle);
+    layout->addWidget(after, 0, Qt::AlignHCenter);
+    layout->addLayout(notes);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_pFindEdit->setFocus();
 }
 
