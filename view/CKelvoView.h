@@ -164,6 +164,11 @@ public:
     [[nodiscard]] bool MatchesWholeWord() const { return m_bWholeWord; }
     [[nodiscard]] bool IsReplaceActive() const { return m_bReplaceActive; }
 
+    // --- Help on the SPICE word that begins a line: its help context, 0 when the line
+    // begins with none. HelpHitTest: that of the line under a client point.
+    [[nodiscard]] int FindHelpContext(int line) const;
+    [[nodiscard]] int HelpHitTest(QPoint point) const;
+
 signals:
     // The caret moved or overwrite mode changed: the status bar shows them.
     void caretChanged();
