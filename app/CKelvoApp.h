@@ -64,7 +64,7 @@ public:
 
     bool OpenCommandLine(const QString& text);
     // Opens or activates the document for a full, home-relative or bare name.
-    CKelvoDoc* OpenByName(const QString& name);
+    CKelvoDoc* OpenByName(const QString& name) override;
     // Opens or activates; a lone document is tiled to fill the area.
     CKelvoDoc* OpenDocumentFile(const QString& path);
     int CountDocuments() const { return m_docManager->CountDocuments(); }

@@ -1,11 +1,13 @@
 // kelvo_view_bench: opening and painting a simulator-output-sized file in the editor view,
-// offscreen.
+// offscreen; and searching and replacing in it and in a large netlist.
 //
 //   QT_QPA_PLATFORM=offscreen kelvo_view_bench [--dir DIR] [--lines N]
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -16,20 +18,29 @@
 
 #include "BenchKit.h"
 #include "CDocManager.h"
+#include "CFindDlg.h"
 #include "CKelvoView.h"
+#include "CReplaceDlg.h"
+#include "CommandIds.h"
 #include "PosixFile.h"
 
 namespace {
 
-// Answers nothing: a benchmark asks no questions.
+// Answers nothing: a benchmark asks no questions. The search dialogs are answered by
+// `runDialog` when it is set; the Replace All message is kept.
 class QuietPlatform : public Platform {
 public:
+    std::function<int(QDialog&)> runDialog;
+    QString lastMessage;
+
     // A question is answered Yes (the output file's read-only mark is lifted at the first
     // edit); anything else is said on the error stream.
     int MessageBox(const QString& text, int style) override {
         if ((style & 0x0f) == MB_YESNO || (style & 0x0f) == MB_YESNOCANCEL)
             return IDYES;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        lastMessage = text;
+        if (!text.contains("have been replaced"))
+            std::fprintf(stderr, "message: %s\n", qPrintable(text));
         return IDOK;
     }
     void Beep() override {}
@@ -38,7 +49,9 @@ public:
     QString GetOpenFileName(const QString&) override { return {}; }
     QString GetSaveFileName(const QString&) override { return {}; }
     bool ChooseFont(LogFont&, QColor&) override { return false; }
-    int RunDialog(QDialog&) override { return QDialog::Rejected; }
+    int RunDialog(QDialog& dialog) override {
+        return runDialog ? runDialog(dialog) : int(QDialog::Rejected);
+    }
     bool PrintDialog(QPrinter&, bool, bool&) override { return false; }
     void PrintPreview(QPrinter&, int, const std::function<void(QPrinter*)>&) override {}
     bool PrintSetup(QPrinter&) override { return false; }
@@ -160,6 +173,139 @@ void BenchDeleteAllAndUndo(QuietPlatform& platform, CFileLists& lists, ViewDefau
     Report("undo the deletion of the whole file, with the repaint", undo, split, 1);
 }
 
+// A shell command's run, in milliseconds; its output is dropped. Through a pipe: grep
+// writing to /dev/null stops at the first match.
+double TimeCommand(const std::string& command) {
+    return Best(3, [&] {
+        if (std::system((command + " | cat > /dev/null").c_str()) != 0)
+            std::fprintf(stderr, "failed: %s\n", command.c_str());
+    });
+}
+
+// Replace All through the Replace dialog's button, from the top of the text, with the
+// repaint it leaves; returns the milliseconds and the replacements the message counted.
+double ReplaceAllFromTop(QuietPlatform& platform, CKelvoView& view, const QString& find,
+                         const QString& by, int* count) {
+    view.SetCaretPosition({0, 0});
+    view.viewport()->repaint();
+    platform.runDialog = [&](QDialog& dialog) {
+        auto& replace = static_cast<CReplaceDlg&>(dialog);
+        replace.SetFindText(find);
+        replace.SetReplaceWith(by);
+        replace.SetMatchCase(true);
+        return int(CReplaceDlg::IDC_REPLACE_ALL);
+    };
+    const double start = Now();
+    view.OnCommand(ID_EDIT_REPLACE);
+    view.viewport()->repaint();
+    const double elapsed = Now() - start;
+    platform.runDialog = nullptr;
+    *count = platform.lastMessage.section(' ', 0, 0).toInt();
+    return elapsed;
+}
+
+// Replace All of the output file's markers against sed's same replacement; Find Again
+// through every marker against grep counting them. The file is taken under a name that
+// is not an output file's, which would open read-only.
+void BenchSearchOutput(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                       const std::string& output) {
+    const std::string path = output + ".txt";
+    std::filesystem::copy_file(output, path, std::filesystem::copy_options::overwrite_existing);
+    const QString qpath = QString::fromStdString(path);
+    const double sed = TimeCommand("sed 's/" + std::string(kMarker) + "/REPLACED_1/g' " + path);
+    const double grep = TimeCommand("grep -c -F " + std::string(kMarker) + " " + path);
+    {
+        Opened opened = OpenAndPaintLastPage(platform, lists, defaults, qpath);
+        CKelvoView& view = *opened.view;
+        // Bytes compared exactly, as grep -F compares them.
+        platform.runDialog = [](QDialog& dialog) {
+            auto& find = static_cast<CFindDlg&>(dialog);
+            find.SetFindText(kMarker);
+            find.SetMatchCase(true);
+            return int(QDialog::Accepted);
+        };
+        double findAll = 1e300;
+        int found = 0;
+        for (int run = 0; run < 3; ++run) {
+            view.SetCaretPosition({0, 0});
+            view.viewport()->repaint();
+            const double start = Now();
+            view.OnCommand(ID_EDIT_FIND);
+            found = view.HasSelection() ? 1 : 0;
+            for (;;) {
+                const TextPos before = view.CaretPos();
+                view.OnCommand(ID_SEARCH_FIND_AGAIN);
+                if (!view.HasSelection() || view.CaretPos() == before)
+                    break;
+                ++found;
+            }
+            view.viewport()->repaint();
+            findAll = std::min(findAll, Now() - start);
+        }
+        platform.runDialog = nullptr;
+        std::printf("(Find Again selected %d markers, the last on line %d)\n", found,
+                    view.CaretPos().line + 1);
+        Report("Find Again through every marker of the file", findAll, grep, 4);
+    }
+    double replace = 1e300;
+    int count = 0;
+    for (int run = 0; run < 3; ++run) {
+        Opened opened = OpenAndPaintLastPage(platform, lists, defaults, qpath);
+        replace = std::min(
+            replace, ReplaceAllFromTop(platform, *opened.view, kMarker, "REPLACED_1", &count));
+    }
+    std::printf("(Replace All replaced %d markers)\n", count);
+    Report("Replace All of the markers of the file", replace, sed, 3);
+    std::remove(path.c_str());
+}
+
+// A netlist of about `bytes` bytes whose resistors name the node "vdd" `occurrences` times,
+// spread evenly.
+void WriteNetlist(const std::string& path, std::int64_t bytes, std::int64_t occurrences) {
+    std::string text = "* a large ladder\r\n";
+    const std::int64_t lines = bytes / 28;
+    const std::int64_t every = std::max<std::int64_t>(1, lines / occurrences);
+    std::int64_t placed = 0;
+    char row[80];
+    for (std::int64_t i = 0; i < lines; ++i) {
+        const bool vdd = placed < occurrences && i % every == 0;
+        placed += vdd ? 1 : 0;
+        const int n =
+            std::snprintf(row, sizeof row, "R%-7lld n%-7lld %-8s 1k\r\n", static_cast<long long>(i),
+                          static_cast<long long>(i), vdd ? "vdd" : "n0");
+        text.append(row, std::size_t(n));
+    }
+    text += ".end\r\n";
+    CPosixFile file(path, CPosixFile::modeWrite);
+    file.Write(text.data(), text.size());
+    file.Close();
+}
+
+// Replace All of 10,000 and of 100,000 names in a 10 MB netlist: the second within a
+// second, and no more than linearly slower than the first.
+void BenchReplaceNetlist(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                         const std::string& dir) {
+    double times[2] = {};
+    const std::int64_t counts[2] = {10'000, 100'000};
+    for (int i = 0; i < 2; ++i) {
+        const std::string path = dir + "/kelvo_view_bench_" + std::to_string(counts[i]) + ".cir";
+        WriteNetlist(path, 10'000'000, counts[i]);
+        double best = 1e300;
+        int count = 0;
+        for (int run = 0; run < 3; ++run) {
+            Opened opened =
+                OpenAndPaintLastPage(platform, lists, defaults, QString::fromStdString(path));
+            best = std::min(best, ReplaceAllFromTop(platform, *opened.view, "vdd", "VDD1", &count));
+        }
+        std::printf("(Replace All in the netlist replaced %d names in %.1f ms)\n", count, best);
+        times[i] = best;
+        std::remove(path.c_str());
+    }
+    Report("Replace All of 100,000 names in 10 MB", times[1], 1000, 1);
+    Report("the same against 10,000 names (times)", times[1] / std::max(times[0], 1e-9), 1, 12,
+           "x");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -228,6 +374,8 @@ int main(int argc, char** argv) {
     opened = Opened{};
     BenchKeyboard(platform, lists, defaults, qpath);
     BenchDeleteAllAndUndo(platform, lists, defaults, qpath, split);
+    BenchSearchOutput(platform, lists, defaults, path);
+    BenchReplaceNetlist(platform, lists, defaults, dir);
     std::remove(path.c_str());
     return ReportTotals();
 }

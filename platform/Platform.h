@@ -67,7 +67,8 @@ public:
     virtual bool PrintSetup(QPrinter& printer) = 0;
 
     // Runs one of the program's own dialogs modally, owned by the main window; returns
-    // QDialog::Accepted or QDialog::Rejected.
+    // the code it ended with: QDialog::Accepted (IDOK), QDialog::Rejected or a code of
+    // the dialog's own.
     virtual int RunDialog(QDialog& dialog) = 0;
     // The suite's shared block: `size` bytes of this user's shared-memory object, created
     // zero-filled when there is none, mapped until CloseShareMapping; null when it can be

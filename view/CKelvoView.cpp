@@ -113,6 +113,12 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_logFont = m_pApp->m_lfDefault;
         m_pFont = std::make_shared<QFont>(DisplayFont(m_logFont));
         CreateFontAndMeasure();
+        m_strFind.clear();
+        m_strReplace.clear();
+        m_bSearchForward = true;
+        m_bMatchCase = false;
+        m_bWholeWord = false;
+        m_bReplaceActive = false;
     } else {
         m_pSibling = firstPane;
         firstPane->m_pSibling = this;
@@ -120,6 +126,13 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_bOverwrite = firstPane->m_bOverwrite;
         m_crText = firstPane->m_crText;
         ShareFontOf(*firstPane);
+        // The new pane searches on as the first did; afterwards each keeps its own state.
+        m_strFind = firstPane->m_strFind;
+        m_strReplace = firstPane->m_strReplace;
+        m_bSearchForward = firstPane->m_bSearchForward;
+        m_bMatchCase = firstPane->m_bMatchCase;
+        m_bWholeWord = firstPane->m_bWholeWord;
+        m_bReplaceActive = firstPane->m_bReplaceActive;
         // A new pane starts at the top of the text, with no selection.
         m_bSelection = false;
         m_ptCaret = QPoint(0, 0);
@@ -318,6 +331,14 @@ const CommandEntry<CKelvoView> kViewCommands[] = {
     {ID_OPTIONS_FONT, &CKelvoView::OnOptionsFont, nullptr},
     {ID_FILE_PRINT, &CKelvoView::OnFilePrint, nullptr},
     {ID_FILE_PRINT_PREVIEW, &CKelvoView::OnFilePrintPreview, nullptr},
+    {ID_EDIT_FIND, &CKelvoView::OnFind, nullptr},
+    {ID_EDIT_REPLACE, &CKelvoView::OnReplace, nullptr},
+    {ID_SEARCH_FIND_AGAIN, &CKelvoView::OnFindAgain, &CKelvoView::OnUpdateNeedSearchText},
+    {ID_SEARCH_FIND_LAST, &CKelvoView::OnFindLast, &CKelvoView::OnUpdateNeedSearchText},
+    {ID_SEARCH_REPLACE_STOP, &CKelvoView::OnReplaceStop, &CKelvoView::OnUpdateReplaceFollowUp},
+    {ID_SEARCH_REPLACE_FIND, &CKelvoView::OnReplaceFindAgain, &CKelvoView::OnUpdateReplaceFollowUp},
+    {ID_SEARCH_GO_TO_LINE, &CKelvoView::OnGoToLine, nullptr},
+    {ID_SEARCH_OPEN_SELECTION, &CKelvoView::OnOpenSelection, &CKelvoView::OnUpdateNeedSelection},
 };
 
 } // namespace

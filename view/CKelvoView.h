@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QBasicTimer>
@@ -140,6 +141,34 @@ public:
     // leading folders dropped one at a time, behind "...", until it fits `room` pixels.
     [[nodiscard]] QString PrintTitle(const QFontMetrics& metrics, int room) const;
 
+    // --- The Search menu: Find and Replace with their follow-ups, Go To Line and Open
+    // Selection. Each pane keeps its own search state.
+    void OnFind();
+    void OnReplace();
+    void OnFindAgain();
+    void OnFindLast();
+    void OnReplaceStop();
+    void OnReplaceFindAgain();
+    void OnGoToLine();
+    void OnOpenSelection();
+    void OnUpdateNeedSearchText(CommandUpdate& update);
+    void OnUpdateReplaceFollowUp(CommandUpdate& update);
+    // What a Find (forReplace false) or Replace dialog starts with: the selection's part of
+    // its first line (for Replace less that line's last character), else the word at the
+    // caret.
+    [[nodiscard]] std::string InitialSearchText(bool forReplace) const;
+    [[nodiscard]] const std::string& SearchText() const { return m_strFind; }
+    [[nodiscard]] const std::string& ReplaceText() const { return m_strReplace; }
+    [[nodiscard]] bool SearchesForward() const { return m_bSearchForward; }
+    [[nodiscard]] bool MatchesCase() const { return m_bMatchCase; }
+    [[nodiscard]] bool MatchesWholeWord() const { return m_bWholeWord; }
+    [[nodiscard]] bool IsReplaceActive() const { return m_bReplaceActive; }
+
+    // --- Help on the SPICE word that begins a line: its help context, 0 when the line
+    // begins with none. HelpHitTest: that of the line under a client point.
+    [[nodiscard]] int FindHelpContext(int line) const;
+    [[nodiscard]] int HelpHitTest(QPoint point) const;
+
 signals:
     // The caret moved or overwrite mode changed: the status bar shows them.
     void caretChanged();
@@ -256,6 +285,18 @@ private:
     void StopAutoScroll();
     // The button was released, or the view lost the focus under it.
     void EndDrag();
+    // The search string from start, forward or backward; on a match start and end are the
+    // match's ends. An empty search string never matches.
+    bool SearchFrom(bool forward, TextPos& start, TextPos& end) const;
+    // The match becomes the selection, its start the fixed end, scrolled into view.
+    void SelectMatch(TextPos start, TextPos end);
+    // Find Again in a direction: from the selection's far end that way, or the caret.
+    void FindInDirection(bool forward);
+    // Every match from the caret to the end replaced; returns how many.
+    int ReplaceAllFromCaret();
+    // The lesser and greater ends of the selection, the greater one brought onto the
+    // first line (at its end less `shortenBy` characters) when it lies on a later line.
+    std::pair<TextPos, TextPos> FirstLineOfSelection(int shortenBy) const;
     // Undo or Redo: one step of the store's history, replayed and repainted.
     void ReplayStep(std::optional<UndoStep> (TextStore::*replay)());
 
@@ -298,6 +339,14 @@ private:
     int m_nScrollsWhileSelected = 0;
     bool m_bOverwrite = false;
     bool m_bPainted = false;
+
+    // The search state: set when a Find or Replace dialog is confirmed.
+    std::string m_strFind;    // bytes of the text
+    std::string m_strReplace; // bytes of the text
+    bool m_bSearchForward = true;
+    bool m_bMatchCase = false;
+    bool m_bWholeWord = false;
+    bool m_bReplaceActive = false; // the Replace dialog was the last one confirmed
 
     int m_nPrinterDpiX = 0;
     int m_nPrinterDpiY = 0;

@@ -6,11 +6,20 @@
 
 #include <memory>
 
+#include <QString>
+
 #include "LogFont.h"
 
+class CKelvoDoc;
+
 // What a new view takes from the application: the display font, the text colour and the
-// cursor of the left margin. The application object provides it.
+// cursor of the left margin; and the way to other files. The application object provides it.
 struct ViewDefaults {
+    ViewDefaults() = default;
+    ViewDefaults(const ViewDefaults&) = default;
+    ViewDefaults& operator=(const ViewDefaults&) = default;
+    virtual ~ViewDefaults() = default;
+
     LogFont m_lfDefault = LogFont::Default();
     QColor m_crWindowText = Qt::black;
     QCursor m_hMarginCursor{Qt::ArrowCursor};
@@ -21,6 +30,13 @@ struct ViewDefaults {
         if (!m_printer)
             m_printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
         return *m_printer;
+    }
+
+    // Opens or activates the document of a full, relative or bare file name: null when
+    // it is not found or does not open. Without an application nothing opens.
+    virtual CKelvoDoc* OpenByName(const QString& name) {
+        Q_UNUSED(name);
+        return nullptr;
     }
 
 private:

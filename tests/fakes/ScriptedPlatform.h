@@ -36,6 +36,9 @@ public:
     // How each of the program's dialogs ends; unscripted: Rejected (Escape).
     std::deque<int> dialogAnswers;
     std::vector<QString> dialogsRun; // their captions
+    // When set, plays the user on each dialog (fills its fields, presses its buttons) in
+    // place of the script; what it returns is how the dialog ended.
+    std::function<int(QDialog&)> runDialog;
 
     // The suite's block, in this process's memory, exactly its size: a read past its end is
     // one the sanitizers see. Null from OpenShareMapping while shareFails is set.
@@ -95,6 +98,8 @@ public:
     }
     int RunDialog(QDialog& dialog) override {
         dialogsRun.push_back(dialog.windowTitle());
+        if (runDialog)
+            return runDialog(dialog);
         if (dialogAnswers.empty())
             return QDialog::Rejected;
         const int answer = dialogAnswers.front();

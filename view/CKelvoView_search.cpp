@@ -1,0 +1,264 @@
+// The Search menu of the view: Find, Replace, their follow-ups, Go To Line and Open
+// Selection.
+
+#include <algorithm>
+#include <string>
+
+#include <QPointer>
+
+#include "CFindDlg.h"
+#include "CGoToLineDlg.h"
+#include "CKelvoView.h"
+#include "CReplaceDlg.h"
+#include "FileName.h"
+#include "Windows1252.h"
+
+std::pair<TextPos, TextPos> CKelvoView::FirstLineOfSelection(int shortenBy) const {
+    const TextPos start = std::min(m_posCaret, m_posSelEnd);
+    TextPos end = std::max(m_posCaret, m_posSelEnd);
+    if (end.line > start.line) {
+        const LineRecord* line = m_pStore->LineAt(start.line);
+        end = TextPos{start.line, std::max(0, line->length - shortenBy)};
+    }
+    return {start, end};
+}
+
+std::string CKelvoView::InitialSearchText(bool forReplace) const {
+    if (m_pStore == nullptr)
+        return {};
+    if (!m_bSelection)
+        return m_pStore->WordAt(m_posCaret);
+    const auto [start, end] = FirstLineOfSelection(forReplace ? 1 : 0);
+    return m_pStore->GetText(start, end, false);
+}
+
+bool CKelvoView::SearchFrom(bool forward, TextPos& start, TextPos& end) const {
+    if (m_pStore == nullptr || m_strFind.empty())
+        return false;
+    const FindRequest request{m_strFind, m_bMatchCase, m_bWholeWord, &start, &end};
+    return forward ? m_pStore->FindForward(request) : m_pStore->FindBackward(request);
+}
+
+void CKelvoView::SelectMatch(TextPos start, TextPos end) {
+    // The old highlight goes; the view then shows exactly the match as the selection.
+    InvertSelection();
+    m_bSelection = false;
+    m_posCaret = m_posSelEnd = start;
+    ExtendSelection(end);
+    ScrollCaretIntoView();
+    emit caretChanged();
+}
+
+void CKelvoView::OnFind() {
+    KeepPositionsInText();
+    if (m_pDoc == nullptr || m_pStore == nullptr)
+        return;
+    CFindDlg dialog(this);
+    dialog.SetFindText(DecodeBytes(InitialSearchText(false)));
+    dialog.SetMatchCase(m_bMatchCase);
+    dialog.SetWholeWord(m_bWholeWord);
+    const QPointer<CKelvoView> alive = this;
+    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
+    if (!alive || m_pStore == nullptr)
+        return;
+    if (result != IDOK) {
+        g_bIgnoreNextDrag = true;
+        return;
+    }
+    m_bSearchForward = dialog.Forward();
+    m_bReplaceActive = false;
+    m_bMatchCase = dialog.MatchCase();
+    m_bWholeWord = dialog.WholeWord();
+    m_strFind = EncodeText(dialog.FindText());
+    // The dialog's loop may have let the other pane change the text.
+    KeepPositionsInText();
+    // The selection is not collapsed first: a forward Find of the text selected from left
+    // to right finds that same text again.
+    TextPos start = m_posCaret;
+    TextPos end = m_posSelEnd;
+    if (SearchFrom(m_bSearchForward, start, end))
+        SelectMatch(start, end);
+    else
+        Beep();
+}
+
+void CKelvoView::OnReplace() {
+    KeepPositionsInText();
+    if (m_pDoc == nullptr || m_pStore == nullptr)
+        return;
+    CReplaceDlg dialog(this);
+    dialog.SetFindText(DecodeBytes(InitialSearchText(true)));
+    dialog.SetReplaceWith(DecodeBytes(m_strReplace));
+    dialog.SetMatchCase(m_bMatchCase);
+    dialog.SetWholeWord(m_bWholeWord);
+    const QPointer<CKelvoView> alive = this;
+    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
+    if (!alive || m_pStore == nullptr)
+        return;
+    // Escape, the close button and Cancel end the dialog rejected.
+    if (result == QDialog::Rejected || result == IDCANCEL) {
+        g_bIgnoreNextDrag = true;
+        return;
+    }
+    if (result != IDOK && result != CReplaceDlg::IDC_REPLACE_ALL)
+        return;
+    m_bMatchCase = dialog.MatchCase();
+    m_bWholeWord = dialog.WholeWord();
+    m_bReplaceActive = true;
+    m_strFind = EncodeText(dialog.FindText());
+    m_strReplace = EncodeText(dialog.ReplaceWith());
+    KeepPositionsInText();
+    if (result == IDOK) {
+        TextPos start = m_posCaret;
+        TextPos end = m_posSelEnd;
+        if (SearchFrom(true, start, end))
+            SelectMatch(start, end);
+        else
+            Beep();
+        return;
+    }
+    const int count = ReplaceAllFromCaret();
+    if (count == 0) {
+        Beep();
+        return;
+    }
+    const QString searched = DecodeBytes(m_strFind);
+    const QString message =
+        count == 1 ? QString("1 instance of has been replaced:\n\n%1").arg(searched)
+                   : QString("%1 instances have been replaced:\n\n%2").arg(count).arg(searched);
+    m_pDoc->GetPlatform()->MessageBox(message, MB_OK);
+    g_bIgnoreNextDrag = true;
+}
+
+// Each replacement is a deletion and an insertion of the store's, undone one at a time.
+// The repaint waits for the end: the text, caret, selection and history are those that
+// painting after every step would leave.
+int CKelvoView::ReplaceAllFromCaret() {
+    // A copy: a message box of the document's inside Edit runs a loop of its own.
+    const std::string replacement = m_strReplace;
+    Platform* platform = m_pDoc->GetPlatform();
+    int count = 0;
+    TextPos start = m_posCaret;
+    TextPos end = m_posSelEnd;
+    std::int32_t firstLine = -1;
+    TextPos firstColumn;
+    platform->BeginWaitCursor();
+    while (m_pStore != nullptr && SearchFrom(true, start, end)) {
+        if (firstLine < 0) {
+            firstLine = start.line;
+            firstColumn = start;
+            // The selection ends as each step's caret placement would end it.
+            InvertSelection();
+            m_bSelection = false;
+        }
+        const std::int32_t lengthBefore = m_pStore->LineAt(start.line)->length;
+        const TextPos p = m_pStore->Edit(start, kDeleteBlock, "", end);
+        m_posCaret = m_posSelEnd = p;
+        if (m_pStore == nullptr)
+            break; // the document went while it asked about the edit
+        // A document that refuses edits leaves the match where it was: searching on would
+        // find it for ever.
+        if (m_pStore->LineAt(start.line)->length == lengthBefore)
+            break;
+        const TextPos q = m_pStore->Edit(p, kInsertText, replacement.c_str());
+        m_posCaret = m_posSelEnd = q;
+        if (m_pStore == nullptr)
+            break;
+        if (q == p && !replacement.empty())
+            break;
+        ++count;
+        start = q;
+    }
+    platform->EndWaitCursor();
+    if (firstLine >= 0 && m_pStore != nullptr) {
+        RedrawSibling();
+        RefreshAfterEdit(firstLine, firstColumn.column, true);
+        emit caretChanged();
+    }
+    ScrollCaretIntoView();
+    return count;
+}
+
+void CKelvoView::FindInDirection(bool forward) {
+    KeepPositionsInText();
+    if (m_pStore == nullptr)
+        return;
+    if (m_bSelection)
+        SetCaretPosition(forward ? std::max(m_posCaret, m_posSelEnd)
+                                 : std::min(m_posCaret, m_posSelEnd));
+    TextPos start = m_posCaret;
+    TextPos end = m_posSelEnd;
+    if (SearchFrom(forward, start, end))
+        SelectMatch(start, end);
+    else
+        Beep();
+}
+
+void CKelvoView::OnFindAgain() {
+    FindInDirection(m_bSearchForward);
+}
+
+void CKelvoView::OnFindLast() {
+    FindInDirection(!m_bSearchForward);
+}
+
+void CKelvoView::OnReplaceStop() {
+    KeepPositionsInText();
+    if (!m_bSelection || m_pStore == nullptr)
+        return;
+    // Whatever is selected is replaced, whether or not it is the search string.
+    const std::string replacement = m_strReplace;
+    const bool multiLine = DeleteSelection();
+    const TextPos p = m_posCaret;
+    const TextPos q = m_pStore->Edit(p, kInsertText, replacement.c_str());
+    RedrawSibling();
+    m_posCaret = q;
+    RefreshAfterEdit(p.line, p.column, multiLine || q.line != p.line);
+    emit caretChanged();
+}
+
+void CKelvoView::OnReplaceFindAgain() {
+    if (!m_bSelection)
+        return;
+    OnReplaceStop();
+    OnFindAgain();
+}
+
+void CKelvoView::OnUpdateNeedSearchText(CommandUpdate& update) {
+    update.Enable(!m_strFind.empty());
+}
+
+void CKelvoView::OnUpdateReplaceFollowUp(CommandUpdate& update) {
+    update.Enable(m_bReplaceActive && m_bSelection);
+}
+
+void CKelvoView::OnGoToLine() {
+    KeepPositionsInText();
+    if (m_pDoc == nullptr || m_pStore == nullptr)
+        return;
+    CGoToLineDlg dialog(m_pDoc->GetPlatform(), m_pStore->LineCount(), this);
+    dialog.SetLine(m_posCaret.line + 1);
+    const QPointer<CKelvoView> alive = this;
+    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
+    if (!alive || m_pStore == nullptr)
+        return;
+    if (result != IDOK) {
+        g_bIgnoreNextDrag = true;
+        return;
+    }
+    // The other pane may have shortened the text while the dialog was open.
+    SetCaretPosition(m_pStore->Clamp(TextPos{dialog.Line() - 1, 0}));
+}
+
+void CKelvoView::OnOpenSelection() {
+    KeepPositionsInText();
+    if (!m_bSelection || m_pStore == nullptr || m_pDoc == nullptr)
+        return;
+    const auto [start, end] = FirstLineOfSelection(0);
+    // The bytes are the name, blanks and quotes included: nothing is trimmed or added.
+    const std::string bytes = m_pStore->GetText(start, end, false);
+    const QString name = FileNameFromBytes(QByteArray(bytes.data(), qsizetype(bytes.size())));
+    Platform* platform = m_pDoc->GetPlatform();
+    if (m_pApp->OpenByName(name) == nullptr)
+        platform->MessageBox("Unable to open the file:\n" + DisplayFileName(name), MB_OK);
+}
