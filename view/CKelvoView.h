@@ -290,6 +290,8 @@ private:
     bool SearchFrom(bool forward, TextPos& start, TextPos& end) const;
     // The match becomes the selection, its start the fixed end, scrolled into view.
     void SelectMatch(TextPos start, TextPos end);
+    // The next match from the caret (and the selection's moving end) selected, or a beep.
+    void SelectNextMatch(bool forward);
     // Find Again in a direction: from the selection's far end that way, or the caret.
     void FindInDirection(bool forward);
     // Every match from the caret to the end replaced; returns how many.

@@ -17,6 +17,24 @@ QString ClipboardText() {
     return clipboard != nullptr ? clipboard->text() : QString();
 }
 
+// Whether the clipboard holds text. Paste's state is asked at every idle pass and before
+// every shortcut: asking the clipboard's owner for its whole text each time would copy it
+// again and again, so the answer is kept and renewed when the clipboard changes.
+bool ClipboardHasText() {
+    static bool watching = false;
+    static bool hasText = false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr)
+        return false;
+    if (!watching) {
+        const auto renew = [clipboard] { hasText = !clipboard->text().isEmpty(); };
+        QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, renew);
+        renew();
+        watching = true;
+    }
+    return hasText;
+}
+
 } // namespace
 
 void CKelvoView::OnEditSelectAll() {
@@ -116,5 +134,5 @@ void CKelvoView::OnUpdateNeedSelection(CommandUpdate& update) {
 }
 
 void CKelvoView::OnUpdateEditPaste(CommandUpdate& update) {
-    update.Enable(!ClipboardText().isEmpty());
+    update.Enable(ClipboardHasText());
 }

@@ -49,6 +49,15 @@ void CKelvoView::SelectMatch(TextPos start, TextPos end) {
     emit caretChanged();
 }
 
+void CKelvoView::SelectNextMatch(bool forward) {
+    TextPos start = m_posCaret;
+    TextPos end = m_posSelEnd;
+    if (SearchFrom(forward, start, end))
+        SelectMatch(start, end);
+    else
+        Beep();
+}
+
 void CKelvoView::OnFind() {
     KeepPositionsInText();
     if (m_pDoc == nullptr || m_pStore == nullptr)
@@ -74,12 +83,7 @@ void CKelvoView::OnFind() {
     KeepPositionsInText();
     // The selection is not collapsed first: a forward Find of the text selected from left
     // to right finds that same text again.
-    TextPos start = m_posCaret;
-    TextPos end = m_posSelEnd;
-    if (SearchFrom(m_bSearchForward, start, end))
-        SelectMatch(start, end);
-    else
-        Beep();
+    SelectNextMatch(m_bSearchForward);
 }
 
 void CKelvoView::OnReplace() {
@@ -109,12 +113,7 @@ void CKelvoView::OnReplace() {
     m_strReplace = EncodeText(dialog.ReplaceWith());
     KeepPositionsInText();
     if (result == IDOK) {
-        TextPos start = m_posCaret;
-        TextPos end = m_posSelEnd;
-        if (SearchFrom(true, start, end))
-            SelectMatch(start, end);
-        else
-            Beep();
+        SelectNextMatch(true);
         return;
     }
     const int count = ReplaceAllFromCaret();
@@ -186,12 +185,7 @@ void CKelvoView::FindInDirection(bool forward) {
     if (m_bSelection)
         SetCaretPosition(forward ? std::max(m_posCaret, m_posSelEnd)
                                  : std::min(m_posCaret, m_posSelEnd));
-    TextPos start = m_posCaret;
-    TextPos end = m_posSelEnd;
-    if (SearchFrom(forward, start, end))
-        SelectMatch(start, end);
-    else
-        Beep();
+    SelectNextMatch(forward);
 }
 
 void CKelvoView::OnFindAgain() {
