@@ -100,12 +100,13 @@ public:
         return view;
     }
 
-    // A view in a font of the given face and pitch-and-family byte.
+    // A view in a font of the given face, pitch-and-family byte and pixel height.
     std::unique_ptr<CKelvoView> ShowInFont(CKelvoDoc* doc, const QString& face, int pitch,
-                                           QSize size = {400, 300}) {
+                                           QSize size = {400, 300}, int pixels = 13) {
         const ViewDefaults kept = defaults;
         defaults.m_lfDefault.SetFaceName(face);
         defaults.m_lfDefault.pitchAndFamily = std::uint8_t(pitch);
+        defaults.m_lfDefault.height = -pixels;
         auto view = Show(doc, size);
         defaults = kept;
         return view;

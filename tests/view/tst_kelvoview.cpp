@@ -6,24 +6,11 @@
 #include <QtTest>
 
 #include "CDocManager.h"
-#include "CKelvoView.h"
+#include "ViewFixture.h"
 #include "Windows1252.h"
 #include "fakes/ScriptedPlatform.h"
 
 namespace {
-
-// A view that records the areas it was asked to paint.
-class RecordingView : public CKelvoView {
-public:
-    using CKelvoView::CKelvoView;
-    QRegion painted;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        painted += event->region();
-        CKelvoView::paintEvent(event);
-    }
-};
 
 // The leftmost column in [from, to) of an image row band that holds ink (a dark pixel).
 int FirstInkColumn(const QImage& image, int top, int bottom, int from, int to) {
@@ -44,55 +31,8 @@ int LastInkColumn(const QImage& image, int top, int bottom) {
 
 } // namespace
 
-class KelvoViewTest : public QObject {
+class KelvoViewTest : public QObject, public ViewFixture {
     Q_OBJECT
-    ScriptedPlatform platform;
-    CFileLists lists;
-    ViewDefaults defaults;
-    QTemporaryDir dir;
-
-    std::unique_ptr<CKelvoDoc> Document(const QByteArray& bytes) {
-        const QString path = dir.filePath("view.cir");
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        file.close();
-        auto doc = std::make_unique<CKelvoDoc>(&platform, &lists);
-        doc->OnOpenDocument(path);
-        return doc;
-    }
-
-    template <class View = CKelvoView>
-    std::unique_ptr<View> Show(CKelvoDoc* doc, QSize size = {400, 300},
-                               CKelvoView* first = nullptr) {
-        auto view = std::make_unique<View>(doc, &defaults);
-        view->resize(size);
-        view->OnInitialUpdate(first);
-        view->show();
-        if (!QTest::qWaitForWindowExposed(view.get()))
-            return nullptr;
-        return view;
-    }
-
-    // A view whose font has the given face, pitch and family byte, and pixel height.
-    std::unique_ptr<CKelvoView> ShowInFont(CKelvoDoc* doc, const QString& face, int pitch,
-                                           QSize size, int pixels = 13) {
-        const ViewDefaults kept = defaults;
-        defaults.m_lfDefault.SetFaceName(face);
-        defaults.m_lfDefault.pitchAndFamily = std::uint8_t(pitch);
-        defaults.m_lfDefault.height = -pixels;
-        auto view = Show(doc, size);
-        defaults = kept;
-        return view;
-    }
-
-    static void FaceRows() {
-        QTest::addColumn<QString>("face");
-        QTest::addColumn<int>("pitch");
-        QTest::newRow("fixed pitch") << "Courier" << int(LogFont::Default().pitchAndFamily);
-        QTest::newRow("proportional") << "DejaVu Sans" << 0x22;
-    }
-
 private slots:
     void initTestCase() { defaults.m_crWindowText = Qt::black; }
 

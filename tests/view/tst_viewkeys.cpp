@@ -5,22 +5,9 @@
 #include <QtTest>
 
 #include "CMainFrame.h"
-#include "fakes/ScriptedPlatform.h"
+#include "ViewFixture.h"
 
 namespace {
-
-// A view that records the areas it was asked to paint.
-class RecordingView : public CKelvoView {
-public:
-    using CKelvoView::CKelvoView;
-    QRegion painted;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        painted += event->region();
-        CKelvoView::paintEvent(event);
-    }
-};
 
 // A document that counts the edits asked of it and refuses them while `refuse` is set.
 class GuardedDoc : public CKelvoDoc {
@@ -70,46 +57,8 @@ bool Within(const CKelvoView& view, TextPos pos) {
 
 } // namespace
 
-class ViewKeysTest : public QObject {
+class ViewKeysTest : public QObject, public ViewFixture {
     Q_OBJECT
-    ScriptedPlatform platform;
-    CFileLists lists;
-    ViewDefaults defaults;
-    QTemporaryDir dir;
-
-    template <class Doc = CKelvoDoc> std::unique_ptr<Doc> Document(const QByteArray& bytes) {
-        const QString path = dir.filePath("keys.cir");
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        file.close();
-        auto doc = std::make_unique<Doc>(&platform, &lists);
-        doc->OnOpenDocument(path);
-        return doc;
-    }
-
-    template <class View = CKelvoView>
-    std::unique_ptr<View> Show(CKelvoDoc* doc, QSize size = {400, 300},
-                               CKelvoView* first = nullptr) {
-        auto view = std::make_unique<View>(doc, &defaults);
-        view->resize(size);
-        view->OnInitialUpdate(first);
-        view->show();
-        if (!QTest::qWaitForWindowExposed(view.get()))
-            return nullptr;
-        return view;
-    }
-
-    std::unique_ptr<CKelvoView> ShowInFont(CKelvoDoc* doc, const QString& face, int pitch,
-                                           QSize size = {400, 300}) {
-        const ViewDefaults kept = defaults;
-        defaults.m_lfDefault.SetFaceName(face);
-        defaults.m_lfDefault.pitchAndFamily = std::uint8_t(pitch);
-        auto view = Show(doc, size);
-        defaults = kept;
-        return view;
-    }
-
     static QByteArray Lines(int count) {
         QByteArray text;
         for (int i = 0; i < count; ++i)
