@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QPushButton>
 
+#include "DialogUnits.h"
+
 namespace {
 
 constexpr char kNotice[] = "A netlist editor\nfor the SPICE\nsimulation suite.";
@@ -151,10 +153,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 }
 
 QRect CAboutDlg::DialogRect(int x, int y, int width, int height) const {
-    const QFontMetrics metrics(font());
-    const int baseX = std::max(1, metrics.averageCharWidth());
-    const int baseY = std::max(1, metrics.height());
-    return QRect(x * baseX / 4, y * baseY / 8, width * baseX / 4, height * baseY / 8);
+    return QRect(DialogUnitsX(*this, x), DialogUnitsY(*this, y), DialogUnitsX(*this, width),
+                 DialogUnitsY(*this, height));
 }
 
 QPushButton* CAboutDlg::AddButton(int id, const QString& text, QRect rect) {

@@ -34,8 +34,7 @@ public:
     static QPixmap LargePicture(QSize size);
 
 private:
-    // A dialog unit of the dialog's font in pixels: a quarter of its average character
-    // width across, an eighth of its height down.
+    // A rectangle in dialog units of the dialog's font, in pixels.
     QRect DialogRect(int x, int y, int width, int height) const;
     QPushButton* AddButton(int id, const QString& text, QRect rect);
     QLabel* AddStatic(int id, const QString& text, QRect rect);

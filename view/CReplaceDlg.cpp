@@ -13,36 +13,26 @@ const QString CReplaceDlg::kFollowUps = "\"Find Again\"\t\tCtrl+Shift+F\r\n"
                                         "\"Replace & Find Again\"\tCtrl+Shift+R\r\n"
                                         "\"Replace & Stop\"\tCtrl+T";
 
-CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("Replace");
-    auto* findLabel = new QLabel("Find What:", this);
-    m_pFindEdit = new QLineEdit(this);
-    m_pFindEdit->setObjectName(QString::number(IDC_FIND_WHAT));
-    m_pFindEdit->setMinimumWidth(DialogUnitsX(*this, 179));
-    findLabel->setBuddy(m_pFindEdit);
+CReplaceDlg::CReplaceDlg(QWidget* parent) : CSearchDlg("Replace", 179, parent) {
     auto* replaceLabel = new QLabel("Replace with:", this);
     m_pReplaceEdit = new QLineEdit(this);
     m_pReplaceEdit->setObjectName(QString::number(IDC_REPLACE_WITH));
     replaceLabel->setBuddy(m_pReplaceEdit);
-    m_pWholeWordCheck = new QCheckBox("Match &Whole Word", this);
-    m_pWholeWordCheck->setObjectName(QString::number(IDC_WHOLE_WORD));
-    m_pMatchCaseCheck = new QCheckBox("Match &Case", this);
-    m_pMatchCaseCheck->setObjectName(QString::number(IDC_MATCH_CASE));
 
-    auto* cancel = new QPushButton("Cancel", this);
-    cancel->setObjectName(QString::number(2));
-    auto* all = new QPushButton("Replace &All", this);
-    all->setObjectName(QString::number(IDC_REPLACE_ALL));
-    auto* next = new QPushButton("&Find Next", this);
-    next->setObjectName(QString::number(1));
-    for (QPushButton* button : {cancel, all, next}) {
-        button->setAutoDefault(false);
-        button->setMinimumWidth(DialogUnitsX(*this, 43));
-    }
+    auto* cancel = AddButton("Cancel", 2, 43);
+    auto* all = AddButton("Replace &All", IDC_REPLACE_ALL, 43);
+    auto* next = AddButton("&Find Next", 1, 43);
     next->setDefault(true);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(all, &QPushButton::clicked, this, &CReplaceDlg::OnReplaceAll);
     connect(next, &QPushButton::clicked, this, &CReplaceDlg::accept);
+    // Tab goes down the fields before the check boxes, then along the buttons.
+    setTabOrder(m_pFindEdit, m_pReplaceEdit);
+    setTabOrder(m_pReplaceEdit, m_pWholeWordCheck);
+    setTabOrder(m_pWholeWordCheck, m_pMatchCaseCheck);
+    setTabOrder(m_pMatchCaseCheck, cancel);
+    setTabOrder(cancel, all);
+    setTabOrder(all, next);
 
     // The follow-up commands in two columns, each name beside its keys.
     auto* after = new QLabel("After finding, you may select any of the following:", this);
@@ -59,15 +49,12 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
     // The two fields, labels aligned; below them the check boxes on the left and the
     // buttons on the right; then the note on the follow-up commands.
     auto* fields = new QGridLayout;
-    fields->addWidget(findLabel, 0, 0);
+    fields->addWidget(m_pFindLabel, 0, 0);
     fields->addWidget(m_pFindEdit, 0, 1);
     fields->addWidget(replaceLabel, 1, 0);
     fields->addWidget(m_pReplaceEdit, 1, 1);
-    auto* checks = new QVBoxLayout;
-    checks->addWidget(m_pWholeWordCheck);
-    checks->addWidget(m_pMatchCaseCheck);
     auto* middle = new QHBoxLayout;
-    middle->addLayout(checks);
+    middle->addLayout(ChecksColumn());
     middle->addStretch();
     middle->addWidget(cancel, 0, Qt::AlignTop);
     middle->addWidget(all, 0, Qt::AlignTop);
@@ -85,32 +72,14 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
     m_pFindEdit->setFocus();
 }
 
-void CReplaceDlg::SetFindText(const QString& text) {
-    m_strFind = text;
-    m_pFindEdit->setText(text);
-    m_pFindEdit->selectAll();
-}
-
 void CReplaceDlg::SetReplaceWith(const QString& text) {
     m_strReplaceWith = text;
     m_pReplaceEdit->setText(text);
 }
 
-void CReplaceDlg::SetMatchCase(bool on) {
-    m_bMatchCase = on;
-    m_pMatchCaseCheck->setChecked(on);
-}
-
-void CReplaceDlg::SetWholeWord(bool on) {
-    m_bWholeWord = on;
-    m_pWholeWordCheck->setChecked(on);
-}
-
 void CReplaceDlg::SaveData() {
-    m_bMatchCase = m_pMatchCaseCheck->isChecked();
-    m_bWholeWord = m_pWholeWordCheck->isChecked();
+    CSearchDlg::SaveData();
     m_strReplaceWith = m_pReplaceEdit->text();
-    m_strFind = m_pFindEdit->text();
 }
 
 void CReplaceDlg::accept() {
