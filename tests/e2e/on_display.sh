@@ -17,7 +17,9 @@ end_server() {
     rm -rf "$place"
 }
 trap end_server EXIT
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$place/display" 2>"$place/log" &
+# -noreset: without it the server resets when its last client goes, and a program that
+# connects during the reset (the next start in a script) cannot open the display.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$place/display" 2>"$place/log" &
 server=$!
 for _ in $(seq 1 200); do
     [ -s "$place/display" ] && break
