@@ -96,7 +96,7 @@ public:
 
     CDocManager* DocManager() const { return m_docManager.get(); }
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
-    Platform* GetPlatform() const { return m_platform; }
+    Platform* GetPlatform() const override { return m_platform; }
     const QStringList& RecentFiles() const { return m_recentFiles; }
     // The files opened so far and the directories bare names are looked for in.
     const CFileLists& FileLists() const { return m_lists; }

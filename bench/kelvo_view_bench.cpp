@@ -53,6 +53,7 @@ public:
         return runDialog ? runDialog(dialog) : int(QDialog::Rejected);
     }
     bool PrintDialog(QPrinter&, bool, bool&) override { return false; }
+    void WinHelp(int, unsigned) override {}
     void PrintPreview(QPrinter&, int, const std::function<void(QPrinter*)>&) override {}
     bool PrintSetup(QPrinter&) override { return false; }
 };

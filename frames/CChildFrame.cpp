@@ -1,5 +1,6 @@
 #include "CChildFrame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QMenu>
@@ -49,6 +50,13 @@ std::vector<CKelvoView*> CChildFrame::Panes() const {
         if (auto* view = qobject_cast<CKelvoView*>(m_wndSplitter->widget(i)))
             panes.push_back(view);
     return panes;
+}
+
+bool CChildFrame::OnCommandHelp(std::intptr_t wParam, std::intptr_t lParam) {
+    if (QApplication::activeWindow() != window())
+        return false;
+    CKelvoView* view = ActiveView();
+    return view != nullptr && view->OnKeywordHelp(wParam, lParam);
 }
 
 CKelvoView* CChildFrame::ActiveView() const {

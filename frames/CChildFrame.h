@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include <QMdiSubWindow>
@@ -32,6 +33,10 @@ public:
     void OnPrevPane() { FocusPane(-1); }
     // The focus to the pane `step` places further on.
     void FocusPane(int step);
+
+    // F1 on this window: the active pane's keyword help. False (the main window's own
+    // help applies) while another window, a dialog say, is the active one, or with no pane.
+    bool OnCommandHelp(std::intptr_t wParam, std::intptr_t lParam);
 
     // Closes the window without asking: its document is closing.
     void CloseForDocument();

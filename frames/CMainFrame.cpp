@@ -1,4 +1,5 @@
 #include "CMainFrame.h"
+#include "ContextHelpMode.h"
 
 #include "ToolbarIcon.h"
 
@@ -48,6 +49,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     LoadResources();
     setWindowTitle("Kelvo");
     setWindowIcon(QIcon(":/icons/file-cir.svg"));
+    m_helpMode = new ContextHelpMode(this);
     m_mdiArea = new QMdiArea(this);
     setCentralWidget(m_mdiArea);
     m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);

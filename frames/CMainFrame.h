@@ -12,6 +12,8 @@
 #include "CommandTable.h"
 #include "FrameOwner.h"
 
+class ContextHelpMode;
+
 // The main window: the document windows in an MDI area, the menus, the toolbar, the
 // status bar with the caret's place, the overtype and read-only indicators, and the
 // one-second timer that keeps the idle pass coming.
@@ -83,6 +85,17 @@ public:
     void TileVertically();   // side by side, full height
     void ArrangeIcons();     // minimized windows in a row at the bottom
 
+    // Help > Help (F1): the active document window's keyword help; where it has none, the
+    // topic of the active window (the main window's, or the help window's own).
+    void OnHelp();
+    void ShowWindowHelp(const QWidget* window);
+    void OnHelpIndex();
+    void OnHelpUsing();
+    // Shift+F1: the next click asks for help on what it lands on; Escape cancels.
+    void OnContextHelp();
+    [[nodiscard]] bool IsInHelpMode() const;
+    [[nodiscard]] Platform* GetPlatform() const;
+
     // Status prompts for menu items and toolbar buttons under the mouse.
     static constexpr char kIdlePrompt[] = "For Help, press F1";
 
@@ -125,4 +138,5 @@ private:
     // The cascade place the next new window takes.
     int m_nNextPlace = 0;
     QStyle* m_menuStyle = nullptr;
+    ContextHelpMode* m_helpMode;
 };

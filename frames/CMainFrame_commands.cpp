@@ -10,6 +10,10 @@ const CommandEntry<CMainFrame> kMainFrameCommands[] = {
     {ID_WINDOW_TILE_HORZ, &CMainFrame::TileHorizontally, &CMainFrame::OnUpdateWindowArrange},
     {ID_WINDOW_TILE_VERT, &CMainFrame::TileVertically, &CMainFrame::OnUpdateWindowArrange},
     {ID_WINDOW_ARRANGE, &CMainFrame::ArrangeIcons, &CMainFrame::OnUpdateWindowArrange},
+    {ID_HELP, &CMainFrame::OnHelp, nullptr},
+    {ID_HELP_INDEX, &CMainFrame::OnHelpIndex, nullptr},
+    {ID_HELP_USING, &CMainFrame::OnHelpUsing, nullptr},
+    {ID_CONTEXT_HELP, &CMainFrame::OnContextHelp, nullptr},
 };
 
 } // namespace

@@ -26,6 +26,15 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+// What the help window is asked to show: the topic of a help context, the index, or the
+// page on using help.
+inline constexpr unsigned HELP_CONTEXT = 0x0001;
+inline constexpr unsigned HELP_INDEX = 0x0003;
+inline constexpr unsigned HELP_HELPONHELP = 0x0004;
+// The main window's own topic, shown where nothing more particular answers: help ids of
+// windows start at 0x20000, and the main window's resource id is 128.
+inline constexpr int kMainWindowHelpContext = 0x20080;
+
 class QDialog;
 class QPrinter;
 
@@ -65,6 +74,15 @@ public:
                               const std::function<void(QPrinter*)>& paint) = 0;
     // File > Print Setup: the printer's paper and orientation; false on Cancel.
     virtual bool PrintSetup(QPrinter& printer) = 0;
+
+    // Opens the help window at a topic: `command` HELP_CONTEXT with the topic's help
+    // context in `data`, HELP_INDEX or HELP_HELPONHELP.
+    virtual void WinHelp(int data, unsigned command) = 0;
+    // Whether `window` is the help window (which may then be asked about itself).
+    virtual bool IsHelpWindow(const QWidget* window) const {
+        Q_UNUSED(window);
+        return false;
+    }
 
     // Runs one of the program's own dialogs modally, owned by the main window; returns
     // the code it ended with: QDialog::Accepted (IDOK), QDialog::Rejected or a code of

@@ -1,5 +1,7 @@
 #include "QtPlatform.h"
 
+#include "HelpTopics.h"
+
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -211,6 +213,18 @@ bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {
 
 int QtPlatform::RunDialog(QDialog& dialog) {
     return dialog.exec();
+}
+
+void QtPlatform::WinHelp(int data, unsigned command) {
+    const HelpTopics& topics = HelpTopics::Shipped();
+    QString page = HelpTopics::kIndexPage;
+    if (command == HELP_CONTEXT && !topics.PageOf(data).isEmpty())
+        page = topics.PageOf(data);
+    else if (command == HELP_HELPONHELP)
+        page = HelpTopics::kUsingHelpPage;
+    if (m_helpWindow == nullptr)
+        m_helpWindow = new HelpWindow(topics, Owner());
+    m_helpWindow->ShowPage(page);
 }
 
 bool QtPlatform::PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) {

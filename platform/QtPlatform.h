@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "HelpWindow.h"
 #include "Platform.h"
 #include "SharedMemory.h"
 
@@ -20,6 +21,10 @@ public:
     QString GetSaveFileName(const QString& suggestedPath) override;
     bool ChooseFont(LogFont& font, QColor& colour) override;
     int RunDialog(QDialog& dialog) override;
+    void WinHelp(int data, unsigned command) override;
+    bool IsHelpWindow(const QWidget* window) const override {
+        return window != nullptr && window == m_helpWindow;
+    }
     bool PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) override;
     void PrintPreview(QPrinter& printer, int pagesShown,
                       const std::function<void(QPrinter*)>& paint) override;
@@ -35,4 +40,5 @@ private:
 
     QPointer<QWidget> m_owner;
     SharedMemory m_shareMapping;
+    QPointer<HelpWindow> m_helpWindow;
 };

@@ -168,6 +168,9 @@ public:
     // begins with none. HelpHitTest: that of the line under a client point.
     [[nodiscard]] int FindHelpContext(int line) const;
     [[nodiscard]] int HelpHitTest(QPoint point) const;
+    // F1, passed on by the child frame: the topic `lParam` names when it is not 0, else
+    // that of the caret's line. False when there is neither, for the frame's own help.
+    bool OnKeywordHelp(std::intptr_t wParam, std::intptr_t lParam);
 
 signals:
     // The caret moved or overwrite mode changed: the status bar shows them.

@@ -21,6 +21,7 @@ public:
         return true;
     }
     bool CanCloseMainFrame() override { return true; }
+    Platform* GetPlatform() const override { return nullptr; }
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Platform.h"
@@ -96,6 +97,10 @@ public:
             printSetupAnswers.pop_front();
         return answer;
     }
+    // The help topics asked for, as (command, data), in order.
+    std::vector<std::pair<unsigned, int>> helpShown;
+    void WinHelp(int data, unsigned command) override { helpShown.emplace_back(command, data); }
+
     int RunDialog(QDialog& dialog) override {
         dialogsRun.push_back(dialog.windowTitle());
         if (runDialog)
