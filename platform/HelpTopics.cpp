@@ -74,16 +74,23 @@ QString HelpTopics::HtmlOf(const QString& page) const {
 }
 
 std::vector<HelpTopics::Hit> HelpTopics::Search(const QString& words) const {
-    const QStringList wanted =
-        words.toLower().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    // Each word is looked for where a word of the page begins: "tran" finds "transient",
+    // "gain" does not find "again".
+    std::vector<QRegularExpression> wanted;
+    for (const QString& word :
+         words.toLower().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts)) {
+        const QString start = word.front().isLetterOrNumber() ? "\\b" : "";
+        wanted.emplace_back(start + QRegularExpression::escape(word));
+    }
     std::vector<Hit> hits;
-    if (wanted.isEmpty())
+    if (wanted.empty())
         return hits;
     for (const QString& page : m_pages) {
         const Page& loaded = m_loaded.at(page);
-        const bool all = std::all_of(wanted.begin(), wanted.end(), [&](const QString& word) {
-            return loaded.text.contains(word) || loaded.title.toLower().contains(word);
-        });
+        const bool all =
+            std::all_of(wanted.begin(), wanted.end(), [&](const QRegularExpression& word) {
+                return loaded.text.contains(word) || loaded.title.toLower().contains(word);
+            });
         if (all)
             hits.push_back({page, loaded.title});
     }

@@ -3,9 +3,9 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
-#include <QShortcut>
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
@@ -44,13 +44,10 @@ HelpWindow::HelpWindow(const HelpTopics& topics, QWidget* owner)
     auto* bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_back = bar->addAction("Back");
-    m_back->setShortcut(QKeySequence("Alt+Left"));
     m_back->setToolTip("Back (Alt+Left)");
     m_forward = bar->addAction("Forward");
-    m_forward->setShortcut(QKeySequence("Alt+Right"));
     m_forward->setToolTip("Forward (Alt+Right)");
     m_index = bar->addAction("Index");
-    m_index->setShortcut(QKeySequence("Alt+Home"));
     m_index->setToolTip("Index (Alt+Home)");
     bar->addSeparator();
     auto* label = new QLabel("&Search: ", bar);
@@ -86,18 +83,57 @@ HelpWindow::HelpWindow(const HelpTopics& topics, QWidget* owner)
         if (!m_search->text().trimmed().isEmpty())
             ShowSearch(m_search->text());
     });
-    auto* find = new QShortcut(QKeySequence("Ctrl+F"), this);
-    connect(find, &QShortcut::activated, this, [this] {
-        m_search->setFocus(Qt::ShortcutFocusReason);
-        m_search->selectAll();
-    });
-    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
-
-    // Beside the editor: a third of the screen's width, most of its height.
+    // Beside the editor, at the screen's right edge: a third of its width, most of its
+    // height.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         resize(std::max(480, area.width() / 3), area.height() * 3 / 4);
+        move(std::max(area.left(), area.right() + 1 - width()), area.top());
+    }
+    m_browser->setFocus(Qt::OtherFocusReason);
+}
+
+// The window's own keys come before the program's shortcuts, which work in every window.
+static bool IsHelpWindowKey(const QKeyEvent* key) {
+    const QKeyCombination combination = key->keyCombination();
+    return combination == QKeyCombination(Qt::ControlModifier, Qt::Key_F) ||
+           combination == QKeyCombination(Qt::NoModifier, Qt::Key_Escape) ||
+           combination == QKeyCombination(Qt::AltModifier, Qt::Key_Left) ||
+           combination == QKeyCombination(Qt::AltModifier, Qt::Key_Right) ||
+           combination == QKeyCombination(Qt::AltModifier, Qt::Key_Home);
+}
+
+bool HelpWindow::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsHelpWindowKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+    if (!IsHelpWindowKey(event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_F:
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    case Qt::Key_Left:
+        m_back->trigger();
+        break;
+    case Qt::Key_Right:
+        m_forward->trigger();
+        break;
+    default:
+        m_index->trigger();
+        break;
     }
 }
 

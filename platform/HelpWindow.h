@@ -26,6 +26,10 @@ public:
     [[nodiscard]] QAction* ForwardAction() const { return m_forward; }
     [[nodiscard]] QAction* IndexAction() const { return m_index; }
 
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void BringToFront();
 

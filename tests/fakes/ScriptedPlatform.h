@@ -100,6 +100,11 @@ public:
     // The help topics asked for, as (command, data), in order.
     std::vector<std::pair<unsigned, int>> helpShown;
     void WinHelp(int data, unsigned command) override { helpShown.emplace_back(command, data); }
+    // The window that plays the help window.
+    const QWidget* helpWindow = nullptr;
+    bool IsHelpWindow(const QWidget* window) const override {
+        return window != nullptr && window == helpWindow;
+    }
 
     int RunDialog(QDialog& dialog) override {
         dialogsRun.push_back(dialog.windowTitle());

@@ -108,6 +108,20 @@ private slots:
         QCOMPARE(view->FindHelpContext(-1), 0);
         QCOMPARE(view->FindHelpContext(4), 0);
     }
+
+    // F1: a topic the frame names wins; else the caret's line; a line with no keyword
+    // leaves the help to the frame and shows nothing itself.
+    void keywordHelpShowsTheTopicOfTheCaretsLine() {
+        auto doc = Document("* amp\r\n.MODEL QGEN NPN(BF=150)\r\n  .tran 1n 1u\r\n");
+        auto view = Show(doc.get());
+        view->SetCaretPosition({1, 4});
+        QVERIFY(view->OnKeywordHelp(0, 0));
+        view->SetCaretPosition({2, 0});
+        QVERIFY(!view->OnKeywordHelp(0, 0));
+        QVERIFY(view->OnKeywordHelp(0, 83));
+        using Shown = std::vector<std::pair<unsigned, int>>;
+        QCOMPARE(platform.helpShown, (Shown{{HELP_CONTEXT, 19}, {HELP_CONTEXT, 83}}));
+    }
 };
 
 QTEST_MAIN(KeywordHelpTest)
