@@ -447,6 +447,7 @@ void CMainFrame::ArrangeIcons() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    m_helpMode->Leave(); // the questions about unsaved work want their clicks
     if (m_pOwner != nullptr && !m_pOwner->CanCloseMainFrame()) {
         event->ignore();
         return;

@@ -138,5 +138,5 @@ private:
     // The cascade place the next new window takes.
     int m_nNextPlace = 0;
     QStyle* m_menuStyle = nullptr;
-    ContextHelpMode* m_helpMode;
+    ContextHelpMode* m_helpMode = nullptr;
 };

@@ -17,9 +17,14 @@ ContextHelpMode::~ContextHelpMode() {
 }
 
 void ContextHelpMode::Enter() {
-    if (m_bActive)
+    if (m_bActive || QApplication::activeModalWidget() != nullptr)
         return;
+    // A menu left open would take the click.
+    while (QWidget* popup = QApplication::activePopupWidget())
+        if (!popup->close())
+            break;
     m_bActive = true;
+    m_clicked = nullptr;
     QApplication::setOverrideCursor(Qt::WhatsThisCursor);
     qApp->installEventFilter(this);
     m_pFrame->StatusBar()->showMessage(kPrompt);
@@ -30,34 +35,61 @@ void ContextHelpMode::Leave() {
         return;
     m_bActive = false;
     QApplication::restoreOverrideCursor();
-    if (!m_bSwallowRelease)
-        qApp->removeEventFilter(this);
+    if (m_clicked == nullptr)
+        StopFiltering();
     m_pFrame->StatusBar()->showMessage(CMainFrame::kIdlePrompt);
 }
 
+void ContextHelpMode::StopFiltering() {
+    m_clicked = nullptr;
+    qApp->removeEventFilter(this);
+}
+
+bool ContextHelpMode::SwallowRestOfClick(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+        if (watched != m_clicked)
+            return false;
+        StopFiltering();
+        return true;
+    case QEvent::ContextMenu:
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // The release went elsewhere (a window came up under the button): this click is
+        // the user's.
+        StopFiltering();
+        return false;
+    default:
+        return false;
+    }
+}
+
 bool ContextHelpMode::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_bActive) {
-        if (m_bSwallowRelease && event->type() == QEvent::MouseButtonRelease &&
-            watched->isWidgetType()) {
-            m_bSwallowRelease = false;
-            qApp->removeEventFilter(this);
-            return true;
-        }
+    if (!m_bActive)
+        return m_clicked != nullptr && SwallowRestOfClick(watched, event);
+    // A box or dialog that comes up (a question before the program ends, say) gets its
+    // clicks and keys.
+    if (event->type() == QEvent::WindowBlocked || QApplication::activeModalWidget() != nullptr) {
+        Leave();
         return false;
     }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonDblClick: {
         // The window system's own window passes the click on to the widget under it; the
         // widget's copy is the one taken.
         if (!watched->isWidgetType())
             return false;
-        m_bSwallowRelease = true;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        m_clicked = static_cast<QWidget*>(watched);
         Leave();
-        HelpAt(static_cast<QWidget*>(watched),
-               static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        if (mouse->button() == Qt::LeftButton)
+            HelpAt(static_cast<QWidget*>(watched), mouse->globalPosition().toPoint());
         return true;
+    }
     case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu:
         return watched->isWidgetType();
     case QEvent::ShortcutOverride:
         // Taken here, so that no shortcut fires; the key itself then comes as a KeyPress.

@@ -2,14 +2,16 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 
 class CMainFrame;
 class QWidget;
 
 // Shift+F1: until the next click or Escape, the pointer is the help cursor and the status
-// bar asks for an object. The click does nothing else: the window under it is asked for
+// bar asks for an object. A left click does nothing else: the window under it is asked for
 // its topic (a line of a netlist, its keyword's), and the main window's topic answers
-// where nothing more particular does. Keys other than Escape do nothing meanwhile.
+// where nothing more particular does. Another button, Escape, a box or dialog coming up,
+// or the program losing the focus ends the mode with no topic. Keys do nothing meanwhile.
 class ContextHelpMode : public QObject {
     Q_OBJECT
 public:
@@ -27,9 +29,12 @@ protected:
 
 private:
     void HelpAt(QWidget* widget, QPoint globalPoint);
+    // The rest of the click that ended the mode is not a click on anything: its release,
+    // and the context menu a right button would open.
+    bool SwallowRestOfClick(QObject* watched, QEvent* event);
+    void StopFiltering();
 
     CMainFrame* m_pFrame;
     bool m_bActive = false;
-    // The release of the click that asked for help is not a click on anything.
-    bool m_bSwallowRelease = false;
+    QPointer<QWidget> m_clicked; // the widget whose release is still to come
 };

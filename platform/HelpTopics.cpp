@@ -86,6 +86,8 @@ std::vector<HelpTopics::Hit> HelpTopics::Search(const QString& words) const {
     if (wanted.empty())
         return hits;
     for (const QString& page : m_pages) {
+        if (page == kIndexPage)
+            continue; // it names every page
         const Page& loaded = m_loaded.at(page);
         const bool all =
             std::all_of(wanted.begin(), wanted.end(), [&](const QRegularExpression& word) {

@@ -36,8 +36,8 @@ public:
         QString page;
         QString title;
     };
-    // The pages whose text holds every word of `words` (blank-separated, case ignored), by
-    // title; none for a search of no words.
+    // The pages besides the index whose text holds every word of `words` (blank-separated,
+    // case ignored, each found where a word begins), by title; none for a search of no words.
     [[nodiscard]] std::vector<Hit> Search(const QString& words) const;
     // A page listing the hits of a search as links, for the help window.
     [[nodiscard]] QString SearchPage(const QString& words) const;

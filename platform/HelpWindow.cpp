@@ -39,7 +39,6 @@ HelpWindow::HelpWindow(const HelpTopics& topics, QWidget* owner)
     : QWidget(owner, Qt::Window), m_topics(topics) {
     setObjectName("helpwindow");
     setWindowTitle("Kelvo Help");
-    setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto* bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -103,9 +102,18 @@ static bool IsHelpWindowKey(const QKeyEvent* key) {
            combination == QKeyCombination(Qt::AltModifier, Qt::Key_Home);
 }
 
+// The program's shortcuts work in every window of it, but the help window is a reader of
+// its own: of them only F1 and Shift+F1 reach through it (to the help on help). Ctrl+C
+// copies from the page, not from the document behind.
+static bool IsProgramKeyHere(const QKeyEvent* key) {
+    const QKeyCombination combination = key->keyCombination();
+    return combination == QKeyCombination(Qt::NoModifier, Qt::Key_F1) ||
+           combination == QKeyCombination(Qt::ShiftModifier, Qt::Key_F1);
+}
+
 bool HelpWindow::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride &&
-        IsHelpWindowKey(static_cast<QKeyEvent*>(event))) {
+        !IsProgramKeyHere(static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }

@@ -1,3 +1,7 @@
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -107,6 +111,68 @@ private slots:
         QTest::keyClick(view, Qt::Key_X);
         QCOMPARE(view->GetStore()->LineAt(0)->length, 6);
         QCOMPARE(platform.helpShown, (Shown{{HELP_CONTEXT, 27}, kMainTopic, kMainTopic}));
+    }
+
+    // A question that comes up while the mode is on (before the program ends, say) ends
+    // the mode: its buttons take their clicks.
+    void aBoxComingUpEndsTheMode() {
+        CMainFrame* frame = StartOn("* amp\r\n");
+        QVERIFY(frame != nullptr);
+        frame->RouteCommand(ID_CONTEXT_HELP);
+        QMessageBox box(QMessageBox::Question, "Kelvo", "Save changes?",
+                        QMessageBox::Yes | QMessageBox::No, frame);
+        bool modeWhileAsked = true;
+        QTimer::singleShot(0, &box, [&] {
+            modeWhileAsked = frame->IsInHelpMode();
+            QTest::mouseClick(box.button(QMessageBox::No), Qt::LeftButton);
+        });
+        QTimer::singleShot(5000, &box, &QDialog::reject); // a click swallowed ends the wait
+        QCOMPARE(box.exec(), int(QMessageBox::No));
+        QVERIFY(!modeWhileAsked);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        QVERIFY(platform.helpShown.empty());
+    }
+
+    // Only the left button asks; another ends the mode with nothing else: no topic, no
+    // context menu. Whatever the release of a help click does not reach, the next click is
+    // the user's own.
+    void otherButtonsAndLostReleasesLeaveTheNextClickAlone() {
+        CMainFrame* frame = StartOn("* amp\r\n");
+        QVERIFY(frame != nullptr);
+        frame->RouteCommand(ID_CONTEXT_HELP);
+        QTest::mousePress(frame->ToolBar(), Qt::RightButton, {}, {3, 3});
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, {3, 3},
+                               frame->ToolBar()->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(frame->ToolBar(), &menu);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QTest::mouseRelease(frame->ToolBar(), Qt::RightButton, {}, {3, 3});
+        QVERIFY(!frame->IsInHelpMode());
+        QVERIFY(platform.helpShown.empty());
+
+        frame->RouteCommand(ID_CONTEXT_HELP);
+        QTest::mousePress(frame->ActiveView()->viewport(), Qt::LeftButton, {}, {30, 5});
+        QCOMPARE(platform.helpShown, (Shown{{HELP_CONTEXT, 41}}));
+        QPushButton button("OK", frame);
+        button.show();
+        QSignalSpy clicked(&button, &QPushButton::clicked);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 2);
+    }
+
+    // A menu left open would take the click that asks.
+    void enteringTheModeClosesAnOpenMenu() {
+        CMainFrame* frame = StartOn("* amp\r\n");
+        QVERIFY(frame != nullptr);
+        QMenu* file = frame->menuBar()->actions().front()->menu();
+        file->popup(frame->mapToGlobal(QPoint(10, 10)));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        QCOMPARE(QApplication::activePopupWidget(), file);
+        frame->RouteCommand(ID_CONTEXT_HELP);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QVERIFY(frame->IsInHelpMode());
+        QTest::keyClick(frame->ActiveView(), Qt::Key_Escape);
     }
 };
 
