@@ -37,42 +37,55 @@ bool TextStore::LineMatches(const LineRecord* line, std::int32_t column,
     return before && after;
 }
 
+namespace {
+
+const char* NextByte(const char* from, const char* to, char c) noexcept {
+    return from < to ? static_cast<const char*>(std::memchr(from, c, std::size_t(to - from)))
+                     : nullptr;
+}
+
+} // namespace
+
 bool TextStore::FindForward(FindRequest r) const {
     const std::int64_t n = std::int64_t(r.pattern.size());
     if (n == 0 || r.start == nullptr || r.end == nullptr || lineCount == 0)
         return false;
     const char first = r.pattern[0];
+    // With case ignored, a letter's other case begins a candidate too.
+    char other = first;
+    if (!r.matchCase && first >= 'A' && first <= 'Z')
+        other = char(first + 32);
+    else if (!r.matchCase && first >= 'a' && first <= 'z')
+        other = char(first - 32);
     std::int32_t index = std::clamp(r.start->line, 0, lineCount - 1);
     std::int64_t column = std::max(r.start->column, 0);
-    for (const LineRecord* line = LineAt(index); line != nullptr;
+    for (LineRecord* line = MutableLineAt(index); line != nullptr;
          line = line->next, ++index, column = 0) {
         const std::int64_t last = line->length - n; // the last column a match can start at
         if (column > last)
             continue;
         const char* text = line->text;
-        if (r.matchCase) {
-            // memchr finds candidates at memory speed; only they are compared in full.
-            while (column <= last) {
-                const void* hit = std::memchr(text + column, first, std::size_t(last - column + 1));
-                if (hit == nullptr)
-                    break;
-                column = static_cast<const char*>(hit) - text;
-                if (LineMatches(line, std::int32_t(column), r)) {
-                    *r.start = {index, std::int32_t(column)};
-                    *r.end = {index, std::int32_t(column + n)};
-                    return true;
-                }
-                ++column;
+        const char* const end = text + last + 1;
+        // memchr finds candidates at memory speed; only they are compared in full. A letter
+        // with case ignored has two: each case's next place is looked for again only once
+        // passed, so a line full of one case is not scanned again for the other at every
+        // candidate.
+        const char* nextFirst = NextByte(text + column, end, first);
+        const char* nextOther = other != first ? NextByte(text + column, end, other) : nullptr;
+        while (nextFirst != nullptr || nextOther != nullptr) {
+            const bool firstNext =
+                nextOther == nullptr || (nextFirst != nullptr && nextFirst < nextOther);
+            const char* hit = firstNext ? nextFirst : nextOther;
+            if (LineMatches(line, std::int32_t(hit - text), r)) {
+                *r.start = {index, std::int32_t(hit - text)};
+                *r.end = {index, std::int32_t(hit - text + n)};
+                // The caller goes on at the match: later walks start there, not back where
+                // the search began.
+                m_cursorLine = line;
+                m_cursorIndex = index;
+                return true;
             }
-        } else {
-            for (; column <= last; ++column) {
-                if (SameIgnoringCase(first, text[column]) &&
-                    LineMatches(line, std::int32_t(column), r)) {
-                    *r.start = {index, std::int32_t(column)};
-                    *r.end = {index, std::int32_t(column + n)};
-                    return true;
-                }
-            }
+            (firstNext ? nextFirst : nextOther) = NextByte(hit + 1, end, firstNext ? first : other);
         }
     }
     return false;
@@ -84,7 +97,7 @@ bool TextStore::FindBackward(FindRequest r) const {
         return false;
     const char first = r.pattern[0];
     std::int32_t index = std::min(r.start->line, lineCount - 1);
-    const LineRecord* line = LineAt(index);
+    LineRecord* line = MutableLineAt(index);
     // A match must end at or before the start column in the starting line.
     std::int64_t column = std::min<std::int64_t>(r.start->column, line->length) - n;
     for (;;) {
@@ -94,6 +107,8 @@ bool TextStore::FindBackward(FindRequest r) const {
                 LineMatches(line, std::int32_t(column), r)) {
                 *r.start = {index, std::int32_t(column)};
                 *r.end = {index, std::int32_t(column + n)};
+                m_cursorLine = line;
+                m_cursorIndex = index;
                 return true;
             }
         }

@@ -1,3 +1,6 @@
+#include <cctype>
+#include <random>
+
 #include "StoreTestKit.h"
 
 namespace {
@@ -15,6 +18,34 @@ Hit Find(const TextStore& store, const std::string& pattern, TextPos from, bool 
     FindRequest request{pattern, matchCase, wholeWord, &start, &end};
     const bool found = forward ? store.FindForward(request) : store.FindBackward(request);
     return {found, start, end};
+}
+
+bool SameLetter(char a, char b, bool matchCase) {
+    return matchCase ? a == b
+                     : std::tolower(static_cast<unsigned char>(a)) ==
+                           std::tolower(static_cast<unsigned char>(b));
+}
+
+// The first match at or after `from`, found the slow, obvious way.
+Hit PlainFind(const std::vector<std::string>& rows, const std::string& pattern, TextPos from,
+              bool matchCase, bool wholeWord) {
+    const int n = int(pattern.size());
+    for (int line = from.line; line < int(rows.size()); ++line) {
+        const std::string& row = rows[line];
+        for (int column = line == from.line ? from.column : 0; column + n <= int(row.size());
+             ++column) {
+            bool same = true;
+            for (int i = 0; i < n && same; ++i)
+                same = SameLetter(pattern[i], row[column + i], matchCase);
+            const auto delimiter = [](char c) { return c == ' ' || c == '('; };
+            if (same && wholeWord)
+                same = (column == 0 || delimiter(row[column - 1])) &&
+                       (column + n == int(row.size()) || delimiter(row[column + n]));
+            if (same)
+                return {true, {line, column}, {line, column + n}};
+        }
+    }
+    return {false, from, {-7, -7}};
 }
 
 } // namespace
@@ -83,6 +114,58 @@ private slots:
         QVERIFY(!Find(*f, "a pattern longer than any line", {4, 10}, false).found);
         QCOMPARE(Find(*f, "two", {99, 0}, true).start, (TextPos{4, 7})); // past the end: last line
         QVERIFY(!Find(*f, "", {0, 0}, true).found);
+    }
+
+    // Forward search against the plain definition, over texts of few letters in both
+    // cases: every start position, both case rules, whole words or not.
+    void forwardAgreesWithAPlainScan() {
+        std::mt19937 random(12);
+        const char letters[] = "aAbB (";
+        for (int round = 0; round < 60; ++round) {
+            std::string text;
+            const int lines = 1 + int(random() % 4);
+            std::vector<std::string> rows;
+            for (int l = 0; l < lines; ++l) {
+                std::string row;
+                const int length = int(random() % 24);
+                for (int c = 0; c < length; ++c)
+                    row += letters[random() % 6];
+                rows.push_back(row);
+                text += row + "\r\n";
+            }
+            StoreFixture f(text);
+            std::string pattern;
+            for (int c = 0, length = 1 + int(random() % 3); c < length; ++c)
+                pattern += letters[random() % 4];
+            for (const bool matchCase : {true, false})
+                for (const bool wholeWord : {true, false})
+                    for (int line = 0; line < lines; ++line)
+                        for (int column = 0; column <= int(rows[line].size()); ++column) {
+                            const Hit hit =
+                                Find(*f, pattern, {line, column}, true, matchCase, wholeWord);
+                            const Hit expected =
+                                PlainFind(rows, pattern, {line, column}, matchCase, wholeWord);
+                            QCOMPARE(hit.found, expected.found);
+                            if (expected.found)
+                                QCOMPARE(hit.start, expected.start);
+                        }
+        }
+    }
+
+    // Whoever searched goes on at the match: the next walk to it must not start back where
+    // the search began, which in a large file is hundreds of thousands of lines away.
+    void aMatchLeavesTheWalkThere() {
+        std::string text;
+        for (int i = 0; i < 50; ++i)
+            text += i == 37 ? "x MARK y\r\n" : "plain line\r\n";
+        StoreFixture f(text);
+        QCOMPARE(Find(*f, "MARK", {3, 0}, true).start, (TextPos{37, 2}));
+        QCOMPARE(f->WalkCursor().index, 37);
+        QCOMPARE(f->WalkCursor().line, f->LineAt(37));
+        (void)f->LineAt(45);
+        QCOMPARE(Find(*f, "mark", {45, 0}, false, false).start, (TextPos{37, 2}));
+        QCOMPARE(f->WalkCursor().index, 37);
+        QCOMPARE(f->WalkCursor().line, f->LineAt(37));
     }
 
     void compareNoCase() {
