@@ -1,6 +1,7 @@
 #include "CVirtualScrollView.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -130,7 +131,12 @@ void CVirtualScrollView::MoveContents(QPoint from, QPoint to) {
         return;
     const QPoint delta(from.x() - to.x(), from.y() - to.y());
     OnContentsMoving(delta);
-    if (m_bPainting || !isVisible())
+    // A move of a whole window or more keeps nothing on the screen worth moving. Moving it
+    // anyway would also carry the area waiting to be painted along, out of the window,
+    // where it piles up when many moves come before one paint (Find Again held down).
+    const bool wholeWindow =
+        std::abs(delta.x()) >= viewport()->width() || std::abs(delta.y()) >= viewport()->height();
+    if (m_bPainting || !isVisible() || wholeWindow)
         viewport()->update();
     else
         viewport()->scroll(delta.x(), delta.y());
