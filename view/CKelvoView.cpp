@@ -164,6 +164,14 @@ void CKelvoView::NoteWidths(int firstLine, int lastLine) {
         NoteWidth(line);
 }
 
+void CKelvoView::NoteEditedWidths(int firstLine, int lastLine) {
+    // More lines than this are left to the paint, as the lines of an opened file are: a
+    // whole file given back by Undo would otherwise be measured line by line at once.
+    constexpr int kMeasuredAtOnce = 10000;
+    if (lastLine - firstLine < kMeasuredAtOnce)
+        NoteWidths(firstLine, lastLine);
+}
+
 void CKelvoView::MeasureAllLines() {
     m_nWidestLine = 0;
     if (m_pStore != nullptr)
@@ -187,7 +195,7 @@ void CKelvoView::UpdateScrollSizes() {
 
 void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
     const int widest = m_nWidestLine;
-    NoteWidths(line, std::max(line, ActiveEnd().line));
+    NoteEditedWidths(line, std::max(line, ActiveEnd().line));
     QRect area = viewport()->rect().translated(m_ptScrollPos);
     area.setTop(line * m_nLineHeight);
     if (wholeRest || m_nWidestLine != widest)
@@ -202,7 +210,7 @@ void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
     // its window, and its scroll range must still reach them.
     if (m_pSibling != nullptr) {
         const int siblingWidest = m_pSibling->m_nWidestLine;
-        m_pSibling->NoteWidths(line, std::max(line, ActiveEnd().line));
+        m_pSibling->NoteEditedWidths(line, std::max(line, ActiveEnd().line));
         if (wholeRest || m_pSibling->m_nWidestLine != siblingWidest)
             m_pSibling->UpdateScrollSizes();
     }

@@ -255,6 +255,9 @@ private:
     template <class Piece> int WalkLine(const LineRecord* line, int n, int x, Piece&& piece) const;
     void NoteWidth(const LineRecord* line);
     void NoteWidths(int firstLine, int lastLine);
+    // The widths of lines an edit changed, unless there are so many that the paint had
+    // better measure them as it shows them.
+    void NoteEditedWidths(int firstLine, int lastLine);
     void MeasureAllLines();
     int TotalWidth() const;
     void RestartCaretBlink();
