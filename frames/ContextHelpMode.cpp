@@ -66,8 +66,13 @@ bool ContextHelpMode::SwallowRestOfClick(QObject* watched, QEvent* event) {
 }
 
 bool ContextHelpMode::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_bActive)
-        return m_clicked != nullptr && SwallowRestOfClick(watched, event);
+    if (!m_bActive) {
+        if (m_clicked == nullptr) { // the clicked widget went before its release came
+            StopFiltering();
+            return false;
+        }
+        return SwallowRestOfClick(watched, event);
+    }
     // A box or dialog that comes up (a question before the program ends, say) gets its
     // clicks and keys.
     if (event->type() == QEvent::WindowBlocked || QApplication::activeModalWidget() != nullptr) {
