@@ -3,6 +3,11 @@
 // Character classes of the search and of word movement. Bytes compare as signed, so bytes
 // 128-255 fall in none of the first three classes.
 
+// Bytes compare as signed: 128-255 count as below 32, like control characters.
+constexpr bool IsControl(char c) noexcept {
+    return static_cast<signed char>(c) < 32;
+}
+
 // Space and TAB.
 constexpr bool IsBlank(char c) noexcept {
     return c == ' ' || c == '\t';

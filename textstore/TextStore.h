@@ -91,6 +91,9 @@ public:
     bool FindBackward(FindRequest request) const;
     // -1, 0 or 1: pattern against text over n bytes, ASCII letters folded.
     static int CompareNoCase(const char* pattern, const char* text, std::size_t n) noexcept;
+    // Whether a typed byte can go into a line: inserted, CR (a line break) and TAB can, no
+    // other byte below 32 and none from 128 up; over the next character, none of them.
+    static bool TypedCharFits(char c, bool overtype) noexcept;
     [[nodiscard]] TextPos PrevWordPos(TextPos pos) const;
     [[nodiscard]] TextPos NextWordPos(TextPos pos) const;
     [[nodiscard]] std::string WordAt(TextPos pos) const;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "CharClass.h"
 #include "KvMem.h"
 #include "LineScan.h"
 
@@ -12,11 +13,6 @@ namespace {
 
 // Typed growth goes in steps of this many bytes.
 constexpr int kGrowStep = 20;
-
-// Bytes compare as signed: 128-255 count as below 32, like control characters.
-constexpr bool IsControl(char c) noexcept {
-    return static_cast<signed char>(c) < 32;
-}
 
 // Whether a single-character step at `at` goes on with the run on top of its list rather
 // than starting a record of its own; c is the character an insert puts in. One record per
@@ -223,10 +219,14 @@ bool TextStore::JoinNext(LineRecord* line) {
     return true;
 }
 
+bool TextStore::TypedCharFits(char c, bool overtype) noexcept {
+    return !IsControl(c) || (!overtype && (c == '\r' || c == '\t'));
+}
+
 TextStore::EditResult TextStore::InsertChar(TextPos at, char c, EditKind kind) {
     const bool typed = kind == kInsertChar || kind == kRedoInsertChar;
     // No line end other than CR ever enters a line, whatever the caller passes.
-    if ((typed && c != '\r' && c != '\t' && IsControl(c)) || c == '\0' || c == '\n')
+    if ((typed && !TypedCharFits(c, false)) || c == '\0' || c == '\n')
         return Refused(at);
     UndoRecord*& list = kind == kUndoDeleteBefore ? journal.redoList : journal.undoList;
     const EditKind recordKind = kind == kUndoDeleteBefore ? kRedoDeleteBefore : kUndoInsertChar;
@@ -271,7 +271,7 @@ TextStore::EditResult TextStore::DeleteBefore(TextPos at, EditKind kind) {
 }
 
 TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c) {
-    if (IsControl(c))
+    if (!TypedCharFits(c, true))
         return Refused(at);
     RunSlot slot(journal.undoList, kUndoOvertypeChar, at, c);
     if (!slot.Ready())

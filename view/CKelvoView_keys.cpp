@@ -396,6 +396,12 @@ void CKelvoView::OnEnter(Qt::KeyboardModifiers modifiers) {
 }
 
 void CKelvoView::OnTypedChar(unsigned char ch) {
+    // A key that types nothing the text can hold (Escape, Ctrl with a letter no command
+    // takes) leaves the selection alone, rather than deleting it for nothing.
+    if (!TextStore::TypedCharFits(static_cast<char>(ch), m_bOverwrite)) {
+        Beep();
+        return;
+    }
     bool wholeRest = false;
     if (m_bSelection) {
         wholeRest = m_posCaret.line != m_posSelEnd.line;

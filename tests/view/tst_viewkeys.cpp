@@ -560,7 +560,8 @@ private slots:
     }
 
     // A character the table cannot hold is refused before the text is asked; one it holds
-    // reaches the text as its byte.
+    // reaches the text as its byte, unless the text takes no typed byte of that value: the
+    // euro sign's 0x80, like every byte from 128 up, is refused before the text is asked too.
     void charactersOutsideTheTableAreRefused() {
         auto doc = Document<GuardedDoc>("ab\r\n");
         auto view = Show(doc.get());
@@ -574,7 +575,37 @@ private slots:
         QCOMPARE(doc->asked, 2);
         QCOMPARE(LineText(doc.get(), 0), QString("axyb"));
         Type(view.get(), QString::fromUtf8("\u20ac"));
-        QCOMPARE(doc->asked, 3);
+        QCOMPARE(platform.beeps, 3);
+        QCOMPARE(doc->asked, 2);
+    }
+
+    // A key that types nothing the text can hold (Escape after a Find, Ctrl with a letter
+    // no command takes, a byte from 128 up, a tab over a character) beeps and leaves the
+    // selected text and the selection as they were.
+    void keysThatTypeNothingLeaveTheSelection_data() {
+        QTest::addColumn<int>("ch");
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("escape") << 27 << false;
+        QTest::newRow("ctrl+b") << 2 << false;
+        QTest::newRow("e acute") << 0xe9 << false;
+        QTest::newRow("tab over a character") << 9 << true;
+        QTest::newRow("escape in overwrite mode") << 27 << true;
+    }
+    void keysThatTypeNothingLeaveTheSelection() {
+        QFETCH(int, ch);
+        QFETCH(bool, overwrite);
+        auto doc = Document("X1 src mid vcc CESTAGE\r\n");
+        auto view = Show(doc.get());
+        if (overwrite)
+            view->OnKeyDown(Qt::Key_Insert, Qt::NoModifier);
+        view->SetCaretPosition({0, 15});
+        view->ExtendSelection({0, 22});
+        view->OnChar(static_cast<unsigned char>(ch), Qt::NoModifier);
+        QCOMPARE(LineText(doc.get(), 0), QString("X1 src mid vcc CESTAGE"));
+        QVERIFY(view->HasSelection());
+        QCOMPARE(view->SelEnd(), (TextPos{0, 22}));
+        QCOMPARE(platform.beeps, 1);
+        QVERIFY(!doc->IsModified());
     }
 
     // --- A document that refuses: each edit a key makes is asked on its own, the text

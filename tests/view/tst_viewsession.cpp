@@ -158,18 +158,21 @@ private slots:
             } else if (kind < 10) {
                 const char c = typed[pick(int(sizeof typed) - 1)];
                 what = QString("type %1").arg(int(c));
-                bool lastBlank = false;
-                if (selection)
-                    lastBlank = b.column > 0 && model.At(b)[std::size_t(b.column - 1)] == ' ';
-                TextPos at = removeSelection();
-                if (lastBlank)
-                    model.Insert(at, " ");
-                if (!overwrite)
-                    model.Insert(at, std::string(1, c));
-                else if (c != '\t' && at.column < int(model.At(at).size()))
-                    model.At(at)[std::size_t(at.column)] = c;
-                else if (c != '\t')
-                    model.At(at) += c;
+                // A tab cannot go over a character: it changes nothing, selection included.
+                if (!overwrite || c != '\t') {
+                    bool lastBlank = false;
+                    if (selection)
+                        lastBlank = b.column > 0 && model.At(b)[std::size_t(b.column - 1)] == ' ';
+                    TextPos at = removeSelection();
+                    if (lastBlank)
+                        model.Insert(at, " ");
+                    if (!overwrite)
+                        model.Insert(at, std::string(1, c));
+                    else if (at.column < int(model.At(at).size()))
+                        model.At(at)[std::size_t(at.column)] = c;
+                    else
+                        model.At(at) += c;
+                }
                 QTest::keyClick(view, c);
             } else if (kind == 10) {
                 what = "Backspace";
