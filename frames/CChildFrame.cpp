@@ -115,7 +115,12 @@ void CChildFrame::DropCollapsedPane() {
         if (sizes[i] == 0) {
             CKelvoView* gone = panes[std::size_t(i)];
             CKelvoView* stays = panes[std::size_t(1 - i)];
+            // The keys typed next go to the pane that stays: the one that goes would leave
+            // the focus nowhere, for a view does not pass it on.
+            const bool hadFocus = gone->hasFocus() || gone->viewport()->hasFocus();
             gone->LeaveSibling(); // now, not when the view is finally deleted
+            if (hadFocus)
+                stays->setFocus(Qt::OtherFocusReason);
             gone->hide();
             gone->deleteLater();
             gone->setParent(nullptr);

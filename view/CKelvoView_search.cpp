@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include <QPointer>
 
@@ -78,7 +79,15 @@ void CKelvoView::OnFind() {
     m_bReplaceActive = false;
     m_bMatchCase = dialog.MatchCase();
     m_bWholeWord = dialog.WholeWord();
-    m_strFind = EncodeText(dialog.FindText());
+    bool lossy = false;
+    m_strFind = EncodeText(dialog.FindText(), &lossy);
+    // A character the text cannot hold (an ohm sign) is in no document: searching for
+    // the "?" it would become would find question marks instead.
+    if (lossy) {
+        m_strFind.clear();
+        Beep();
+        return;
+    }
     // The dialog's loop may have let the other pane change the text.
     KeepPositionsInText();
     // The selection is not collapsed first: a forward Find of the text selected from left
@@ -106,11 +115,27 @@ void CKelvoView::OnReplace() {
     }
     if (result != IDOK && result != CReplaceDlg::IDC_REPLACE_ALL)
         return;
+    bool findLossy = false;
+    bool replaceLossy = false;
+    std::string find = EncodeText(dialog.FindText(), &findLossy);
+    std::string replacement = EncodeText(dialog.ReplaceWith(), &replaceLossy);
+    // A replacement the text cannot hold would put "?" in place of its characters: nothing
+    // is replaced. A search text it cannot hold is found nowhere.
+    if (replaceLossy) {
+        Beep();
+        return;
+    }
     m_bMatchCase = dialog.MatchCase();
     m_bWholeWord = dialog.WholeWord();
+    m_strReplace = std::move(replacement);
+    if (findLossy) {
+        m_strFind.clear();
+        m_bReplaceActive = false;
+        Beep();
+        return;
+    }
     m_bReplaceActive = true;
-    m_strFind = EncodeText(dialog.FindText());
-    m_strReplace = EncodeText(dialog.ReplaceWith());
+    m_strFind = std::move(find);
     KeepPositionsInText();
     if (result == IDOK) {
         SelectNextMatch(true);

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 #include "DialogUnits.h"
 
 const QString CReplaceDlg::kFollowUps = "\"Find Again\"\t\tCtrl+Shift+F\r\n"
@@ -17,6 +19,7 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : CSearchDlg("Replace", 179, parent) {
     auto* replaceLabel = new QLabel("Replace with:", this);
     m_pReplaceEdit = new QLineEdit(this);
     m_pReplaceEdit->setObjectName(QString::number(IDC_REPLACE_WITH));
+    m_pReplaceEdit->setMaxLength(std::numeric_limits<int>::max());
     replaceLabel->setBuddy(m_pReplaceEdit);
 
     auto* cancel = AddButton("Cancel", 2, 43);

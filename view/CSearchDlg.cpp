@@ -2,6 +2,8 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <limits>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +15,8 @@ CSearchDlg::CSearchDlg(const QString& title, int findWidth, QWidget* parent) : Q
     m_pFindLabel = new QLabel("Find What:", this);
     m_pFindEdit = new QLineEdit(this);
     m_pFindEdit->setObjectName(QString::number(IDC_FIND_WHAT));
+    // A selected line of any length is searched for whole, not cut at Qt's default limit.
+    m_pFindEdit->setMaxLength(std::numeric_limits<int>::max());
     m_pFindEdit->setMinimumWidth(DialogUnitsX(*this, findWidth));
     m_pFindLabel->setBuddy(m_pFindEdit);
     m_pWholeWordCheck = new QCheckBox("Match &Whole Word", this);

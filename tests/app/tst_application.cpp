@@ -175,6 +175,20 @@ private slots:
         QCOMPARE(first->Panes().size(), std::size_t(1));
         QTRY_COMPARE(bottom->Sibling(), nullptr);
         QVERIFY(bottom->SharedFont() != nullptr);
+
+        // The pane dragged away had the keyboard: the one that stays takes it, so the keys
+        // typed next are not lost.
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        frame->Action(ID_WINDOW_SPLIT)->trigger();
+        CKelvoView* lower = first->Panes()[1];
+        lower->setFocus();
+        QTRY_VERIFY(lower->hasFocus());
+        first->Splitter()->setSizes({300, 0});
+        first->DropCollapsedPane();
+        QTRY_VERIFY(bottom->hasFocus());
+        QTest::keyClicks(QApplication::focusWidget(), "Z");
+        QCOMPARE(bottom->GetStore()->LineAt(bottom->CaretPos().line)->text[0], 'Z');
     }
 
     void closingAModifiedDocumentAsks() {

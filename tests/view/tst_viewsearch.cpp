@@ -507,6 +507,46 @@ private slots:
         QVERIFY(platform.shown.empty());
     }
 
+    // A text with a character the document cannot hold (an ohm sign) is found nowhere,
+    // not as the "?" it would become; a replacement with one replaces nothing.
+    void textsTheDocumentCannotHoldChangeNothing() {
+        const QByteArray text("* why? which?\r\nR1 1 2 1k\r\n");
+        auto doc = Document(text);
+        auto view = Show(doc.get());
+        Find(*view, Forward(QString::fromUtf8("\u03a9")));
+        QVERIFY(!view->HasSelection());
+        QCOMPARE(platform.beeps, 1);
+        QVERIFY(!Enabled(*view, ID_SEARCH_FIND_AGAIN));
+        Find(*view, ReplaceAll(QString::fromUtf8("\u03a9"), "ohm"));
+        QCOMPARE(platform.beeps, 2);
+        QVERIFY(!view->IsReplaceActive());
+        Find(*view, ReplaceAll("1k", QString::fromUtf8("1k\u03a9")));
+        QCOMPARE(platform.beeps, 3);
+        QCOMPARE(QString::fromLatin1(view->ReplaceText()), QString("ohm"));
+        QVERIFY(platform.shown.empty());
+        QCOMPARE(Bytes(*doc->GetStore()), text);
+        QVERIFY(!doc->IsModified());
+        // What the table holds still goes in as its byte.
+        Find(*view, ReplaceAll("1k", QString::fromUtf8("1k\u00b5")));
+        QCOMPARE(Bytes(*doc->GetStore()), QByteArray("* why? which?\r\nR1 1 2 1k\xb5\r\n"));
+    }
+
+    // A selected line longer than a text field's usual limit is searched for and replaced
+    // whole.
+    void aVeryLongSelectedLineIsReplacedWhole() {
+        const QByteArray line = "R1 " + QByteArray(40000, 'x') + " end";
+        auto doc = Document(line + "\r\nC1 1 0 1p\r\n");
+        auto view = Show(doc.get());
+        Select(*view, {0, 0}, {1, 0});
+        User user{{ReplaceAll(QString(), "Q")}, {}};
+        user.answers.front().find = QString::fromLatin1(line.left(line.size() - 1));
+        platform.runDialog = std::ref(user);
+        view->OnCommand(ID_EDIT_REPLACE);
+        platform.runDialog = nullptr;
+        QCOMPARE(user.offered.front().size(), line.size() - 1);
+        QCOMPARE(Bytes(*doc->GetStore()), QByteArray("Qd\r\nC1 1 0 1p\r\n"));
+    }
+
     void openSelectionNeedsASelection() {
         auto doc = Document("amp.lib\r\n");
         Opener opener;
