@@ -12,6 +12,8 @@
 #include <QString>
 
 #include "CKelvoDoc.h"
+
+class QDialog;
 #include "CVirtualScrollView.h"
 #include "GlyphTable.h"
 #include "ViewDefaults.h"
@@ -293,6 +295,9 @@ private:
     void EndDrag();
     // The search string from start, forward or backward; on a match start and end are the
     // match's ends. An empty search string never matches.
+    // Runs one of the Search menu's dialogs; nothing when the view or its document went
+    // while the dialog was open.
+    std::optional<int> RunSearchDialog(QDialog& dialog);
     bool SearchFrom(bool forward, TextPos& start, TextPos& end) const;
     // The match becomes the selection, its start the fixed end, scrolled into view.
     void SelectMatch(TextPos start, TextPos end);

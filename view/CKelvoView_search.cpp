@@ -59,6 +59,15 @@ void CKelvoView::SelectNextMatch(bool forward) {
         Beep();
 }
 
+std::optional<int> CKelvoView::RunSearchDialog(QDialog& dialog) {
+    const QPointer<CKelvoView> alive = this;
+    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
+    // The dialog's loop may have closed the document, and this view with it.
+    if (!alive || m_pStore == nullptr)
+        return std::nullopt;
+    return result;
+}
+
 void CKelvoView::OnFind() {
     KeepPositionsInText();
     if (m_pDoc == nullptr || m_pStore == nullptr)
@@ -67,11 +76,10 @@ void CKelvoView::OnFind() {
     dialog.SetFindText(DecodeBytes(InitialSearchText(false)));
     dialog.SetMatchCase(m_bMatchCase);
     dialog.SetWholeWord(m_bWholeWord);
-    const QPointer<CKelvoView> alive = this;
-    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
-    if (!alive || m_pStore == nullptr)
+    const std::optional<int> result = RunSearchDialog(dialog);
+    if (!result)
         return;
-    if (result != IDOK) {
+    if (*result != IDOK) {
         g_bIgnoreNextDrag = true;
         return;
     }
@@ -104,16 +112,15 @@ void CKelvoView::OnReplace() {
     dialog.SetReplaceWith(DecodeBytes(m_strReplace));
     dialog.SetMatchCase(m_bMatchCase);
     dialog.SetWholeWord(m_bWholeWord);
-    const QPointer<CKelvoView> alive = this;
-    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
-    if (!alive || m_pStore == nullptr)
+    const std::optional<int> result = RunSearchDialog(dialog);
+    if (!result)
         return;
     // Escape, the close button and Cancel end the dialog rejected.
-    if (result == QDialog::Rejected || result == IDCANCEL) {
+    if (*result == QDialog::Rejected || *result == IDCANCEL) {
         g_bIgnoreNextDrag = true;
         return;
     }
-    if (result != IDOK && result != CReplaceDlg::IDC_REPLACE_ALL)
+    if (*result != IDOK && *result != CReplaceDlg::IDC_REPLACE_ALL)
         return;
     bool findLossy = false;
     bool replaceLossy = false;
@@ -137,7 +144,7 @@ void CKelvoView::OnReplace() {
     m_bReplaceActive = true;
     m_strFind = std::move(find);
     KeepPositionsInText();
-    if (result == IDOK) {
+    if (*result == IDOK) {
         SelectNextMatch(true);
         return;
     }
@@ -257,11 +264,10 @@ void CKelvoView::OnGoToLine() {
         return;
     CGoToLineDlg dialog(m_pDoc->GetPlatform(), m_pStore->LineCount(), this);
     dialog.SetLine(m_posCaret.line + 1);
-    const QPointer<CKelvoView> alive = this;
-    const int result = m_pDoc->GetPlatform()->RunDialog(dialog);
-    if (!alive || m_pStore == nullptr)
+    const std::optional<int> result = RunSearchDialog(dialog);
+    if (!result)
         return;
-    if (result != IDOK) {
+    if (*result != IDOK) {
         g_bIgnoreNextDrag = true;
         return;
     }
