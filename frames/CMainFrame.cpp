@@ -53,6 +53,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_mdiArea = new QMdiArea(this);
     setCentralWidget(m_mdiArea);
     m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    // A document window that reaches past the area (the main window made smaller) stays
+    // within reach: the area scrolls to it.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CreateActions();
     CreateWindowKeys();
     CreateBars();

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QScrollBar>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -150,6 +151,28 @@ private slots:
             QCOMPARE(order[i]->geometry(),
                      QRect(i * step, i * step, area.width() * 2 / 3, area.height() * 2 / 3));
         QCOMPARE(frame->ActiveChild(), active);
+    }
+
+    // A window that reaches past the area once the main window shrinks is reached with
+    // the area's scroll bars, which go again when the main window grows back.
+    void aWindowPastTheShrunkenAreaIsReachedByScrolling() {
+        CKelvoApp& kelvo = Start({"a.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->resize(1000, 800);
+        QMdiSubWindow* child = frame->ActiveChild();
+        child->setGeometry(QRect(QPoint(0, 0), Area().size() * 9 / 10));
+        QMdiArea* area = frame->MdiArea();
+        QTRY_VERIFY(!area->horizontalScrollBar()->isVisible());
+        frame->resize(640, 420);
+        QTRY_VERIFY(area->horizontalScrollBar()->isVisible());
+        QTRY_VERIFY(area->verticalScrollBar()->isVisible());
+        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        QTRY_VERIFY(Area().contains(child->geometry().bottomRight()));
+        frame->resize(1000, 800);
+        QTRY_VERIFY(!area->horizontalScrollBar()->isVisible());
+        QVERIFY(Area().contains(child->geometry()));
     }
 
     void closingActivatesTheWindowUsedBefore() {

@@ -2,7 +2,8 @@
 # The document windows on a real display: new and opened windows take the cascade's places
 # inside the area, Window > Cascade keeps the windows large, a close activates the window
 # used before, a minimized window chosen from the Window menu is restored, and Ctrl+F6,
-# Ctrl+Shift+F6 and Ctrl+F4 move between and close windows.
+# Ctrl+Shift+F6 and Ctrl+F4 move between and close windows, and a main window made smaller
+# scrolls its area to the parts of a window beyond it.
 #   windows.sh KELVO PROBE
 set -euo pipefail
 if [ -z "${KELVO_E2E_DISPLAY:-}" ]; then
@@ -126,6 +127,26 @@ for n in $(seq 3 16); do
     fi
 done
 check "the cascade starts again at the top left" test $restarted = yes
+
+# A main window made smaller than its document window scrolls its area to the rest of it:
+# the wheel on the area's scroll bar at the right edge takes the title bar out of view and
+# back. Without the area's scroll bars the window's lower part would be out of reach.
+xdotool windowsize --sync "$MAIN" 640 420 2>/dev/null || xdotool windowsize "$MAIN" 640 420
+sleep 0.5
+read_bar
+check "the active window starts at the area's top ($(bar_text))" test "$BAR_Y" -eq "$AREA_TOP"
+xdotool mousemove --window "$MAIN" 632 210 click --repeat 10 --delay 20 5
+bar_scrolled_away() {
+    read_bar
+    ((BAR_H == 0 || BAR_Y < AREA_TOP))
+}
+check "the area scrolls down over the window ($(bar_text))" wait_until 3 bar_scrolled_away
+xdotool mousemove --window "$MAIN" 632 210 click --repeat 10 --delay 20 4
+bar_back() {
+    read_bar
+    ((BAR_Y == AREA_TOP))
+}
+check "and back up to its title bar ($(bar_text))" wait_until 3 bar_back
 
 kill -TERM "$KELVO_PID"
 check "Kelvo ends cleanly" wait_exit 5
