@@ -54,7 +54,7 @@ public:
     }
     bool PrintDialog(QPrinter&, bool, bool&) override { return false; }
     void WinHelp(int, unsigned) override {}
-    void PrintPreview(QPrinter&, int, const std::function<void(QPrinter*)>&) override {}
+    void PrintPreview(QPrinter&, int, const std::function<int(QPrinter*)>&) override {}
     bool PrintSetup(QPrinter&) override { return false; }
 };
 

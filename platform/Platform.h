@@ -69,9 +69,10 @@ public:
     // the Selection range and chooses it; selection says whether it was kept.
     virtual bool PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) = 0;
     // The preview window over the printer's pages, starting with one or two of them side
-    // by side; paint draws every page onto the printer it is given.
+    // by side. paint draws the pages of the printer's from-to range (every page when it
+    // is empty) onto the printer it is given, and returns how many pages the job has.
     virtual void PrintPreview(QPrinter& printer, int pagesShown,
-                              const std::function<void(QPrinter*)>& paint) = 0;
+                              const std::function<int(QPrinter*)>& paint) = 0;
     // File > Print Setup: the printer's paper and orientation; false on Cancel.
     virtual bool PrintSetup(QPrinter& printer) = 0;
 

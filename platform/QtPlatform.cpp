@@ -4,8 +4,6 @@
 
 #include <QPageSetupDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 #include <QApplication>
@@ -23,6 +21,7 @@
 #include <vector>
 
 #include "FileName.h"
+#include "PrintPreviewWindow.h"
 
 namespace {
 
@@ -239,12 +238,12 @@ bool QtPlatform::PrintDialog(QPrinter& printer, bool offerSelection, bool& selec
 }
 
 void QtPlatform::PrintPreview(QPrinter& printer, int pagesShown,
-                              const std::function<void(QPrinter*)>& paint) {
-    QPrintPreviewDialog preview(&printer, Owner());
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, paint);
-    if (auto* pages = preview.findChild<QPrintPreviewWidget*>())
-        pages->setViewMode(pagesShown > 1 ? QPrintPreviewWidget::FacingPagesView
-                                          : QPrintPreviewWidget::SinglePageView);
+                              const std::function<int(QPrinter*)>& paint) {
+    const auto askToPrint = [this](QPrinter& target) {
+        bool selection = false;
+        return PrintDialog(target, false, selection);
+    };
+    PrintPreviewWindow preview(printer, pagesShown, paint, askToPrint, Owner());
     preview.exec();
 }
 

@@ -27,7 +27,7 @@ public:
     }
     bool PrintDialog(QPrinter& printer, bool offerSelection, bool& selection) override;
     void PrintPreview(QPrinter& printer, int pagesShown,
-                      const std::function<void(QPrinter*)>& paint) override;
+                      const std::function<int(QPrinter*)>& paint) override;
     bool PrintSetup(QPrinter& printer) override;
     bool CancelDialogs() override;
     unsigned char* OpenShareMapping(std::size_t size) override;

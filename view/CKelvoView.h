@@ -133,8 +133,9 @@ public:
     // The header and the lines of one page, 1-based.
     void OnPrint(QPainter& painter, int page);
     void OnEndPrinting();
-    // Every page of the job, onto the printer (or the preview's).
-    void PrintPages(QPrinter& printer);
+    // The pages of the printer's range (every page when it has none), onto the printer
+    // (or the preview's); returns how many pages the whole job has.
+    int PrintPages(QPrinter& printer);
     [[nodiscard]] int PrintPageCount() const { return m_nPrintPageCount; }
     [[nodiscard]] int LinesPerPage() const { return m_nLinesPerPage; }
     // The printer's resolution over the screen's, in whole numbers, never below 1.

@@ -51,7 +51,7 @@ void CKelvoView::OnFilePrintPreview() {
     const int pagesShown = m_pApp->Printer().height() >= needed ? 1 : 2;
     // The preview paints its pages whenever it needs them, each time a whole job.
     m_pDoc->GetPlatform()->PrintPreview(m_pApp->Printer(), pagesShown,
-                                        [this](QPrinter* printer) { PrintPages(*printer); });
+                                        [this](QPrinter* printer) { return PrintPages(*printer); });
     OnEndPrinting();
 }
 
@@ -82,10 +82,10 @@ bool CKelvoView::OnPreparePrinting(bool preview) {
     return true;
 }
 
-void CKelvoView::PrintPages(QPrinter& printer) {
+int CKelvoView::PrintPages(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer))
-        return;
+        return 0;
     painter.setFont(QFont(QApplication::font(), &printer));
     OnBeginPrinting(painter);
     const int first = printer.fromPage() > 0 ? std::max(printer.fromPage(), 1) : 1;
@@ -97,6 +97,7 @@ void CKelvoView::PrintPages(QPrinter& printer) {
         OnPrint(painter, page);
     }
     painter.end();
+    return m_nPrintPageCount;
 }
 
 void CKelvoView::OnBeginPrinting(QPainter& painter) {

@@ -86,7 +86,7 @@ public:
     }
     // The preview paints at once, as the preview window does when it opens.
     void PrintPreview(QPrinter& printer, int pagesShown,
-                      const std::function<void(QPrinter*)>& paint) override {
+                      const std::function<int(QPrinter*)>& paint) override {
         previewPagesShown.push_back(pagesShown);
         paint(&printer);
     }
