@@ -19,6 +19,14 @@
 #include "PathSearch.h"
 #include "SimulationPrompts.h"
 
+namespace {
+
+constexpr char kNameNotCarried[] =
+    "%1\nThis name was handed over in a form that does not show where it ends, so it may "
+    "name another file.\nNothing was opened.";
+
+} // namespace
+
 CKelvoApp::CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments, QObject* parent)
     : QObject(parent), m_platform(platform), m_profile(profile), m_arguments(std::move(arguments)) {
 }
@@ -114,8 +122,18 @@ bool CKelvoApp::OpenCommandLine(const QString& text) {
 bool CKelvoApp::OpenCommandLine(const QString& text, bool suiteCircuit) {
     SetUpDirectories();
     qsizetype at = 0;
-    CommandLine::NextToken(text, at); // the program's name
-    const QString argument = CommandLine::NextToken(text, at);
+    bool programExact = true;
+    CommandLine::NextToken(text, at, &programExact);
+    const qsizetype start = at;
+    bool argumentExact = true;
+    const QString argument = CommandLine::NextToken(text, at, &argumentExact);
+    // Text that does not show where the name ends may name another file: nothing opens.
+    if (!programExact || !argumentExact) {
+        const QString given = text.mid(start).trimmed();
+        m_platform->MessageBox(QString(kNameNotCarried).arg(DisplayFileName(given)),
+                               MB_OK | MB_ICONHAND);
+        return false;
+    }
     // A folder, a FIFO or a device is found too: naming one is a failed open, with the
     // framework's message, not a missing name.
     QString found = SearchEntry(CurrentDirectory(), argument);

@@ -134,8 +134,8 @@ void CKelvoApp::ServeCommandRequest(unsigned char request) {
         SimulationPrompts::PromptSaveForSimulation(m_pShare.get(), *m_docManager, *m_platform);
         break;
     case 'i': {
-        // Quoted as the editor's own command lines are, so that a folder with a space in
-        // its name still names the circuit.
+        // Quoted as the editor's own command lines are, so that a folder with a space or a
+        // double quote in its name still names the circuit, exactly.
         // A circuit not found yet is looked for again at every pass: the windows are
         // arranged once, when it is.
         const QString circuit = FileNameFromBytes(block.CircuitDirectory() + block.CircuitName());

@@ -13,22 +13,30 @@ bool IsSeparator(QChar c) {
     return false;
 }
 
-QString NextToken(const QString& text, qsizetype& at) {
+QString NextToken(const QString& text, qsizetype& at, bool* exact) {
     while (at < text.size() && IsSeparator(text[at]) && text[at] != '"')
         ++at;
-    if (at >= text.size())
-        return {};
-    if (text[at] == '"') {
-        const qsizetype close = text.indexOf('"', at + 1);
-        const qsizetype end = close < 0 ? text.size() : close;
-        QString token = text.mid(at + 1, end - at - 1);
-        at = close < 0 ? end : end + 1;
-        return token;
+    QString token;
+    bool closed = true;
+    if (at < text.size() && text[at] == '"') {
+        closed = false;
+        for (++at; at < text.size() && !closed; ++at) {
+            if (text[at] != '"')
+                token += text[at];
+            else if (at + 1 < text.size() && text[at + 1] == '"')
+                token += text[++at];
+            else
+                closed = true;
+        }
+    } else {
+        const qsizetype start = at;
+        while (at < text.size() && !IsSeparator(text[at]))
+            ++at;
+        token = text.mid(start, at - start);
     }
-    const qsizetype start = at;
-    while (at < text.size() && !IsSeparator(text[at]))
-        ++at;
-    return text.mid(start, at - start);
+    if (exact != nullptr)
+        *exact = closed && (at == text.size() || (IsSeparator(text[at]) && text[at] != '"'));
+    return token;
 }
 
 QString Build(const QStringList& arguments, const QString& currentDirectory) {
@@ -41,7 +49,7 @@ QString Build(const QStringList& arguments, const QString& currentDirectory) {
         bool separated = argument.isEmpty();
         for (QChar c : argument)
             separated = separated || IsSeparator(c);
-        parts << (separated ? '"' + QString(argument).remove('"') + '"' : argument);
+        parts << (separated ? '"' + QString(argument).replace('"', "\"\"") + '"' : argument);
     }
     return parts.join(' ');
 }

@@ -1,6 +1,7 @@
 #include "Preferences.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,6 +26,35 @@ std::uint32_t TakeInt(const char*& in) {
     const auto value = qFromLittleEndian<std::uint32_t>(in);
     in += 4;
     return value;
+}
+
+// How far apart the spans [from, to) and [start, end) lie, and how much of them they share.
+long long Gap(long long from, long long to, long long start, long long end) {
+    return std::max({0LL, start - to, from - end});
+}
+
+long long Shared(long long from, long long to, long long start, long long end) {
+    return std::max(0LL, std::min(to, end) - std::max(from, start));
+}
+
+// The screen a window lands on: the one it covers most, else the nearest. Not empty.
+const QRect& LandingScreen(const QList<QRect>& screens, long long left, long long top,
+                           long long width, long long height) {
+    const QRect* best = &screens.front();
+    std::pair<long long, long long> bestScore{LLONG_MAX, 0};
+    for (const QRect& screen : screens) {
+        const long long x = screen.left();
+        const long long y = screen.top();
+        const std::pair score{Gap(left, left + width, x, x + screen.width()) +
+                                  Gap(top, top + height, y, y + screen.height()),
+                              -Shared(left, left + width, x, x + screen.width()) *
+                                  Shared(top, top + height, y, y + screen.height())};
+        if (score < bestScore) {
+            best = &screen;
+            bestScore = score;
+        }
+    }
+    return *best;
 }
 
 } // namespace
@@ -130,30 +160,29 @@ void Preferences::MakeSafe(const QList<QRect>& screens) {
     if (!placement)
         return;
     WindowPlacement& place = *placement;
-    // Sums in 64 bits: the fields are whatever the file said.
-    const long long width = (long long)place.right - place.left;
-    const long long height = (long long)place.bottom - place.top;
+    // In 64 bits: the fields are whatever the file said.
+    const long long left = place.left;
+    const long long top = place.top;
+    const long long width = (long long)place.right - left;
+    const long long height = (long long)place.bottom - top;
     if (width <= 0 || height <= 0) {
         place.left = place.top = place.right = place.bottom = 0; // the platform's size
         return;
     }
     if (screens.isEmpty())
         return;
-    const QRect wanted(place.left, place.top, int(std::min<long long>(width, 1 << 20)),
-                       int(std::min<long long>(height, 1 << 20)));
-    for (const QRect& screen : screens)
-        if (screen.intersects(wanted))
-            return;
-    // Off every screen: onto the first, as large as it allows.
-    const QRect& screen = screens.front();
-    const int w = std::min(wanted.width(), screen.width());
-    const int h = std::min(wanted.height(), screen.height());
-    const int x = std::clamp(wanted.left(), screen.left(), screen.left() + screen.width() - w);
-    const int y = std::clamp(wanted.top(), screen.top(), screen.top() + screen.height() - h);
-    place.left = x;
-    place.top = y;
-    place.right = x + w;
-    place.bottom = y + h;
+    // A window larger than the free area would cost the display its memory for nothing.
+    const QRect& screen = LandingScreen(screens, left, top, width, height);
+    const long long w = std::min<long long>(width, screen.width());
+    const long long h = std::min<long long>(height, screen.height());
+    const long long x =
+        std::clamp<long long>(left, screen.left(), screen.left() + screen.width() - w);
+    const long long y =
+        std::clamp<long long>(top, screen.top(), screen.top() + screen.height() - h);
+    place.left = std::int32_t(x);
+    place.top = std::int32_t(y);
+    place.right = std::int32_t(x + w);
+    place.bottom = std::int32_t(y + h);
 }
 
 QString PreferenceDirectory() {

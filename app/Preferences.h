@@ -64,8 +64,9 @@ struct Preferences {
     static std::optional<Preferences> FromBytes(const QByteArray& bytes);
 
     // What is read is checked before it is applied: a font whose height is not 1 to 512
-    // pixels is dropped; a placement with no size keeps the platform's own size, and one
-    // that lies off every screen is moved onto the nearest.
+    // pixels is dropped; a placement with no size keeps the platform's own size, and any
+    // other is moved and cut into the free area of the screen it covers most (or lies
+    // nearest to) of `screens`, the screens' free areas.
     void MakeSafe(const QList<QRect>& screens);
 };
 

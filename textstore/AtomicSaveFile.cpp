@@ -136,9 +136,11 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(FollowLinks
     ::fcntl(m_fd, F_SETFD, FD_CLOEXEC);
 
     if (exists) {
+        m_mode = old.st_mode & 07777;
         // The owner first: giving a file away clears its set-user-ID and set-group-ID bits.
+        // Those two wait for Commit, as a write by anyone but root clears them too.
         if (::fchown(m_fd, old.st_uid, old.st_gid) != 0 ||
-            ::fchmod(m_fd, old.st_mode & 07777) != 0) {
+            ::fchmod(m_fd, m_mode & ~mode_t(S_ISUID | S_ISGID)) != 0) {
             ::close(m_fd);
             m_fd = -1;
             ::unlink(m_temporary.c_str());
@@ -149,7 +151,8 @@ CAtomicSaveFile::CAtomicSaveFile(const std::string& path) : m_target(FollowLinks
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        ::fchmod(m_fd, 0666 & ~mask);
+        m_mode = 0666 & ~mask;
+        ::fchmod(m_fd, m_mode);
     }
 }
 
@@ -260,8 +263,11 @@ void CAtomicSaveFile::Write(const void* buffer, std::size_t count) {
 }
 
 void CAtomicSaveFile::Commit() {
+    // The mode after the last write, so that no write clears a bit of it.
     if (m_inPlace)
         KeepMode(m_fd, m_mode);
+    else if (::fchmod(m_fd, m_mode) != 0)
+        ThrowFileError("cannot write", m_target, errno);
     if (::fsync(m_fd) != 0)
         ThrowFileError("cannot write", m_target, errno);
     const int fd = m_fd;

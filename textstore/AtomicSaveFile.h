@@ -61,5 +61,5 @@ private:
     std::string m_backup;
     std::string m_directory;
     std::int64_t m_written = 0;
-    mode_t m_mode = 0; // written in place: the permissions the file had
+    mode_t m_mode = 0; // the permissions the file had, or a new file's usual ones
 };

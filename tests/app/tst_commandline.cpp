@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,29 +11,96 @@
 class CommandLineTest : public QObject {
     Q_OBJECT
 private slots:
+    // `exact` has a letter per token: y when the text shows where the token ends.
     void tokens_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("tokens");
+        QTest::addColumn<QString>("exact");
         QTest::newRow("separators")
-            << "kelvo  amp.cir+x\tb" << QStringList{"kelvo", "amp.cir", "x", "b"};
+            << "kelvo  amp.cir+x\tb" << QStringList{"kelvo", "amp.cir", "x", "b"} << "yyyy";
         QTest::newRow("quoted") << "kelvo \"/tmp/my amp.cir\" -p/lib"
-                                << QStringList{"kelvo", "/tmp/my amp.cir", "-p/lib"};
-        QTest::newRow("unclosed quote") << "kelvo \"a b" << QStringList{"kelvo", "a b"};
-        QTest::newRow("empty") << "" << QStringList{};
+                                << QStringList{"kelvo", "/tmp/my amp.cir", "-p/lib"} << "yyy";
+        QTest::newRow("unclosed quote") << "kelvo \"a b" << QStringList{"kelvo", "a b"} << "yn";
+        QTest::newRow("empty") << "" << QStringList{} << "";
+        QTest::newRow("doubled quotes") << "kelvo \"q\"\"x.cir\" \"\"\"\"\"\"+y"
+                                        << QStringList{"kelvo", "q\"x.cir", "\"\"", "y"} << "yyyy";
+        QTest::newRow("quote inside a name")
+            << "kelvo /w/q\"x.cir\"" << QStringList{"kelvo", "/w/q", "x.cir"} << "yny";
+        QTest::newRow("text after a closing quote")
+            << "kelvo \"/w/q\".cir" << QStringList{"kelvo", "/w/q", ".cir"} << "yny";
+        QTest::newRow("quote ending a name") << "kelvo q\"" << QStringList{"kelvo", "q"} << "yn";
     }
 
     void tokens() {
         QFETCH(QString, text);
         QFETCH(QStringList, tokens);
+        QFETCH(QString, exact);
         QStringList got;
+        QString gotExact;
         qsizetype at = 0;
         for (;;) {
-            const QString token = CommandLine::NextToken(text, at);
+            bool whole = false;
+            const QString token = CommandLine::NextToken(text, at, &whole);
             if (token.isEmpty())
                 break;
             got << token;
+            gotExact += whole ? 'y' : 'n';
         }
         QCOMPARE(got, tokens);
+        QCOMPARE(gotExact, exact);
+    }
+
+    // Random text without a double quote scans as runs between separators, every token
+    // exact; random names, with quotes, blanks, separators and bytes that are not UTF-8,
+    // come back from Build's text exactly, also through the bytes of the hand-off.
+    void namesSurviveBuildAndScan() {
+        const QList<QByteArray> pieces{"a", "Z", " ", "\t", "\r",       "\n",   "+",   "\"",
+                                       "/", ".", "~", "-",  "\xC3\xA9", "\xE9", "\x80"};
+        const auto randomBytes = [&](QRandomGenerator& random, int longest) {
+            QByteArray bytes;
+            for (int n = int(random.bounded(longest + 1)); n > 0; --n)
+                bytes += pieces[random.bounded(pieces.size())];
+            return bytes;
+        };
+        const QString folder = "/w o\"rk/";
+        for (quint32 seed = 1; seed <= 3000; ++seed) {
+            QRandomGenerator random(seed);
+            const QString plain = FileNameFromBytes(randomBytes(random, 30).replace('"', ""));
+            QStringList got;
+            qsizetype at = 0;
+            for (;;) {
+                bool exact = false;
+                const QString token = CommandLine::NextToken(plain, at, &exact);
+                if (token.isEmpty())
+                    break;
+                QVERIFY(exact);
+                got << token;
+            }
+            QString spaced = plain;
+            for (const char separator : {'\t', '\r', '\n', '+'})
+                spaced.replace(QLatin1Char(separator), ' ');
+            QCOMPARE(got, spaced.split(' ', Qt::SkipEmptyParts));
+
+            QByteArray name = randomBytes(random, 12);
+            if (seed % 2 == 0)
+                name.prepend('/'); // used as it stands, where a relative name is cleaned
+            else
+                name.replace('/', "").replace('.', "");
+            QStringList arguments{FileNameFromBytes(randomBytes(random, 12)),
+                                  FileNameFromBytes(name)};
+            if (seed % 3 == 0)
+                arguments << "-p" + FileNameFromBytes(randomBytes(random, 8));
+            const QString text =
+                FileNameFromBytes(FileNameBytes(CommandLine::Build(arguments, folder)));
+            const QString file =
+                name.isEmpty() || name.startsWith('/') ? arguments[1] : folder + arguments[1];
+            at = 0;
+            for (const QString& expected : {arguments[0], file}) {
+                bool exact = false;
+                QCOMPARE(CommandLine::NextToken(text, at, &exact), expected);
+                QVERIFY(exact);
+            }
+        }
     }
 
     void buildMakesTheFileAbsoluteAndQuotesBlanks() {

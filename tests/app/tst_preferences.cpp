@@ -202,6 +202,51 @@ private slots:
         QVERIFY(!flat.placement->Normal().isValid());
     }
 
+    // Whatever placement the file holds, the window lands inside the free area of one
+    // screen: the one it covers most, else the nearest. Screens: 1280x1024 with a 24-pixel
+    // panel below, and 1920x1080 to its right.
+    void placementIsClampedToTheScreen_data() {
+        QTest::addColumn<QList<int>>("edges"); // left, top, right, bottom as the file has them
+        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<bool>("oneScreen");
+        const int most = INT32_MAX;
+        const int least = INT32_MIN;
+        QTest::newRow("fits") << QList{100, 100, 500, 400} << QRect(100, 100, 400, 300) << false;
+        QTest::newRow("the whole 32-bit range")
+            << QList{0, 0, most, most} << QRect(0, 0, 1280, 1000) << true;
+        QTest::newRow("from the least to the most")
+            << QList{least, least, most, most} << QRect(1280, 0, 1920, 1080) << false;
+        QTest::newRow("at the far end")
+            << QList{most - 10, most - 10, most, most} << QRect(1270, 990, 10, 10) << true;
+        QTest::newRow("wider than the screen")
+            << QList{-50, 10, 2000, 500} << QRect(0, 10, 1280, 490) << true;
+        QTest::newRow("over the panel")
+            << QList{1000, 800, 1600, 1200} << QRect(680, 600, 600, 400) << true;
+        QTest::newRow("mostly on the second screen")
+            << QList{1200, 100, 2000, 700} << QRect(1280, 100, 800, 600) << false;
+        QTest::newRow("off every screen, nearer the second")
+            << QList{5000, 5000, 5400, 5300} << QRect(2800, 780, 400, 300) << false;
+        QTest::newRow("far to the left and above")
+            << QList{least, least, least + 200, least + 100} << QRect(0, 0, 200, 100) << false;
+    }
+
+    void placementIsClampedToTheScreen() {
+        QFETCH(QList<int>, edges);
+        QFETCH(QRect, expected);
+        QFETCH(bool, oneScreen);
+        QList<QRect> screens{QRect(0, 0, 1280, 1000)};
+        if (!oneScreen)
+            screens << QRect(1280, 0, 1920, 1080);
+        Preferences read;
+        read.placement = WindowPlacement{};
+        read.placement->left = edges[0];
+        read.placement->top = edges[1];
+        read.placement->right = edges[2];
+        read.placement->bottom = edges[3];
+        read.MakeSafe(screens);
+        QCOMPARE(read.placement->Normal(), expected);
+    }
+
     // KVDIR names the folder; without it the per-user configuration folder, made when
     // missing. A KVDIR without the file falls back to the program's folder.
     void preferenceFolderFollowsKvdir() {

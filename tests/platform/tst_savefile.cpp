@@ -303,6 +303,40 @@ private slots:
         QVERIFY(Leftovers(cache + "/kelvo").isEmpty());
     }
 
+    // The owner saves through a new file beside the old one (its folder takes new files):
+    // a write by anyone but root would clear the bits on a new file whose mode came first.
+    void savesKeepSetIdBitsForOrdinaryUsers_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("set-user-ID") << 04755;
+        QTest::newRow("set-group-ID") << 02755;
+        QTest::newRow("set-group-ID, group may write") << 02775;
+        QTest::newRow("both, sticky") << 07750;
+    }
+
+    void savesKeepSetIdBitsForOrdinaryUsers() {
+        QFETCH(int, mode);
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        QTemporaryDir place;
+        const std::string folder = place.filePath("folder").toStdString();
+        const std::string path = folder + "/tool.sh";
+        QCOMPARE(::mkdir(folder.c_str(), 0755), 0);
+        QCOMPARE(::chown(folder.c_str(), kNobody, kNobody), 0);
+        QCOMPARE(::chmod(place.path().toLocal8Bit().constData(), 0755), 0);
+        WriteAll(path, "old\n");
+        QCOMPARE(::chown(path.c_str(), kNobody, kNobody), 0);
+        QCOMPARE(::chmod(path.c_str(), mode_t(mode)), 0);
+        const ino_t inode = Stat(path).st_ino;
+
+        QCOMPARE(SaveAsNobody(path, std::string(70000, 'n'), folder), 0);
+        QCOMPARE(ReadAll(path), std::string(70000, 'n'));
+        QVERIFY(Stat(path).st_ino != inode); // renamed over the old one, not written in place
+        QCOMPARE(int(Stat(path).st_mode & 07777), mode);
+        QCOMPARE(Stat(path).st_uid, kNobody);
+        QCOMPARE(Stat(path).st_gid, gid_t(kNobody));
+        QVERIFY(Leftovers(folder).isEmpty());
+    }
+
     void newFileTakesTheUsualMode() {
         const mode_t mask = ::umask(022);
         QCOMPARE(Save(Path("fresh.cir"), "\r\n"), 0);

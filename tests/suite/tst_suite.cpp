@@ -8,6 +8,7 @@
 
 #include "AppTestKit.h"
 #include "CommandIds.h"
+#include "FileName.h"
 #include "FrameworkMessages.h"
 #include "SharedMemory.h"
 
@@ -213,6 +214,84 @@ private slots:
         QVERIFY2(said.contains("at most 255"), said.constData());
         kelvo.OnIdle();
         QCOMPARE(kelvo.CountDocuments(), 2);
+    }
+
+    // A double quote is part of a name: a second start hands the name over whole, and the
+    // suite's circuit is opened by its own name, never by the one without the quotes.
+    void namesWithQuotesOpenThemselves_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("inside") << "" << "q\"x";
+        QTest::newRow("around") << "" << "\"q\"";
+        QTest::newRow("with blanks") << "" << "a \"b\" c";
+        QTest::newRow("folder") << "say \"hi\"" << "amp";
+        QTest::newRow("doubled") << "x\"\"" << "\"\"\"";
+    }
+
+    void namesWithQuotesOpenThemselves() {
+        QFETCH(QString, folder);
+        QFETCH(QString, base);
+        const QString inner = folder.isEmpty() ? QString() : folder + "/";
+        QVERIFY(QDir(dir.path()).mkpath(inner + "."));
+        QVERIFY(QDir(dir.path()).mkpath(QString(inner).remove('"') + "."));
+        Write(inner + base + ".cir", "* quoted\r\n");
+        // What the name without its quotes names.
+        Write(QString(inner + base + ".cir").remove('"'), "* decoy\r\n");
+        const QString place = dir.path() + "/" + inner;
+        const QString name = place + base + ".cir";
+        QDir::setCurrent(place);
+
+        PrepareBlock(std::uint32_t(::getpid()), 3);
+        CKelvoApp& second = Start({base + ".cir"});
+        QCOMPARE(second.StartExitCode(), 0);
+        const QByteArray handOff = Block().HandOff();
+        second.ExitInstance();
+        app.reset();
+
+        platform.shareBlock.assign(ShareBlock::kSize, 0);
+        CKelvoApp& kelvo = Start({});
+        QVERIFY(Block().WriteHandOff(handOff) == ShareBlock::HandOffResult::Written);
+        kelvo.OnIdle();
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), name);
+        kelvo.DocManager()->CloseAllDocuments();
+
+        NameCircuit(place, base);
+        SetByte(ShareBlock::kRequest, 'i');
+        kelvo.OnIdle();
+        QCOMPARE(Byte(ShareBlock::kRequest), 0);
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), name);
+        QVERIFY(kelvo.MainFrame()->ActiveDocument()->IsSuiteCircuit());
+        QVERIFY(platform.shown.empty());
+    }
+
+    // A hand-off that does not show where its name ends (another program wrote it) opens
+    // nothing, with a message, though a file by one reading of it exists.
+    void unclearHandOffOpensNothing_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("quote inside") << "kelvo %1/q\"x.cir" << "%1/q\"x.cir";
+        QTest::newRow("quote left open") << "kelvo \"%1/q.cir" << "\"%1/q.cir";
+        QTest::newRow("text after the quote") << "kelvo \"%1/q\".cir" << "\"%1/q\".cir";
+        QTest::newRow("program name") << "ke\"lvo %1/q.cir" << "\"lvo %1/q.cir";
+    }
+
+    void unclearHandOffOpensNothing() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        Write("q", "* one reading\r\n");
+        Write("q.cir", "* another\r\n");
+        Write("x.cir", "* a third\r\n");
+        CKelvoApp& kelvo = Start({});
+        Block().WriteHandOff(FileNameBytes(text.arg(dir.path())));
+        kelvo.OnIdle();
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
+        QCOMPARE(Byte(ShareBlock::kHandOff), 0);
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QVERIFY2(platform.shown[0].text.startsWith(shown.arg(dir.path()) + "\n"),
+                 qPrintable(platform.shown[0].text));
+        QCOMPARE(platform.shown[0].style, MB_OK | MB_ICONHAND);
     }
 
     // One request per pass, in the order raise, family request, command request; each
