@@ -11,6 +11,8 @@
 //   suitectl action               the action code the editor wrote (0 for none), then clears it
 //   suitectl watch CIRCUIT        names the circuit, opens it in the editor, and runs ngspice
 //                                 on it whenever the editor asks for a simulation (Ctrl+G)
+//   suitectl simulate CIRCUIT     names the circuit and simulates it once, as watch does on
+//                                 Ctrl+G; the status is 1 when the simulator reported errors
 
 #include <atomic>
 #include <chrono>
@@ -26,9 +28,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include "ShareBlock.h"
 #include "SharedMemory.h"
+#include "SuiteFiles.h"
 
 namespace {
 
@@ -41,7 +45,7 @@ void OnStop(int) {
 int Usage() {
     std::fprintf(stderr, "usage: suitectl show | ready 0|1 | running 0|1 | circuit PATH |\n"
                          "                request q|r|c|i | family cir|ckt|err|out|tmp | raise |\n"
-                         "                action | watch CIRCUIT\n");
+                         "                action | watch CIRCUIT | simulate CIRCUIT\n");
     return 2;
 }
 
@@ -117,18 +121,6 @@ bool SetCircuit(const ShareBlock& block, const Circuit& circuit) {
     return true;
 }
 
-// The suite's files end their lines with CR LF.
-QByteArray WithCrLf(const QByteArray& text) {
-    QByteArray result;
-    result.reserve(text.size() + text.size() / 16);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            result += '\r';
-        result += text[i];
-    }
-    return result;
-}
-
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
@@ -143,9 +135,12 @@ struct Run {
     QByteArray err;
 };
 
+// ngspice run as its user runs it: from the circuit's folder, where it looks for includes
+// first and for the user's init file (.spiceinit, which may set ngbehavior, say) before the
+// home folder.
 Run RunSimulator(const Circuit& circuit, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
-    process.setWorkingDirectory(circuit.folder); // includes are relative to the circuit
+    process.setWorkingDirectory(circuit.folder);
     process.start("ngspice", arguments);
     Run run;
     run.started = process.waitForStarted(10000);
@@ -167,18 +162,28 @@ Run RunSimulator(const Circuit& circuit, const QStringList& arguments, const QBy
 }
 
 // The netlist as ngspice expands it (subcircuits and includes in place): what comes after
-// a marker that is echoed just before the listing, without ngspice's last words.
+// a marker that is echoed just before the listing, without ngspice's last words ("ngspice-39
+// done"). Loading a netlist runs its control section, which may simulate and write files, so
+// ngspice loads a copy without it, kept in a folder of its own: run from the circuit's
+// folder, it finds the includes there all the same.
 QByteArray ExpandedListing(const Circuit& circuit) {
     static const QByteArray marker = "@@suitectl-listing@@";
-    const Run run = RunSimulator(circuit, {"-n", "-p", circuit.File("cir")},
-                                 "echo " + marker + "\nlisting expand\nquit\n");
+    QFile netlist(circuit.File("cir"));
+    const QTemporaryDir folder;
+    if (!folder.isValid() || !netlist.open(QIODevice::ReadOnly))
+        return {};
+    const QString copy = folder.filePath(QFileInfo(netlist).fileName());
+    if (!WriteFile(copy, WithoutControlSection(netlist.readAll())))
+        return {};
+    const Run run =
+        RunSimulator(circuit, {"-p", copy}, "echo " + marker + "\nlisting expand\nquit\n");
     const qsizetype at = run.out.indexOf(marker + '\n');
     if (at < 0)
         return {};
     QByteArray listing = run.out.mid(at + marker.size() + 1);
-    const qsizetype done = listing.lastIndexOf("ngspice-");
-    if (done >= 0 && listing.indexOf('\n', done) < 0)
-        listing.truncate(done);
+    const qsizetype last = listing.lastIndexOf('\n', listing.size() - 2) + 1;
+    if (listing.mid(last).startsWith("ngspice-"))
+        listing.truncate(last);
     return listing;
 }
 
@@ -204,33 +209,41 @@ void CloseDerivedDocuments(const ShareBlock& block) {
 // Runs the simulation as the suite's simulator would: has the editor close the files of
 // the last run, writes NAME.out, NAME.err (removed when empty) and NAME.ckt beside the
 // circuit, then asks the editor to show the output, or the errors when the run failed.
-void Simulate(const ShareBlock& block, const Circuit& circuit) {
+// Returns whether the run went without errors.
+bool Simulate(const ShareBlock& block, const Circuit& circuit) {
     CloseDerivedDocuments(block);
     block.Set(ShareBlock::kSimulatorRunning, 1);
     std::printf("simulating %s\n", qPrintable(circuit.File("cir")));
     std::fflush(stdout);
-    const Run run = RunSimulator(circuit, {"-n", "-b", circuit.File("cir")}, {});
-    WriteFile(circuit.File("out"), WithCrLf(run.out));
+    const Run run = RunSimulator(circuit, {"-b", circuit.File("cir")}, {});
+    WriteFile(circuit.File("out"), CrLfLines(run.out));
     if (run.err.isEmpty())
         QFile::remove(circuit.File("err"));
     else
-        WriteFile(circuit.File("err"), WithCrLf(run.err));
+        WriteFile(circuit.File("err"), CrLfLines(run.err));
     if (run.started)
-        WriteFile(circuit.File("ckt"), WithCrLf(ExpandedListing(circuit)));
+        WriteFile(circuit.File("ckt"), CrLfLines(ExpandedListing(circuit)));
     block.Set(ShareBlock::kSimulatorRunning, 0);
     const bool failed = !run.ok;
     std::printf("%s\n", failed ? "the simulator reported errors" : "simulation done");
     std::fflush(stdout);
     block.Set(ShareBlock::kFamilyRequest, failed ? 'e' : 'o');
+    return !failed;
+}
+
+// The circuit named on the command line, named in the block too; false when there is none.
+bool NameCircuit(const ShareBlock& block, const QString& argument, Circuit& circuit) {
+    circuit = CircuitOf(argument);
+    if (!QFileInfo::exists(circuit.File("cir"))) {
+        std::fprintf(stderr, "suitectl: no circuit %s\n", qPrintable(circuit.File("cir")));
+        return false;
+    }
+    return SetCircuit(block, circuit);
 }
 
 int Watch(const ShareBlock& block, const QString& argument) {
-    const Circuit circuit = CircuitOf(argument);
-    if (!QFileInfo::exists(circuit.File("cir"))) {
-        std::fprintf(stderr, "suitectl: no circuit %s\n", qPrintable(circuit.File("cir")));
-        return 1;
-    }
-    if (!SetCircuit(block, circuit))
+    Circuit circuit;
+    if (!NameCircuit(block, argument, circuit))
         return 1;
     std::signal(SIGINT, OnStop);
     std::signal(SIGTERM, OnStop);
@@ -303,6 +316,11 @@ int main(int argc, char** argv) {
         std::printf("%d\n", action == ShareBlock::kActionRaise ? 0 : action);
     } else if (command == "watch" && argument) {
         return Watch(block, QFile::decodeName(argument));
+    } else if (command == "simulate" && argument) {
+        Circuit circuit;
+        if (!NameCircuit(block, QFile::decodeName(argument), circuit))
+            return 1;
+        return Simulate(block, circuit) ? 0 : 1;
     } else {
         return Usage();
     }

@@ -36,8 +36,10 @@ printf '* b\r\nR1 1 2 1k\r\n' >other/b.cir
 start_kelvo
 find_main_window "^Kelvo - Untitled1$"
 
+# ngspice reads an init file from the home folder where the circuit's folder has none: the
+# machine's own would change the runs.
 watch() {
-    "$SUITECTL" watch "$1" >>"$E2E_DIR/watch.log" 2>&1 &
+    env -u SPICE_USERINIT_DIR HOME="$E2E_DIR" "$SUITECTL" watch "$1" >>"$E2E_DIR/watch.log" 2>&1 &
     WATCH_PID=$!
 }
 
