@@ -10,6 +10,8 @@ packages=(
     fonts-dejavu-core                # one fixed font, so tests measure the same glyphs
     xvfb xauth x11-utils xdotool     # the editor on a virtual display; xwininfo finds its window,
                                      # xdotool drives it as a user would
+    imagemagick                      # import, compare and convert: screenshots of that display
+                                     # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
     ngspice                          # the simulator suitectl runs for Actions > Simulate
 )
