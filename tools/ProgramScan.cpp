@@ -680,7 +680,7 @@ void ProgramScan::Analyze(const Script& script, const ShellCommand& command,
                 k += words[k].text == "-a" ? 1 : 0;
             continue;
         }
-        if (kBuiltins.count(name) != 0 || kKeywords.count(name) != 0)
+        if (name.empty() || kBuiltins.count(name) != 0 || kKeywords.count(name) != 0)
             return;
         if (const int definition = FindDefinition(name, command); definition >= 0) {
             const auto function = wrappers.functions.find(definition);

@@ -1,3 +1,5 @@
+#include <iterator>
+#include <random>
 #include <set>
 
 #include <QProcess>
@@ -126,6 +128,31 @@ private slots:
             lines[call.file + " " + call.program] = call.line;
         QCOMPARE(lines["main.sh xdotool"], 3);
         QCOMPARE(lines["main.sh import"], 5);
+    }
+
+    // Any text, however broken (unclosed quotes, substitutions and here-documents), is read
+    // to its end; every call found names something at a line of the text.
+    void anyTextIsReadToItsEnd() {
+        const char* pieces[] = {
+            " ",    "\n",   "\t",       "a",     "ls",    "'",      "\"",    "$",    "(",    ")",
+            "{",    "}",    "`",        "\\",    "#",     "<",      ">",     "|",    "&",    ";",
+            "=",    "$(",   "${",       "$((",   "<<",    "EOF",    "case ", " in ", "esac", "for ",
+            "do ",  "done", "bash -c ", "trap ", "eval ", "[[ ",    " ]]",   "f()",  "$'",   "\\x",
+            "2>&1", "x=(",  "))",       ";;",    "-c",    "\"$@\"", "shift"};
+        std::mt19937 random(20261210);
+        for (int round = 0; round < 3000; ++round) {
+            std::string text;
+            const int count = std::uniform_int_distribution<int>(0, 60)(random);
+            for (int n = 0; n < count; ++n)
+                text += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) -
+                                                                                 1)(random)];
+            ProgramScan scan;
+            scan.AddScript("random.sh", text);
+            for (const ProgramCall& call : scan.Calls()) {
+                QVERIFY2(!call.program.empty() && call.line >= 1, text.c_str());
+                QCOMPARE(call.file, std::string("random.sh"));
+            }
+        }
     }
 
     // C++ starts a program by a name in a string literal; a path or a variable is the
