@@ -100,7 +100,7 @@ private:
     char At(std::size_t k) const { return k < s.size() ? s[k] : '\0'; }
 
     void ReadList(bool substitution);
-    bool ReadOperator(List& list, bool substitution, bool& ended);
+    bool ReadOperator(List& list, bool substitution);
     void ReadParen(List& list);
     void ReadRedirection();
     void HandleWord(List& list, ShellWord word);
@@ -155,8 +155,7 @@ void ShellReader::ReadList(bool substitution) {
         } else if (list.mode == Mode::Test && std::strchr("()<>&|", c) != nullptr) {
             ++i; // inside [[ ]] these compare and join, and run nothing
         } else if (IsMeta(c) || IsRedirection()) {
-            bool ended = false;
-            if (ReadOperator(list, substitution, ended) && ended)
+            if (ReadOperator(list, substitution))
                 return;
         } else {
             HandleWord(list, ReadWord());
@@ -165,9 +164,9 @@ void ShellReader::ReadList(bool substitution) {
     Finish(list);
 }
 
-// Reads the operator at i. Returns true with `ended` set when it closes the command
-// substitution being read.
-bool ShellReader::ReadOperator(List& list, bool substitution, bool& ended) {
+// Reads the operator at i. Returns true when it is the ")" that closes the command
+// substitution being read; one that closes nothing is passed over.
+bool ShellReader::ReadOperator(List& list, bool substitution) {
     const char c = s[i];
     if (IsRedirection() || (c == '&' && At(i + 1) == '>')) {
         if ((c == '<' || c == '>') && At(i + 1) == '(') { // a process substitution
@@ -198,10 +197,8 @@ bool ShellReader::ReadOperator(List& list, bool substitution, bool& ended) {
             list.mode = Mode::Command;
             return false;
         }
-        if (list.parens == 0) {
-            ended = substitution;
-            return true;
-        }
+        if (list.parens == 0)
+            return substitution;
         --list.parens;
         return false;
     } else {
@@ -409,7 +406,7 @@ ShellWord ShellReader::ReadWord() {
                 word.text += s[i + 1];
                 word.quoted = true;
             }
-            i += 2;
+            i = std::min(i + 2, s.size());
         } else if (c == '\'') {
             ReadSingleQuoted(word);
         } else if (c == '"') {
