@@ -7,9 +7,11 @@ packages=(
     cmake ninja-build g++            # the build
     qt6-base-dev qt6-base-dev-tools  # Qt Core, Gui, Widgets, PrintSupport and Test
     libqt6svg6                       # the toolbar icons are SVG
-    fonts-dejavu-core                # one fixed font, so tests measure the same glyphs
+    fonts-dejavu-core                # DejaVu Sans and Sans Mono, the faces the tests name
     xvfb xauth x11-utils xdotool     # the editor on a virtual display; xwininfo finds its window,
                                      # xdotool drives it as a user would
+    imagemagick                      # import, compare and convert: screenshots of that display
+                                     # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
     ngspice                          # the simulator suitectl runs for Actions > Simulate
 )

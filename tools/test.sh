@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds Kelvo and runs every test: the whole suite, then the text-store tests and every
-# QTest program labelled `gui` (the platform, document, view and application tests) again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, with more random seeds for the text
-# store.
+# Builds Kelvo and runs every test: the whole suite, then the text-store tests, every QTest
+# program labelled `gui` (the platform, document, view and application tests) and the tools'
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, with more random seeds
+# for the text store.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,4 +19,4 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVO_SANITIZE=
 cmake --build build-sanitize -j "$jobs"
 # The end-to-end tests stay out: the system's own libraries leave leaks there that are not ours.
 KELVO_RANDOM_SEEDS=2,3,4 ctest --test-dir build-sanitize --output-on-failure -j "$jobs" \
-    -L 'textstore|gui'
+    -L 'textstore|gui|tools'

@@ -97,6 +97,13 @@ private slots:
         QCOMPARE(Clipboard(),
                  QString::fromUtf8("in out 10k\r\n\tC1 out 0 1u \u20ac\u00e9\r\n\r\n.e"));
         QVERIFY(view->HasSelection()); // Copy keeps it
+        // Shrunk to nothing, the selection is still in force and copies nothing: the
+        // clipboard keeps what it held.
+        view->ExtendSelection({0, 3});
+        QVERIFY(view->HasSelection());
+        view->OnEditCopy();
+        QCOMPARE(Clipboard(),
+                 QString::fromUtf8("in out 10k\r\n\tC1 out 0 1u \u20ac\u00e9\r\n\r\n.e"));
 
         auto empty = Document("\r\n");
         auto other = Show(empty.get());

@@ -70,15 +70,9 @@ private slots:
     void init() { platform = ScriptedPlatform(); }
 
     // --- Moving up and down keeps the caret's pixel x, not a column.
-    void upDownKeepThePixelX_data() {
-        QTest::addColumn<QString>("face");
-        QTest::addColumn<int>("pitch");
-        QTest::newRow("fixed pitch") << "Courier" << int(LogFont::Default().pitchAndFamily);
-        QTest::newRow("proportional") << "DejaVu Sans" << 0x22;
-    }
+    void upDownKeepThePixelX_data() { FaceRows(); }
     void upDownKeepThePixelX() {
-        QFETCH(QString, face);
-        QFETCH(int, pitch);
+        FETCH_FACE_ROW();
         auto doc = Document("\tWi\tmm\r\nx\r\nabcdefghijklmnop\r\nI\tW.i\tlW\r\n");
         auto view = ShowInFont(doc.get(), face, pitch);
         const TextStore* store = doc->GetStore();

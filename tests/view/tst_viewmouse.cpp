@@ -29,8 +29,7 @@ private slots:
     // after it.
     void clickGoesToTheNearestBoundary_data() { FaceRows(); }
     void clickGoesToTheNearestBoundary() {
-        QFETCH(QString, face);
-        QFETCH(int, pitch);
+        FETCH_FACE_ROW();
         auto doc = Document("aWi\tmX.,q\r\n\r\nend\r\n");
         auto view = ShowInFont(doc.get(), face, pitch);
         const LineRecord* line = doc->GetStore()->FirstLine();
