@@ -81,7 +81,12 @@ bool CKelvoApp::HandOffCommandLine(const ShareBlock& block) {
     }
     const bool written = result == ShareBlock::HandOffResult::Written;
     if (written && block.WaitForHandOffTaken(kHandOffPatience)) {
-        m_nStartExitCode = 0;
+        // A block cut short meanwhile reads as zero: as if taken, but no editor took it.
+        const bool lost = m_platform->ShareMappingLost();
+        if (lost)
+            std::fprintf(stderr, "kelvo: the shared memory was cut short before the running "
+                                 "editor took this command line; start again\n");
+        m_nStartExitCode = lost ? 1 : 0;
         return true;
     }
     // Withdrawn: a start that ends with a failure leaves nothing to be opened later.
@@ -94,12 +99,13 @@ bool CKelvoApp::HandOffCommandLine(const ShareBlock& block) {
     if (written)
         std::fprintf(stderr,
                      "kelvo: the editor running as process %u did not take this command line "
-                     "within %lld seconds; it may be stuck: end it (kill %u), or wait until it "
-                     "answers, and start again\n",
+                     "within %lld seconds: it is busy or stuck. Wait for it, or end it "
+                     "(kill %u), then start again\n",
                      pid, static_cast<long long>(kHandOffPatience.count()), pid);
     else
-        std::fprintf(stderr, "kelvo: the editor running as process %u did not take the command "
-                             "line handed to it before; this one was not handed over\n",
+        std::fprintf(stderr,
+                     "kelvo: the editor running as process %u did not take the command "
+                     "line handed to it before; this one was not handed over\n",
                      pid);
     m_nStartExitCode = written ? 4 : 3;
     return true;

@@ -27,7 +27,7 @@ public:
         kAction = 60,
         kEditorPid = 64,   // 4 bytes, little-endian: the registered editor's process
         kEditorStart = 68, // 8 bytes, little-endian: when that process started
-        kHandOff = 88,   // kHandOffSize bytes: a second start's command line
+        kHandOff = 88,     // kHandOffSize bytes: a second start's command line
         kCircuitName = 718,
         kCircuitDirectory = 758,
     };

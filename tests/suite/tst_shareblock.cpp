@@ -278,10 +278,10 @@ private slots:
         QTest::newRow("anyone may write") << 0666 << -1 << false << "other users may write it";
         QTest::newRow("group may write") << 0620 << -1 << false << "other users may write it";
         QTest::newRow("others may write") << 0602 << -1 << false << "other users may write it";
-        QTest::newRow("another user's, 0600") << 0600 << 65534 << false
-                                              << "it belongs to another user";
-        QTest::newRow("another user's, 0666") << 0666 << 65534 << false
-                                              << "it belongs to another user";
+        QTest::newRow("another user's, 0600")
+            << 0600 << 65534 << false << "it belongs to another user";
+        QTest::newRow("another user's, 0666")
+            << 0666 << 65534 << false << "it belongs to another user";
         QTest::newRow("a link to a file of this user's")
             << 0600 << -1 << true << "it is a symbolic link";
     }

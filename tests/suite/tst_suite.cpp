@@ -293,8 +293,8 @@ private slots:
     }
     void blockCutShortIsLetGoKeepingEveryDocument() {
         QFETCH(bool, duringRequest);
-        shared = std::make_unique<SharedBlockPlatform>("/kelvo-test-cut-" +
-                                                       std::to_string(::getpid()));
+        shared =
+            std::make_unique<SharedBlockPlatform>("/kelvo-test-cut-" + std::to_string(::getpid()));
         CKelvoApp& kelvo = Start({"sim/amp.cir"}, shared.get());
         CKelvoDoc* document = Modify(kelvo.MainFrame()->ActiveDocument());
         const ShareBlock block(shared->memory.Data());
