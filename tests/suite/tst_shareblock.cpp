@@ -211,33 +211,31 @@ private slots:
     }
 
     // Only the process that registered holds the block: its start time, stamped beside its
-    // id, tells it from a process that got the id after it ended.
+    // id, tells it from a process that got the id after it ended. One that has ended holds
+    // nothing, even before its parent has waited for it.
     void heldOnlyByTheProcessThatRegistered_data() {
+        QTest::addColumn<bool>("ended");
         QTest::addColumn<int>("startShift"); // added to the stamped start time
         QTest::addColumn<bool>("unstamped");
         QTest::addColumn<bool>("held");
-        QTest::newRow("this process") << 0 << false << true;
-        QTest::newRow("id reused: another start time") << 1 << false << false;
-        QTest::newRow("stamped before start times were") << 0 << true << true;
+        QTest::newRow("this process") << false << 0 << false << true;
+        QTest::newRow("id reused: another start time") << false << 1 << false << false;
+        QTest::newRow("stamped before start times were") << false << 0 << true << true;
+        QTest::newRow("ended, not yet waited for") << true << 0 << false << false;
     }
     void heldOnlyByTheProcessThatRegistered() {
+        QFETCH(bool, ended);
         QFETCH(int, startShift);
         QFETCH(bool, unstamped);
         QFETCH(bool, held);
-        Block().Register(std::uint32_t(::getpid()));
+        const pid_t holder = ended ? UnreapedProcess() : ::getpid();
+        Block().Register(std::uint32_t(holder));
         QVERIFY(Block().EditorStart() != 0);
         Block().SetEditorStart(unstamped ? 0 : Block().EditorStart() + startShift);
         QCOMPARE(Block().HeldByLiveEditor(), held);
         QCOMPARE(bytes[68] | bytes[69] << 8, int(Block().EditorStart() & 0xffff));
-    }
-
-    // An editor that has ended holds nothing, even before its parent has waited for it.
-    void unreapedEditorHoldsNothing() {
-        const pid_t child = UnreapedProcess();
-        Block().Register(std::uint32_t(child));
-        QVERIFY(Block().EditorStart() != 0);
-        QVERIFY(!Block().HeldByLiveEditor());
-        ::waitpid(child, nullptr, 0);
+        if (ended)
+            ::waitpid(holder, nullptr, 0);
     }
 
     // The process's name may hold spaces and parentheses: the fields after it are counted
