@@ -395,9 +395,10 @@ private slots:
         QDir::setCurrent(place);
 
         PrepareBlock(std::uint32_t(::getpid()), 3);
+        HandOffTaker running(platform.shareBlock.data());
         CKelvoApp& second = Start({base + ".cir"});
         QCOMPARE(second.StartExitCode(), 0);
-        const QByteArray handOff = Block().HandOff();
+        const QByteArray handOff = running.Taken();
         second.ExitInstance();
         app.reset();
 
