@@ -240,21 +240,27 @@ void CKelvoApp::OnIdle() {
         m_bExitRequested = false;
         m_pMainWnd->close();
     }
-    // What only reports or registers runs in every pass, in the loop of a question too.
-    if (m_pShare) {
-        SimulationPrompts::ReportModifiedState(*m_pShare, *m_docManager);
-        ServeHandOff();
-    }
     // Only outside every modal loop, and never while either of them runs, so that no
     // document is reloaded or closed under a command that is still working on it.
     const auto quiet = [&] {
         return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !g_bInSuiteRequest;
     };
+    // The block's size is checked before every pass that reads it.
+    if (m_pShare && !m_bShareLost)
+        m_bShareLost = m_platform->ShareMappingLost();
+    if (m_pShare && m_bShareLost && quiet())
+        DropShareBlock();
+    const auto talking = [&] { return m_pShare && !m_bShareLost; };
+    // What only reports or registers runs in every pass, in the loop of a question too.
+    if (talking()) {
+        SimulationPrompts::ReportModifiedState(*m_pShare, *m_docManager);
+        ServeHandOff();
+    }
     if (m_bCheckFiles && quiet())
         CheckFiles();
-    if (m_pShare && quiet())
+    if (talking() && quiet())
         ServeSuiteRequest();
-    if (m_pShare)
+    if (talking())
         m_pShare->Set(ShareBlock::kEditorFlags,
                       m_pShare->Get(ShareBlock::kEditorFlags) | ShareBlock::kPolledFlag);
     m_pMainWnd->UpdateCommandStates();

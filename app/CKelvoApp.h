@@ -117,6 +117,14 @@ private:
     // The idle pass's steps with the block: a second start's command line, and one of the
     // suite's requests.
     void ServeHandOff();
+    // A start's command line handed to the editor that holds the block, waiting (bounded)
+    // for it to be taken. True when this start ends here: handed over, or failed with its
+    // exit code set and said why; false when the holder proved to be no editor, so that this
+    // start takes the block.
+    bool HandOffCommandLine(const ShareBlock& block);
+    // Lets a block that was cut short go, says so once, and talks to the suite no more; every
+    // document stays.
+    void DropShareBlock();
     void ServeSuiteRequest();
     void ServeCommandRequest(unsigned char request);
     // The main window shown without taking the focus, its windows cascaded (several) or
@@ -145,6 +153,10 @@ private:
     bool m_bInFileCheck = false;
     bool m_bInHandOff = false;
     std::unique_ptr<ShareBlock> m_pShare;
+    // Set when the block was found cut short: from then on nothing talks to the suite, and
+    // the block goes at the next pass outside every question and request, so that nothing
+    // that still holds it is left pointing nowhere.
+    bool m_bShareLost = false;
     int m_nStartExitCode = 0;
     bool m_bExitRequested = false;
     bool m_bClosing = false;

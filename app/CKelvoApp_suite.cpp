@@ -4,6 +4,7 @@
 #include "CKelvoApp.h"
 
 #include <QPointer>
+#include <chrono>
 #include <cstdio>
 
 #include <unistd.h>
@@ -16,8 +17,36 @@
 
 bool g_bInSuiteRequest = false;
 
+namespace {
+
+// How long a second start waits for the running editor to take its command line. An editor
+// takes it at its next idle pass, which comes at least once a second, but one that is still
+// reading a large file at its own start comes to it later.
+constexpr std::chrono::seconds kHandOffPatience(10);
+
+constexpr char kShareLostMessage[] =
+    "The shared memory was cut short by another program!\n"
+    "Kelvo no longer talks to the suite; your documents stay open. Start Kelvo again to "
+    "work with the suite.\n";
+
+// Whether the block's holder is a running editor. A block stamped without a start time (by
+// an editor from before it was stamped) is believed only while its process runs a program
+// of this one's name: the id may have gone to another program since.
+bool HeldByEditor(const ShareBlock& block) {
+    if (!block.HeldByLiveEditor())
+        return false;
+    if (block.EditorStart() != 0)
+        return true;
+    const QByteArray holder = ShareBlock::Process(block.EditorPid()).program;
+    const QByteArray own = ShareBlock::Process(std::uint32_t(::getpid())).program;
+    return holder.isEmpty() || own.isEmpty() || holder == own;
+}
+
+} // namespace
+
 bool CKelvoApp::OpenShareBlock() {
     m_pShare.reset();
+    m_bShareLost = false;
     unsigned char* bytes = m_platform->OpenShareMapping(ShareBlock::kSize);
     if (bytes == nullptr) {
         m_platform->MessageBox("Can't open shared memory!", MB_OK | MB_ICONHAND);
@@ -26,44 +55,77 @@ bool CKelvoApp::OpenShareBlock() {
     }
     const ShareBlock block(bytes);
     m_platform->LockShareMapping();
-    if (!block.HeldByLiveEditor()) {
+    const bool ends = HeldByEditor(block) && HandOffCommandLine(block);
+    if (!ends)
         block.Register(std::uint32_t(::getpid()));
-        m_platform->UnlockShareMapping();
-        m_pShare = std::make_unique<ShareBlock>(bytes);
-        return true;
+    m_platform->UnlockShareMapping();
+    if (ends) {
+        m_platform->CloseShareMapping();
+        return false;
     }
-    // Another editor runs: it gets this command line, with the file made absolute, since
-    // it looks names up in its own folder.
+    m_pShare = std::make_unique<ShareBlock>(bytes);
+    return true;
+}
+
+bool CKelvoApp::HandOffCommandLine(const ShareBlock& block) {
+    // The file goes over made absolute: the running editor looks names up in its own folder.
     const QByteArray line = FileNameBytes(CommandLine::Build(m_arguments, CurrentDirectory()));
     const ShareBlock::HandOffResult result = block.WriteHandOff(line);
-    m_platform->UnlockShareMapping();
-    m_platform->CloseShareMapping();
-    switch (result) {
-    case ShareBlock::HandOffResult::Written:
-        m_nStartExitCode = 0;
-        break;
-    case ShareBlock::HandOffResult::TooLong:
+    if (result == ShareBlock::HandOffResult::TooLong) {
         std::fprintf(stderr,
                      "kelvo: the command line is %lld bytes long; the running editor takes "
                      "at most %zu\n",
                      static_cast<long long>(line.size()), ShareBlock::kHandOffSize - 1);
         m_nStartExitCode = 2;
-        break;
-    case ShareBlock::HandOffResult::Busy:
-        std::fprintf(stderr, "kelvo: the running editor did not take the command line "
-                             "handed to it before; this one was not handed over\n");
-        m_nStartExitCode = 3;
-        break;
+        return true;
     }
-    return false;
+    const bool written = result == ShareBlock::HandOffResult::Written;
+    if (written && block.WaitForHandOffTaken(kHandOffPatience)) {
+        // A block cut short meanwhile reads as zero: as if taken, but no editor took it.
+        const bool lost = m_platform->ShareMappingLost();
+        if (lost)
+            std::fprintf(stderr, "kelvo: the shared memory was cut short before the running "
+                                 "editor took this command line; start again\n");
+        m_nStartExitCode = lost ? 1 : 0;
+        return true;
+    }
+    // Withdrawn: a start that ends with a failure leaves nothing to be opened later.
+    if (written)
+        block.ClearHandOff();
+    // The holder may have ended meanwhile, or been no editor after all: the block is free.
+    if (!HeldByEditor(block))
+        return false;
+    const std::uint32_t pid = block.EditorPid();
+    if (written)
+        std::fprintf(stderr,
+                     "kelvo: the editor running as process %u did not take this command line "
+                     "within %lld seconds: it is busy or stuck. Wait for it, or end it "
+                     "(kill %u), then start again\n",
+                     pid, static_cast<long long>(kHandOffPatience.count()), pid);
+    else
+        std::fprintf(stderr,
+                     "kelvo: the editor running as process %u did not take the command "
+                     "line handed to it before; this one was not handed over\n",
+                     pid);
+    m_nStartExitCode = written ? 4 : 3;
+    return true;
 }
 
 void CKelvoApp::ReleaseShareBlock() {
     if (!m_pShare)
         return;
-    m_pShare->Release();
+    // A lost block is no longer this editor's to clear.
+    if (!m_bShareLost)
+        m_pShare->Release();
     m_pShare.reset();
     m_platform->CloseShareMapping();
+}
+
+void CKelvoApp::DropShareBlock() {
+    m_pShare.reset();
+    m_bShareLost = false;
+    m_platform->CloseShareMapping();
+    m_platform->MessageBox(kShareLostMessage, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CKelvoApp::ShowAndArrange() {

@@ -97,6 +97,10 @@ public:
         return nullptr;
     }
     virtual void CloseShareMapping() {}
+    // Whether the shared object was cut short under the mapping (by whoever may write it).
+    // A lost mapping stays addressable until CloseShareMapping, but its bytes read as zero
+    // and writes to it go nowhere.
+    virtual bool ShareMappingLost() { return false; }
     // Held while a start registers or hands its command line over, so that starts at the
     // same moment take their turns.
     virtual void LockShareMapping() {}

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <vector>
 
 #include "FileName.h"
@@ -270,5 +271,12 @@ bool QtPlatform::CancelDialogs() {
 }
 
 unsigned char* QtPlatform::OpenShareMapping(std::size_t size) {
-    return m_shareMapping.Open(SuiteShareName(), size) ? m_shareMapping.Data() : nullptr;
+    const std::string name = SuiteShareName();
+    if (m_shareMapping.Open(name, size))
+        return m_shareMapping.Data();
+    // The message box's text is fixed; which object it was and why is said here, so that the
+    // user knows what to remove or whom to ask.
+    std::fprintf(stderr, "kelvo: cannot use the shared memory /dev/shm%s: %s\n", name.c_str(),
+                 m_shareMapping.Error().c_str());
+    return nullptr;
 }

@@ -32,6 +32,7 @@ public:
     bool CancelDialogs() override;
     unsigned char* OpenShareMapping(std::size_t size) override;
     void CloseShareMapping() override { m_shareMapping.Close(); }
+    bool ShareMappingLost() override { return m_shareMapping.Lost(); }
     void LockShareMapping() override { m_shareMapping.Lock(); }
     void UnlockShareMapping() override { m_shareMapping.Unlock(); }
 

@@ -25,12 +25,14 @@ public:
         kSimulatorRunning = 48,
         kRequestBusy = 54,
         kAction = 60,
-        kEditorPid = 64, // 4 bytes, little-endian: the registered editor's process
-        kHandOff = 88,   // kHandOffSize bytes: a second start's command line
+        kEditorPid = 64,   // 4 bytes, little-endian: the registered editor's process
+        kEditorStart = 68, // 8 bytes, little-endian: when that process started
+        kHandOff = 88,     // kHandOffSize bytes: a second start's command line
         kCircuitName = 718,
         kCircuitDirectory = 758,
     };
     static constexpr std::size_t kEditorPidSize = 4;
+    static constexpr std::size_t kEditorStartSize = 8;
     static constexpr std::size_t kHandOffSize = 256;
     static constexpr std::size_t kCircuitNameSize = 40;
     static constexpr std::size_t kCircuitDirectorySize = kSize - kCircuitDirectory;
@@ -68,6 +70,9 @@ public:
 
     [[nodiscard]] std::uint32_t EditorPid() const;
     void SetEditorPid(std::uint32_t pid) const;
+    // The start time stamped beside the process id; 0 when none was.
+    [[nodiscard]] std::uint64_t EditorStart() const;
+    void SetEditorStart(std::uint64_t start) const;
 
     // The suite's circuit: its directory (ending in "/") and base name.
     [[nodiscard]] QByteArray CircuitDirectory() const {
@@ -76,12 +81,13 @@ public:
     [[nodiscard]] QByteArray CircuitName() const { return Text(kCircuitName, kCircuitNameSize); }
 
     // --- The editor's registration.
-    // Whether an editor holds the block: editorFlags is set and its process still runs.
-    // A block whose editor ended without releasing it is free.
+    // Whether an editor holds the block: editorFlags is set and its process still runs. A
+    // block whose editor ended without releasing it is free, even when another process has
+    // got its id since: that one started at another time than the one stamped.
     [[nodiscard]] bool HeldByLiveEditor() const;
-    // Registers the process `pid`: stamps it, then sets editorFlags and editorId. When the
-    // block was left by an editor that is gone, the quit and close requests meant for that
-    // one are cleared; the others wait for this one.
+    // Registers the process `pid`: stamps it and its start time, then sets editorFlags and
+    // editorId. When the block was left by an editor that is gone, the quit and close
+    // requests meant for that one are cleared; the others wait for this one.
     void Register(std::uint32_t pid) const;
     // Clears the editor's bytes: editState, requestBusy, editorFlags and the stamp.
     void Release() const;
@@ -90,17 +96,33 @@ public:
     enum class HandOffResult { Written, TooLong, Busy };
     // Writes the line from byte kHandOff + 1 on, with its NUL, and byte kHandOff last, so
     // that the running editor never reads half of it. While an earlier hand-off is still
-    // waiting to be taken, waits up to `patience`. A line of kHandOffSize bytes or more (or
-    // none at all) is not written.
+    // waiting to be taken, waits as WaitForHandOffTaken does. A line of kHandOffSize bytes or
+    // more (or none at all) is not written.
     HandOffResult WriteHandOff(const QByteArray& line,
                                std::chrono::milliseconds patience = std::chrono::seconds(2)) const;
+    // Waits up to `patience` for the hand-off to be taken: true once byte kHandOff is 0;
+    // false at once when no editor holds the block (any more), since none will take it.
+    [[nodiscard]] bool WaitForHandOffTaken(std::chrono::milliseconds patience) const;
     [[nodiscard]] bool HandOffPending() const { return Get(kHandOff) != 0; }
     [[nodiscard]] QByteArray HandOff() const { return Text(kHandOff, kHandOffSize); }
     void ClearHandOff() const { Set(kHandOff, 0); }
 
-    // Whether the process runs (or exists and belongs to someone else).
+    // Whether the process runs (or exists and belongs to someone else); one that has ended
+    // but was not yet waited for does not.
     static bool ProcessAlive(std::uint32_t pid);
+    // What tells a process from a later one that got the same id, as the system reports it:
+    // its state letter, when it started (clock ticks since the system started) and its
+    // program's name (cut to 15 bytes). Zero and empty where it cannot be read.
+    struct ProcessInfo {
+        char state = 0;
+        std::uint64_t started = 0;
+        QByteArray program;
+    };
+    static ProcessInfo Process(std::uint32_t pid);
 
 private:
+    [[nodiscard]] std::uint64_t Number(std::size_t offset, std::size_t size) const;
+    void SetNumber(std::size_t offset, std::size_t size, std::uint64_t value) const;
+
     unsigned char* m_bytes;
 };

@@ -42,9 +42,11 @@ public:
     std::function<int(QDialog&)> runDialog;
 
     // The suite's block, in this process's memory, exactly its size: a read past its end is
-    // one the sanitizers see. Null from OpenShareMapping while shareFails is set.
+    // one the sanitizers see. Null from OpenShareMapping while shareFails is set; lost (as
+    // if cut short) while shareLost is.
     std::vector<unsigned char> shareBlock;
     bool shareFails = false;
+    bool shareLost = false;
 
     // Runs while each message box is open, as the work a real one's loop does meanwhile.
     std::function<void()> whileAsking;
@@ -135,6 +137,7 @@ public:
         return shareBlock.data();
     }
     void CloseShareMapping() override {}
+    bool ShareMappingLost() override { return shareLost; }
 
 private:
     static QString Next(std::deque<QString>& names) {

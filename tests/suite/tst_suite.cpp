@@ -3,6 +3,11 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <thread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,11 +31,46 @@ public:
         return memory.Open(name, size) ? memory.Data() : nullptr;
     }
     void CloseShareMapping() override { memory.Close(); }
+    bool ShareMappingLost() override { return memory.Lost(); }
     void LockShareMapping() override { memory.Lock(); }
     void UnlockShareMapping() override { memory.Unlock(); }
 
+    // Cuts the object short under the mapping, as anyone who may write it can.
+    void CutShort() const {
+        const int fd = ::shm_open(name.c_str(), O_RDWR, 0);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::ftruncate(fd, 0), 0);
+        ::close(fd);
+    }
+
     const std::string name;
     SharedMemory memory;
+};
+
+// Plays the running editor's part on a thread: takes the first hand-off written into the
+// block within five seconds, as its idle pass does, and keeps the text.
+class HandOffTaker {
+public:
+    explicit HandOffTaker(unsigned char* bytes) : m_thread([this, bytes] { Take(bytes); }) {}
+    ~HandOffTaker() { Taken(); }
+    QByteArray Taken() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_taken;
+    }
+
+private:
+    void Take(unsigned char* bytes) {
+        const ShareBlock block(bytes);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!block.HandOffPending() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        m_taken = block.HandOff();
+        block.ClearHandOff();
+    }
+
+    QByteArray m_taken;
+    std::thread m_thread;
 };
 
 std::uint32_t EndedProcess() {
@@ -125,10 +165,11 @@ private slots:
     void secondStartHandsOverAnAbsolutePath() {
         PrepareBlock(std::uint32_t(::getpid()), 3);
         QDir::setCurrent(Path("sim"));
+        HandOffTaker editor(platform.shareBlock.data());
         CKelvoApp& kelvo = Start({"amp.cir"});
         QCOMPARE(kelvo.StartExitCode(), 0);
         QVERIFY(!kelvo.MainFrame()->isVisible());
-        QCOMPARE(Block().HandOff(), "kelvo " + Path("sim/amp.cir").toUtf8());
+        QCOMPARE(editor.Taken(), "kelvo " + Path("sim/amp.cir").toUtf8());
         QVERIFY(platform.shown.empty());
         kelvo.ExitInstance(); // leaves the running editor's bytes alone
         QCOMPARE(Byte(ShareBlock::kEditorFlags), 3);
@@ -154,6 +195,117 @@ private slots:
         kelvo.OnIdle();
         QVERIFY(kelvo.MainFrame()->isVisible());
         QCOMPARE(kelvo.CountDocuments(), 1);
+    }
+
+    // A start tells a running editor from a process that merely has its id: one that got the
+    // id after the editor ended (told by the start time stamped beside it, or for a block
+    // stamped without one, by the program's name), or the editor itself ending while the
+    // start waits for it. Past such a holder the start registers and shows its window, where
+    // it ended with status 0 and no window; a running editor takes the command line.
+    void startTellsARunningEditorFromAReusedId_data() {
+        QTest::addColumn<bool>("sleepHolds"); // else this process, as a running editor
+        QTest::addColumn<int>("stamp");       // 0 none, 1 the holder's start time, 2 another
+        QTest::addColumn<bool>("holderEnds");
+        QTest::addColumn<bool>("handedOver");
+        QTest::newRow("id reused since") << true << 2 << false << false;
+        QTest::newRow("id reused, stamped without a start time") << true << 0 << false << false;
+        QTest::newRow("the holder ends while the start waits") << true << 1 << true << false;
+        QTest::newRow("a running editor") << false << 1 << false << true;
+        QTest::newRow("a running editor, stamped without a start time")
+            << false << 0 << false << true;
+    }
+    void startTellsARunningEditorFromAReusedId() {
+        QFETCH(bool, sleepHolds);
+        QFETCH(int, stamp);
+        QFETCH(bool, holderEnds);
+        QFETCH(bool, handedOver);
+        QProcess sleeper;
+        auto holder = std::uint32_t(::getpid());
+        if (sleepHolds) {
+            sleeper.start("sleep", {"30"});
+            QVERIFY(sleeper.waitForStarted());
+            holder = std::uint32_t(sleeper.processId());
+        }
+        PrepareBlock(holder, 3);
+        const std::uint64_t started = ShareBlock::Process(holder).started;
+        QVERIFY(started != 0);
+        Block().SetEditorStart(stamp == 0 ? 0 : stamp == 1 ? started : started + 100);
+        std::unique_ptr<HandOffTaker> editor;
+        if (handedOver)
+            editor = std::make_unique<HandOffTaker>(platform.shareBlock.data());
+        std::thread ending([&] {
+            if (holderEnds) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                ::kill(pid_t(holder), SIGKILL);
+            }
+        });
+        CKelvoApp& kelvo = Start({"b.cir"});
+        ending.join();
+        if (handedOver) {
+            QCOMPARE(kelvo.StartExitCode(), 0);
+            QVERIFY(!kelvo.MainFrame()->isVisible());
+            QCOMPARE(editor->Taken(), "kelvo " + Path("b.cir").toUtf8());
+            QCOMPARE(Block().EditorPid(), holder);
+        } else {
+            QVERIFY(kelvo.MainFrame()->isVisible());
+            QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), Path("b.cir"));
+            QCOMPARE(Block().EditorPid(), std::uint32_t(::getpid()));
+            QCOMPARE(Block().EditorStart(), ShareBlock::Process(std::uint32_t(::getpid())).started);
+            QCOMPARE(Byte(ShareBlock::kHandOff), 0); // withdrawn: nothing opens it later
+        }
+        sleeper.kill();
+        sleeper.waitForFinished();
+    }
+
+    // A block cut short under the editor is let go at the next pass that may: said once, with
+    // every document as it was, and nothing goes to the suite any more. A loss seen while a
+    // request's question is open waits until the request is done, so that nothing that still
+    // works with the block is left pointing nowhere.
+    void blockCutShortIsLetGoKeepingEveryDocument_data() {
+        QTest::addColumn<bool>("duringRequest");
+        QTest::newRow("at an idle pass") << false;
+        QTest::newRow("while a request asks") << true;
+    }
+    void blockCutShortIsLetGoKeepingEveryDocument() {
+        QFETCH(bool, duringRequest);
+        shared =
+            std::make_unique<SharedBlockPlatform>("/kelvo-test-cut-" + std::to_string(::getpid()));
+        CKelvoApp& kelvo = Start({"sim/amp.cir"}, shared.get());
+        CKelvoDoc* document = Modify(kelvo.MainFrame()->ActiveDocument());
+        const ShareBlock block(shared->memory.Data());
+        block.Set(ShareBlock::kSuiteReady, 1);
+        kelvo.OnIdle();
+        QAction* simulate = kelvo.MainFrame()->Action(ID_ACTIONS_SIMULATE);
+        QVERIFY(simulate->isEnabled());
+        if (duringRequest) {
+            shared->answers = {IDNO};
+            shared->whileAsking = [&] {
+                shared->whileAsking = nullptr;
+                shared->CutShort();
+                kelvo.OnIdle();
+                QVERIFY(kelvo.GetShareBlock() != nullptr); // the request still works with it
+            };
+            block.Set(ShareBlock::kRequest, 'c');
+        } else {
+            shared->CutShort();
+        }
+        kelvo.OnIdle();
+        kelvo.OnIdle();
+        QCOMPARE(kelvo.GetShareBlock(), nullptr);
+        const QString lost = "The shared memory was cut short by another program!\n"
+                             "Kelvo no longer talks to the suite; your documents stay open. "
+                             "Start Kelvo again to work with the suite.\n";
+        QCOMPARE(shared->shown.back().text, lost);
+        QCOMPARE(shared->shown.back().style, MB_OK | MB_ICONEXCLAMATION);
+        QCOMPARE(shared->shown.size(), std::size_t(duringRequest ? 2 : 1));
+        QCOMPARE(kelvo.CountDocuments(), 1);
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument(), document);
+        QVERIFY(document->IsModified());
+        const LineRecord* first = document->GetStore()->LineAt(0);
+        QCOMPARE(QByteArray(first->text, first->length), QByteArray("x* amp"));
+        QVERIFY(!simulate->isEnabled());
+        kelvo.OnIdle();
+        QCOMPARE(shared->shown.size(), std::size_t(duringRequest ? 2 : 1));
     }
 
     void handOffOpensTheFileAndArranges() {
@@ -185,9 +337,9 @@ private slots:
         QVERIFY(platform.shown.empty());
     }
 
-    // A second real start, from another folder, hands its file over and ends; the running
-    // editor opens it within two idle seconds. A command line of 256 characters is refused
-    // on the error stream with a failing status, not dropped in silence.
+    // A second real start, from another folder, hands its file over and ends with status 0
+    // once the running editor has taken it at an idle pass. A command line of 256 characters
+    // is refused on the error stream with a failing status, not dropped in silence.
     void secondProcessHandsOverItsFile() {
         const std::string name = "/kelvo-test-handoff-" + std::to_string(::getpid());
         shared = std::make_unique<SharedBlockPlatform>(name);
@@ -201,10 +353,11 @@ private slots:
         second.setProcessEnvironment(environment);
         second.setWorkingDirectory(Path("sim"));
         second.start(KELVO_BINARY, {"amp.cir"});
-        QVERIFY(second.waitForFinished(15000));
+        // It ends once this editor has taken its command line, at an idle pass.
+        QTRY_VERIFY_WITH_TIMEOUT((kelvo.OnIdle(), second.state() == QProcess::NotRunning), 15000);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT((kelvo.OnIdle(), kelvo.CountDocuments() == 2), 2000);
+        QCOMPARE(kelvo.CountDocuments(), 2);
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), Path("sim/amp.cir"));
 
         second.start(KELVO_BINARY, {QString(260, 'a') + ".cir"});
@@ -242,9 +395,10 @@ private slots:
         QDir::setCurrent(place);
 
         PrepareBlock(std::uint32_t(::getpid()), 3);
+        HandOffTaker running(platform.shareBlock.data());
         CKelvoApp& second = Start({base + ".cir"});
         QCOMPARE(second.StartExitCode(), 0);
-        const QByteArray handOff = Block().HandOff();
+        const QByteArray handOff = running.Taken();
         second.ExitInstance();
         app.reset();
 
