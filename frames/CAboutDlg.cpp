@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "DialogUnits.h"
+#include "KelvoVersion.h"
 
 namespace {
 
@@ -144,7 +145,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_hNameFont.setPixelSize(31);
     m_hVersionFont = m_hNameFont;
     m_hVersionFont.setPixelSize(19);
-    AddStatic(IDC_VERSION, kVersion, DialogRect(121, 35, 87, 23))->setFont(m_hVersionFont);
+    AddStatic(IDC_VERSION, QString("Version\n") + kKelvoVersion, DialogRect(121, 35, 87, 23))
+        ->setFont(m_hVersionFont);
     AddStatic(IDC_NAME, "Kelvo", DialogRect(121, 9, 87, 23))->setFont(m_hNameFont);
     AddStatic(IDC_NOTICE, kNotice, DialogRect(121, 68, 87, 28));
     for (const int id : {IDC_VERSION, IDC_NAME, IDC_NOTICE})

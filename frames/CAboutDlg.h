@@ -22,7 +22,6 @@ public:
         IDC_NAME = 1010,
         IDC_NOTICE = 1080,
     };
-    static constexpr char kVersion[] = "Version\n2.00";
 
     explicit CAboutDlg(QWidget* parent = nullptr);
 

@@ -13,7 +13,7 @@ packages=(
     imagemagick                      # import, compare and convert: screenshots of that display
                                      # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
-    ngspice                          # the simulator suitectl runs for Actions > Simulate
+    ngspice                          # the simulator kelvo-suite runs for Actions > Simulate
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "AppTestKit.h"
 #include "CAboutDlg.h"
 #include "CommandIds.h"
+#include "KelvoVersion.h"
 
 // Help > About Kelvo: its two faces, its texts, and how it ends.
 class AboutTest : public AppTestKit {
@@ -28,7 +29,7 @@ private slots:
         CAboutDlg about;
         QCOMPARE(about.windowTitle(), QString("About Kelvo"));
         QCOMPARE(qobject_cast<QLabel*>(Control(about, CAboutDlg::IDC_VERSION))->text(),
-                 QString("Version\n2.00"));
+                 QString("Version\n") + kKelvoVersion);
         QCOMPARE(qobject_cast<QLabel*>(Control(about, CAboutDlg::IDC_NAME))->text(),
                  QString("Kelvo"));
         QVERIFY(FirstFaceShown(about));

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# A simulation from end to end, with suitectl in the suite's place: the suite opens its
+# A simulation from end to end, with kelvo-suite in the suite's place: the suite opens its
 # circuit in the running editor, Ctrl+G asks for a simulation, ngspice runs, and the
 # editor shows the output read-only; a circuit that does not simulate lands in its errors.
 # A second start hands its file to the running editor and ends.
-#   simulate.sh KELVO SUITECTL EXAMPLES
+#   simulate.sh KELVO SUITE EXAMPLES
 set -euo pipefail
 if ! command -v ngspice >/dev/null; then
     echo "SKIP: ngspice is not installed (tools/setup-deps.sh installs it)"
@@ -13,7 +13,7 @@ if [ -z "${KELVO_E2E_DISPLAY:-}" ]; then
     exec "$(dirname "$(realpath "$0")")/on_display.sh" env KELVO_E2E_DISPLAY=1 "$0" "$@"
 fi
 KELVO=$(realpath "$1")
-SUITECTL=$(realpath "$2")
+SUITE=$(realpath "$2")
 EXAMPLES=$(realpath "$3")
 source "$(dirname "$(realpath "$0")")/e2e_lib.sh"
 # A block of this run's own: the user's editor, or another test's, is never reached.
@@ -39,7 +39,7 @@ find_main_window "^Kelvo - Untitled1$"
 # ngspice reads an init file from the home folder where the circuit's folder has none: the
 # machine's own would change the runs.
 watch() {
-    env -u SPICE_USERINIT_DIR HOME="$E2E_DIR" "$SUITECTL" watch "$1" >>"$E2E_DIR/watch.log" 2>&1 &
+    env -u SPICE_USERINIT_DIR HOME="$E2E_DIR" "$SUITE" watch "$1" >>"$E2E_DIR/watch.log" 2>&1 &
     WATCH_PID=$!
 }
 
@@ -71,7 +71,7 @@ read_only_shown() {
 }
 check "the output is read-only: READ shows" wait_until 10 read_only_shown
 echo "(pane ink $OUT_INK against $CLEAN_INK)"
-"$SUITECTL" show >"$E2E_DIR/block.txt"
+"$SUITE" show >"$E2E_DIR/block.txt"
 check "the simulator is no longer running" grep -qx 'simulatorRunning 0' "$E2E_DIR/block.txt"
 check "the editor is registered" grep -qx 'editorId 4' "$E2E_DIR/block.txt"
 stop_watch

@@ -1,17 +1,17 @@
-// suitectl: plays the simulation suite's side of the editor's shared block, for people and
+// kelvo-suite: plays the simulation suite's side of the editor's shared block, for people and
 // for tests. The block is this user's (or the one KELVO_SHARE_BLOCK names).
 //
-//   suitectl show                 the block's fields, one "name value" a line
-//   suitectl ready 0|1            suiteReady: enables the editor's Actions menu
-//   suitectl running 0|1          simulatorRunning
-//   suitectl circuit PATH         the circuit's directory and name (PATH with or without .cir)
-//   suitectl request q|r|c|i      quit, come forward, close for a simulation, open the circuit
-//   suitectl family cir|ckt|err|out|tmp   show one of the circuit's files
-//   suitectl raise                action 2: bring the editor to the front
-//   suitectl action               the action code the editor wrote (0 for none), then clears it
-//   suitectl watch CIRCUIT        names the circuit, opens it in the editor, and runs ngspice
+//   kelvo-suite show                 the block's fields, one "name value" a line
+//   kelvo-suite ready 0|1            suiteReady: enables the editor's Actions menu
+//   kelvo-suite running 0|1          simulatorRunning
+//   kelvo-suite circuit PATH         the circuit's directory and name (PATH with or without .cir)
+//   kelvo-suite request q|r|c|i      quit, come forward, close for a simulation, open the circuit
+//   kelvo-suite family cir|ckt|err|out|tmp   show one of the circuit's files
+//   kelvo-suite raise                action 2: bring the editor to the front
+//   kelvo-suite action               the action code the editor wrote (0 for none), then clears it
+//   kelvo-suite watch CIRCUIT        names the circuit, opens it in the editor, and runs ngspice
 //                                 on it whenever the editor asks for a simulation (Ctrl+G)
-//   suitectl simulate CIRCUIT     names the circuit and simulates it once, as watch does on
+//   kelvo-suite simulate CIRCUIT     names the circuit and simulates it once, as watch does on
 //                                 Ctrl+G; the status is 1 when the simulator reported errors
 
 #include <atomic>
@@ -43,7 +43,7 @@ void OnStop(int) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: suitectl show | ready 0|1 | running 0|1 | circuit PATH |\n"
+    std::fprintf(stderr, "usage: kelvo-suite show | ready 0|1 | running 0|1 | circuit PATH |\n"
                          "                request q|r|c|i | family cir|ckt|err|out|tmp | raise |\n"
                          "                action | watch CIRCUIT | simulate CIRCUIT\n");
     return 2;
@@ -113,7 +113,7 @@ bool SetCircuit(const ShareBlock& block, const Circuit& circuit) {
     const QByteArray name = QFile::encodeName(circuit.name);
     if (std::size_t(folder.size()) >= ShareBlock::kCircuitDirectorySize ||
         std::size_t(name.size()) >= ShareBlock::kCircuitNameSize) {
-        std::fprintf(stderr, "suitectl: the circuit's folder or name is too long for the block\n");
+        std::fprintf(stderr, "kelvo-suite: the circuit's folder or name is too long for the block\n");
         return false;
     }
     block.SetText(ShareBlock::kCircuitDirectory, ShareBlock::kCircuitDirectorySize, folder);
@@ -145,7 +145,7 @@ Run RunSimulator(const Circuit& circuit, const QStringList& arguments, const QBy
     Run run;
     run.started = process.waitForStarted(10000);
     if (!run.started) {
-        run.err = "suitectl: ngspice could not be started (" + process.errorString().toUtf8() +
+        run.err = "kelvo-suite: ngspice could not be started (" + process.errorString().toUtf8() +
                   "); install it with: apt-get install ngspice\n";
         return run;
     }
@@ -167,7 +167,7 @@ Run RunSimulator(const Circuit& circuit, const QStringList& arguments, const QBy
 // ngspice loads a copy without it, kept in a folder of its own: run from the circuit's
 // folder, it finds the includes there all the same.
 QByteArray ExpandedListing(const Circuit& circuit) {
-    static const QByteArray marker = "@@suitectl-listing@@";
+    static const QByteArray marker = "@@kelvo-suite-listing@@";
     QFile netlist(circuit.File("cir"));
     const QTemporaryDir folder;
     if (!folder.isValid() || !netlist.open(QIODevice::ReadOnly))
@@ -235,7 +235,7 @@ bool Simulate(const ShareBlock& block, const Circuit& circuit) {
 bool NameCircuit(const ShareBlock& block, const QString& argument, Circuit& circuit) {
     circuit = CircuitOf(argument);
     if (!QFileInfo::exists(circuit.File("cir"))) {
-        std::fprintf(stderr, "suitectl: no circuit %s\n", qPrintable(circuit.File("cir")));
+        std::fprintf(stderr, "kelvo-suite: no circuit %s\n", qPrintable(circuit.File("cir")));
         return false;
     }
     return SetCircuit(block, circuit);
@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
     SharedMemory memory;
     const std::string name = SuiteShareName();
     if (!memory.Open(name, ShareBlock::kSize)) {
-        std::fprintf(stderr, "suitectl: cannot open the shared block %s: %s\n", name.c_str(),
+        std::fprintf(stderr, "kelvo-suite: cannot open the shared block %s: %s\n", name.c_str(),
                      std::strerror(errno));
         return 1;
     }

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
-# suitectl simulates a circuit as its user would run ngspice: from the circuit's folder, with
+# kelvo-suite simulates a circuit as its user would run ngspice: from the circuit's folder, with
 # the init file found there; the control section runs once, the expanded listing runs none of
 # it; and the files written beside the circuit have CR LF lines, which the editor opens
 # without its warning about line terminations, however the simulator wrote its progress.
-#   suitectl_simulate.sh SUITECTL KELVO_LINES
+#   suite_simulate.sh SUITE KELVO_LINES
 set -euo pipefail
 if ! command -v ngspice >/dev/null; then
     echo "SKIP: ngspice is not installed (tools/setup-deps.sh installs it)"
     exit 77
 fi
-SUITECTL=$(realpath "$1")
+SUITE=$(realpath "$1")
 KELVO_LINES=$(realpath "$2")
 # Its checks and its folder: no editor runs here, so no display is needed.
 source "$(dirname "$(realpath "$0")")/../e2e/e2e_lib.sh"
 WORK="$E2E_DIR"
 # A block of this run's own, so that no editor is asked to show what these runs write.
-export KELVO_SHARE_BLOCK="${KELVO_SHARE_BLOCK:-/kelvo-suitectl-simulate-$$}"
+export KELVO_SHARE_BLOCK="${KELVO_SHARE_BLOCK:-/kelvo-suite-simulate-$$}"
 trap 'end_run; rm -f "/dev/shm$KELVO_SHARE_BLOCK"' EXIT
 # ngspice looks for .spiceinit in SPICE_USERINIT_DIR, the current folder, then the home
 # folder: only the circuits' folders may hold one here.
@@ -34,7 +34,7 @@ opens_quietly() {
 }
 
 simulate() {
-    "$SUITECTL" simulate "$1" >>"$WORK/suitectl.log" 2>&1
+    "$SUITE" simulate "$1" >>"$WORK/kelvo-suite.log" 2>&1
 }
 
 # 4k7 is 4.7 kilohms only where LTspice's notation is on, as the folder's init file asks.
@@ -79,7 +79,7 @@ check "the errors open without the line-end warning" opens_quietly progress/rkm.
 check "the output opens without the line-end warning" opens_quietly progress/rkm.out
 
 if ((FAILURES > 0)); then
-    echo "--- suitectl said:"
-    cat "$WORK/suitectl.log"
+    echo "--- kelvo-suite said:"
+    cat "$WORK/kelvo-suite.log"
 fi
 finish
