@@ -14,6 +14,11 @@ packages=(
                                      # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
     ngspice                          # the simulator kelvo-suite runs for Actions > Simulate
+    dpkg-dev                         # dpkg-shlibdeps, for the Debian package's Depends
+    desktop-file-utils appstream     # the install's tests: validators of the desktop entry
+    libxml2-utils man-db             # and the AppStream entry, xmllint, man,
+    shared-mime-info xdg-utils       # the MIME database and its queries, gio to launch the
+    libglib2.0-bin                   # desktop entry
 )
 
 missing=()
