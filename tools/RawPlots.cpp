@@ -109,7 +109,7 @@ std::vector<RawPlot> ReadRawPlots(const QByteArray& bytes) {
                 for (qsizetype i = 0; i < count && at < bytes.size(); ++i) {
                     const QList<QByteArray> words = NextLine(bytes, at).simplified().split(' ');
                     if (words.size() >= 3)
-                        plot.variables.append({words[1], words[2]});
+                        plot.variables.append(RawVariable{words[1], words[2]});
                 }
             } else if (Field(line, "Binary:", value) || Field(line, "Values:", value)) {
                 binary = line.at(0) == 'B' || line.at(0) == 'b';
