@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -86,6 +87,8 @@ constexpr char kHelp[] =
     "                      /orva_shared_memory.UID (in /dev/shm)\n"
     "  PATH                where ngspice, gnuplot and kelvo are found; kelvo is looked for\n"
     "                      beside kelvo-suite first\n"
+    "  DISPLAY             the display gnuplot draws on, and the started editor shows on\n"
+    "  HOME                where ngspice finds .spiceinit when the circuit's folder has none\n"
     "\n"
     "Exit status:\n"
     "  0   done; for watch, the editor ended or kelvo-suite was interrupted\n"
@@ -515,6 +518,68 @@ int Watch(const ShareBlock& block, const QString& argument) {
     return status;
 }
 
+// What the command line asks of the block, checked before the block is opened; empty when it
+// is not a command line of kelvo-suite's.
+using Command = std::function<int(const ShareBlock&)>;
+
+Command ParseCommand(const std::string& command, const char* argument) {
+    if (argument == nullptr) {
+        if (command == "show")
+            return [](const ShareBlock& block) { return Show(block), 0; };
+        if (command == "raise")
+            return [](const ShareBlock& block) {
+                return block.Set(ShareBlock::kAction, ShareBlock::kActionRaise), 0;
+            };
+        if (command == "action")
+            return [](const ShareBlock& block) {
+                const unsigned char action = block.Get(ShareBlock::kAction);
+                if (action != ShareBlock::kActionRaise)
+                    block.Set(ShareBlock::kAction, 0);
+                std::printf("%d\n", action == ShareBlock::kActionRaise ? 0 : action);
+                return 0;
+            };
+        return {};
+    }
+    const QString text = QFile::decodeName(argument);
+    unsigned char flag = 0;
+    if ((command == "ready" || command == "running") && ParseFlag(argument, flag)) {
+        const std::size_t offset =
+            command == "ready" ? ShareBlock::kSuiteReady : ShareBlock::kSimulatorRunning;
+        return [offset, flag](const ShareBlock& block) { return block.Set(offset, flag), 0; };
+    }
+    if (command == "circuit")
+        return [text](const ShareBlock& block) { return SetCircuit(block, CircuitOf(text)) ? 0 : 1; };
+    if (command == "request" && std::strlen(argument) == 1 &&
+        std::strchr("qrci", argument[0]) != nullptr) {
+        const auto request = static_cast<unsigned char>(argument[0]);
+        return [request](const ShareBlock& block) {
+            return block.Set(ShareBlock::kRequest, request), 0;
+        };
+    }
+    if (command == "family") {
+        static const char* const kNames[] = {"cir", "ckt", "err", "out", "tmp"};
+        static const char kRequests[] = "tkeox";
+        for (int i = 0; i < 5; ++i)
+            if (std::strcmp(argument, kNames[i]) == 0) {
+                const auto request = static_cast<unsigned char>(kRequests[i]);
+                return [request](const ShareBlock& block) {
+                    return block.Set(ShareBlock::kFamilyRequest, request), 0;
+                };
+            }
+        return {};
+    }
+    if (command == "watch")
+        return [text](const ShareBlock& block) { return Watch(block, text); };
+    if (command == "simulate")
+        return [text](const ShareBlock& block) {
+            Circuit circuit;
+            if (!NameCircuit(block, text, circuit))
+                return 1;
+            return Simulate(block, circuit) ? 0 : 1;
+        };
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -528,13 +593,16 @@ int main(int argc, char** argv) {
         std::printf("kelvo-suite %s\n", kKelvoVersion);
         return 0;
     }
-    if (argc < 2 || argc > 3 || argv[1][0] == '-')
+    if (argc < 2 || argc > 3)
         return Usage();
-    if (std::strcmp(argv[1], "scope") == 0) {
-        if (argc != 3)
-            return Usage();
-        return Scope(CircuitOf(QFile::decodeName(argv[2]))) ? 0 : 1;
-    }
+    const std::string command = argv[1];
+    const char* argument = argc > 2 ? argv[2] : nullptr;
+    // Scope reads the circuit's files only.
+    if (command == "scope" && argument != nullptr)
+        return Scope(CircuitOf(QFile::decodeName(argument))) ? 0 : 1;
+    const Command run = ParseCommand(command, argument);
+    if (!run)
+        return Usage();
     SharedMemory memory;
     const std::string name = SuiteShareName();
     if (!memory.Open(name, ShareBlock::kSize)) {
@@ -542,47 +610,5 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 1;
     }
-    const ShareBlock block(memory.Data());
-    const std::string command = argv[1];
-    const char* argument = argc > 2 ? argv[2] : nullptr;
-    unsigned char flag = 0;
-    if (command == "show" && argc == 2) {
-        Show(block);
-    } else if (command == "ready" && argument && ParseFlag(argument, flag)) {
-        block.Set(ShareBlock::kSuiteReady, flag);
-    } else if (command == "running" && argument && ParseFlag(argument, flag)) {
-        block.Set(ShareBlock::kSimulatorRunning, flag);
-    } else if (command == "circuit" && argument) {
-        if (!SetCircuit(block, CircuitOf(QFile::decodeName(argument))))
-            return 1;
-    } else if (command == "request" && argument && std::strlen(argument) == 1 &&
-               std::strchr("qrci", argument[0]) != nullptr) {
-        block.Set(ShareBlock::kRequest, static_cast<unsigned char>(argument[0]));
-    } else if (command == "family" && argument) {
-        static const char* const kNames[] = {"cir", "ckt", "err", "out", "tmp"};
-        static const char kRequests[] = "tkeox";
-        for (int i = 0; i < 5; ++i)
-            if (std::strcmp(argument, kNames[i]) == 0) {
-                block.Set(ShareBlock::kFamilyRequest, static_cast<unsigned char>(kRequests[i]));
-                return 0;
-            }
-        return Usage();
-    } else if (command == "raise" && argc == 2) {
-        block.Set(ShareBlock::kAction, ShareBlock::kActionRaise);
-    } else if (command == "action" && argc == 2) {
-        const unsigned char action = block.Get(ShareBlock::kAction);
-        if (action != ShareBlock::kActionRaise)
-            block.Set(ShareBlock::kAction, 0);
-        std::printf("%d\n", action == ShareBlock::kActionRaise ? 0 : action);
-    } else if (command == "watch" && argument) {
-        return Watch(block, QFile::decodeName(argument));
-    } else if (command == "simulate" && argument) {
-        Circuit circuit;
-        if (!NameCircuit(block, QFile::decodeName(argument), circuit))
-            return 1;
-        return Simulate(block, circuit) ? 0 : 1;
-    } else {
-        return Usage();
-    }
-    return 0;
+    return run(ShareBlock(memory.Data()));
 }
