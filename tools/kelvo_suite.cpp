@@ -392,10 +392,12 @@ bool Scope(const Circuit& circuit) {
 // The editor to start: `kelvo` beside this program, where both are installed, else the one
 // on PATH; empty when there is none.
 QString EditorProgram() {
-    const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()).filePath("kelvo"));
+    // This project's own program, which no package of the system provides.
+    const QString editor = "kelvo";
+    const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()).filePath(editor));
     if (beside.isFile() && beside.isExecutable())
         return beside.filePath();
-    return QStandardPaths::findExecutable("kelvo");
+    return QStandardPaths::findExecutable(editor);
 }
 
 // Starts the editor on the circuit in a session of its own: the terminal's Ctrl+C and hang-up
