@@ -30,10 +30,9 @@ constexpr char kShareLostMessage[] =
     "Kelvo no longer talks to the suite; your documents stay open. Start Kelvo again to "
     "work with the suite.\n";
 
-constexpr char kNoSimulatorMessage[] =
-    "Simulate runs ngspice, which is not installed.\n\n"
-    "Install it with:\n"
-    "sudo apt install ngspice\n";
+constexpr char kNoSimulatorMessage[] = "Simulate runs ngspice, which is not installed.\n\n"
+                                       "Install it with:\n"
+                                       "sudo apt install ngspice\n";
 
 // Whether the block's holder is a running editor. A block stamped without a start time (by
 // an editor from before it was stamped) is believed only while its process runs a program

@@ -205,10 +205,10 @@ QByteArray PlotScript(const RawPlot& plot, int window, const QByteArray& caption
     script += "plot ";
     for (qsizetype variable = 1; variable < plot.variables.size(); ++variable) {
         const RawVariable& shown = plot.variables[variable];
-        script += (variable == 1 ? block : QByteArray(", ''")) + " using 1:" +
-                  QByteArray::number(variable + 1) +
-                  (twoAxes && shown.type == "current" ? " axes x1y2" : "") +
-                  " with lines title " + Quoted(shown.name);
+        script += (variable == 1 ? block : QByteArray(", ''")) +
+                  " using 1:" + QByteArray::number(variable + 1) +
+                  (twoAxes && shown.type == "current" ? " axes x1y2" : "") + " with lines title " +
+                  Quoted(shown.name);
     }
     script += "\n";
     return script;

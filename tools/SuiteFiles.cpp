@@ -52,8 +52,7 @@ bool IsCommand(const Line& line, const char* word) {
 QByteArray PlotWriter(const QByteArray& folder, const QByteArray& end) {
     QByteArray lines;
     for (const QByteArray& line :
-         {QByteArray("set kelvo_suite_plot = $curplot"),
-          QByteArray("foreach kelvo_suite_p $plots"),
+         {QByteArray("set kelvo_suite_plot = $curplot"), QByteArray("foreach kelvo_suite_p $plots"),
           "write '" + folder + "/{$kelvo_suite_p}.raw' {$kelvo_suite_p}.all", QByteArray("end"),
           QByteArray("setplot $kelvo_suite_plot")})
         lines += line + end;

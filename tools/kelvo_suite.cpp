@@ -273,8 +273,7 @@ Run SimulateKeepingPlots(const Circuit& circuit, QByteArray& raw) {
         return run;
     }
     const Run run = RunSimulator(circuit, {"-b", path}, {});
-    if (run.started && !HasControlSection(text) &&
-        WriteFile(copy, WithoutControlSection(text))) {
+    if (run.started && !HasControlSection(text) && WriteFile(copy, WithoutControlSection(text))) {
         const QString plots = folder.filePath("plots.raw");
         RunSimulator(circuit, {"-b", "-r", plots, copy}, {});
         raw = ReadFile(plots);
@@ -495,8 +494,9 @@ int Watch(const ShareBlock& block, const QString& argument) {
             break;
         } else if (ended) {
             // Gone before it took the block: it could not start, and said why.
-            std::fprintf(stderr, "kelvo-suite: the editor ended (%s %d) before it opened the "
-                                 "circuit\n",
+            std::fprintf(stderr,
+                         "kelvo-suite: the editor ended (%s %d) before it opened the "
+                         "circuit\n",
                          WIFEXITED(editorStatus) ? "status" : "signal",
                          WIFEXITED(editorStatus) ? WEXITSTATUS(editorStatus)
                                                  : WTERMSIG(editorStatus));
@@ -550,7 +550,8 @@ Command ParseCommand(const std::string& command, const char* argument) {
         return [offset, flag](const ShareBlock& block) { return block.Set(offset, flag), 0; };
     }
     if (command == "circuit")
-        return [text](const ShareBlock& block) { return SetCircuit(block, CircuitOf(text)) ? 0 : 1; };
+        return
+            [text](const ShareBlock& block) { return SetCircuit(block, CircuitOf(text)) ? 0 : 1; };
     if (command == "request" && std::strlen(argument) == 1 &&
         std::strchr("qrci", argument[0]) != nullptr) {
         const auto request = static_cast<unsigned char>(argument[0]);

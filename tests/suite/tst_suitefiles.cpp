@@ -25,8 +25,9 @@ QByteArray Writer(const QByteArray& end = "\n") {
 QByteArray RawFile(const std::vector<RawPlot>& plots, bool binary) {
     QByteArray bytes;
     for (const RawPlot& plot : plots) {
-        bytes += "Title: " + plot.title + "\nDate: Wed Dec  9 21:58:40  2026\nPlotname: " +
-                 plot.name + "\nFlags: " + (plot.complex ? "complex" : "real") +
+        bytes += "Title: " + plot.title +
+                 "\nDate: Wed Dec  9 21:58:40  2026\nPlotname: " + plot.name +
+                 "\nFlags: " + (plot.complex ? "complex" : "real") +
                  "\nNo. Variables: " + QByteArray::number(plot.variables.size()) +
                  "\nNo. Points: " + QByteArray::number(plot.Points()) + "     \nVariables:\n";
         for (qsizetype i = 0; i < plot.variables.size(); ++i)
@@ -62,9 +63,11 @@ RawPlot RandomPlot(QRandomGenerator& random) {
     plot.complex = random.bounded(2) == 1;
     plot.variables.append(RawVariable{"time", "time"});
     for (int i = random.bounded(4); i > 0; --i)
-        plot.variables.append(RawVariable{"v(n" + QByteArray::number(i) + ")", kTypes[random.bounded(3)]});
+        plot.variables.append(
+            RawVariable{"v(n" + QByteArray::number(i) + ")", kTypes[random.bounded(3)]});
     for (qsizetype i = random.bounded(6) * plot.Width(); i > 0; --i)
-        plot.values.push_back((random.generateDouble() - 0.5) * std::pow(10, random.bounded(-12, 12)));
+        plot.values.push_back((random.generateDouble() - 0.5) *
+                              std::pow(10, random.bounded(-12, 12)));
     return plot;
 }
 
@@ -155,8 +158,8 @@ private slots:
             << "* t\n.control\nrun\n" + Writer() + "quit\n" + Writer() + ".endc\n.end\n";
         QTest::newRow("exit and quit with a status, in capitals, after blanks")
             << QByteArray("* t\n.CONTROL\nif 1\n  Quit 1\nend\n\texit\n.ENDC\n")
-            << "* t\n.CONTROL\nif 1\n" + Writer() + "  Quit 1\nend\n" + Writer() +
-                   "\texit\n" + Writer() + ".ENDC\n";
+            << "* t\n.CONTROL\nif 1\n" + Writer() + "  Quit 1\nend\n" + Writer() + "\texit\n" +
+                   Writer() + ".ENDC\n";
         QTest::newRow("words that only begin like quit")
             << QByteArray("* t\n.control\nquitter\nexits\n.endc\n")
             << "* t\n.control\nquitter\nexits\n" + Writer() + ".endc\n";
@@ -165,8 +168,7 @@ private slots:
             << "* t\nquit\n.control\nop\n" + Writer() + ".endc\nquit\n";
         QTest::newRow("the last of two sections")
             << QByteArray("* t\n.control\nop\n.endc\nR1 1 0 1\n.control\ntran 1u 1m\n.endc\n")
-            << "* t\n.control\nop\n.endc\nR1 1 0 1\n.control\ntran 1u 1m\n" + Writer() +
-                   ".endc\n";
+            << "* t\n.control\nop\n.endc\nR1 1 0 1\n.control\ntran 1u 1m\n" + Writer() + ".endc\n";
         QTest::newRow("CR LF ends kept")
             << QByteArray("* t\r\n.control\r\nquit\r\n.endc")
             << "* t\r\n.control\r\n" + Writer("\r\n") + "quit\r\n" + Writer() + ".endc";
