@@ -14,6 +14,7 @@ packages=(
                                      # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
     ngspice                          # the simulator kelvo-suite runs for Actions > Simulate
+    gnuplot-x11                      # draws the last run's waveforms for Actions > Scope
 )
 
 missing=()
