@@ -57,6 +57,13 @@ wait_for() {
 }
 "$build/app/kelvo" "${args[@]}" &
 editor=$!
+# The suite's side comes once this editor holds the block (or has handed the file to one
+# that did), so that it serves this editor instead of starting one of its own.
+for _ in $(seq 1 600); do
+    kill -0 "$editor" 2>/dev/null || break
+    "$build/tools/kelvo-suite" show 2>/dev/null | grep -qx "editorPid $editor" && break
+    sleep 0.05
+done
 "$build/tools/kelvo-suite" watch "$circuit" >&2 &
 watch=$!
 status=0
