@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -11,6 +12,7 @@
 #include "CKelvoApp.h"
 #include "FileName.h"
 #include "FrameworkMessages.h"
+#include "KelvoVersion.h"
 #include "PathSearch.h"
 #include "PosixFile.h"
 #include "Preferences.h"
@@ -67,12 +69,15 @@ QList<QRect> AvailableScreens() {
 } // namespace
 
 void CKelvoApp::LoadPreferences() {
-    // The preference folder first, then the program's own, where a default file ships.
-    QString path = PreferenceDirectory() + Preferences::kFileName;
-    std::optional<QByteArray> bytes = ReadPreferenceFile(path);
-    if (!bytes) {
-        path = ProgramDirectory() + Preferences::kFileName;
-        bytes = ReadPreferenceFile(path);
+    // The preference folder first, then the program's own, where a default file ships in
+    // the build, then the data folder of an install.
+    QString path;
+    std::optional<QByteArray> bytes;
+    for (const QString& folder : {PreferenceDirectory(), ProgramDirectory(),
+                                  ProgramDirectory() + kKelvoDataFromProgram}) {
+        path = QDir::cleanPath(folder + Preferences::kFileName);
+        if ((bytes = ReadPreferenceFile(path)))
+            break;
     }
     if (!bytes) {
         m_platform->MessageBox(kUnableToOpen + DisplayFileName(path), MB_OK);

@@ -4,6 +4,7 @@
 #include "CKelvoApp.h"
 
 #include <QPointer>
+#include <QStandardPaths>
 #include <chrono>
 #include <cstdio>
 
@@ -28,6 +29,10 @@ constexpr char kShareLostMessage[] =
     "The shared memory was cut short by another program!\n"
     "Kelvo no longer talks to the suite; your documents stay open. Start Kelvo again to "
     "work with the suite.\n";
+
+constexpr char kNoSimulatorMessage[] = "Simulate runs ngspice, which is not installed.\n\n"
+                                       "Install it with:\n"
+                                       "sudo apt install ngspice\n";
 
 // Whether the block's holder is a running editor. A block stamped without a start time (by
 // an editor from before it was stamped) is believed only while its process runs a program
@@ -276,6 +281,11 @@ void CKelvoApp::OnActionScope() {
 void CKelvoApp::OnActionSimulate() {
     if (!m_pShare)
         return;
+    // The suite's side runs ngspice: without it the request would go unanswered, silently.
+    if (QStandardPaths::findExecutable("ngspice").isEmpty()) {
+        m_platform->MessageBox(kNoSimulatorMessage, MB_OK | MB_ICONHAND);
+        return;
+    }
     // The state as the documents have it now: an edit made since the last idle pass must
     // be asked about too, or the simulator would read the file without it.
     SimulationPrompts::ReportModifiedState(*m_pShare, *m_docManager);

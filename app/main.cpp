@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 #include <QApplication>
 #include <QSettings>
@@ -13,6 +14,8 @@
 
 #include "CKelvoApp.h"
 #include "CommandLine.h"
+#include "InformationOptions.h"
+#include "KelvoVersion.h"
 #include "QtPlatform.h"
 
 namespace {
@@ -34,12 +37,20 @@ void OnTerminate(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt looks for a display and before the shared block is opened.
+    if (const char* text = InformationOptions::TextFor(argc, argv)) {
+        std::fputs(text, stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     // A file-size limit (a quota, "ulimit -f") fails a write with EFBIG, which is reported,
     // instead of ending Kelvo with every unsaved document.
     ::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kelvo");
     QApplication::setOrganizationName("Kelvo");
+    QApplication::setApplicationVersion(kKelvoVersion);
+    // Ties the windows to the installed desktop file, whose icon and name the desktop shows.
+    QGuiApplication::setDesktopFileName(kKelvoAppId);
     QtPlatform platform;
     QSettings profile;
     // From argv as Qt left it: the file's name keeps its bytes.

@@ -597,7 +597,7 @@ void ProgramScan::AddScript(const std::string& file, std::string_view text) {
 // that runs or looks up a program.
 void ProgramScan::AddSource(const std::string& file, std::string_view text) {
     static const std::regex call(
-        R"(\b(start|startDetached|execute|findExecutable|system|popen|execlp|execvp)\s*\(\s*"([^"\\ ]+))");
+        R"(\b(start|startDetached|setProgram|execute|findExecutable|system|popen|execlp|execvp)\s*\(\s*"([^"\\ ]+))");
     const std::string source(text);
     for (auto it = std::sregex_iterator(source.begin(), source.end(), call);
          it != std::sregex_iterator(); ++it) {

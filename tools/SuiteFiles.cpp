@@ -36,6 +36,29 @@ bool Begins(const Line& line, const char* word) {
     return line.length - at >= length && qstrnicmp(line.text + at, word, size_t(length)) == 0;
 }
 
+// Whether the line, after any blanks, is the command `word`: the word, then a blank or the
+// line's end.
+bool IsCommand(const Line& line, const char* word) {
+    if (!Begins(line, word))
+        return false;
+    qsizetype at = 0;
+    while (line.text[at] == ' ' || line.text[at] == '\t')
+        ++at;
+    at += qsizetype(std::strlen(word));
+    return at == line.length || line.text[at] == ' ' || line.text[at] == '\t';
+}
+
+// The lines that write every plot into `folder`, each ended as `end` ends a line.
+QByteArray PlotWriter(const QByteArray& folder, const QByteArray& end) {
+    QByteArray lines;
+    for (const QByteArray& line :
+         {QByteArray("set kelvo_suite_plot = $curplot"), QByteArray("foreach kelvo_suite_p $plots"),
+          "write '" + folder + "/{$kelvo_suite_p}.raw' {$kelvo_suite_p}.all", QByteArray("end"),
+          QByteArray("setplot $kelvo_suite_plot")})
+        lines += line + end;
+    return lines;
+}
+
 } // namespace
 
 QByteArray CrLfLines(const QByteArray& text) {
@@ -76,4 +99,68 @@ QByteArray WithoutControlSection(const QByteArray& netlist) {
         result.append(line.end, line.endLength);
     }
     return result;
+}
+
+bool HasControlSection(const QByteArray& netlist) {
+    for (qsizetype from = 0; from < netlist.size();) {
+        const Line line = LineAt(netlist, from);
+        if (from > 0 && Begins(line, ".control"))
+            return true;
+        from += line.length + line.endLength;
+    }
+    return false;
+}
+
+QByteArray WithPlotsWritten(const QByteArray& netlist, const QByteArray& folder) {
+    // The last .endc of a section, found first: the writer goes before it.
+    qsizetype lastEnd = -1;
+    bool inSection = false;
+    for (qsizetype from = 0; from < netlist.size();) {
+        const Line line = LineAt(netlist, from);
+        if (from > 0 && !inSection && Begins(line, ".control"))
+            inSection = true;
+        else if (inSection && Begins(line, ".endc"))
+            inSection = false, lastEnd = from;
+        from += line.length + line.endLength;
+    }
+    QByteArray result;
+    result.reserve(netlist.size() + 512);
+    inSection = false;
+    for (qsizetype from = 0; from < netlist.size();) {
+        const Line line = LineAt(netlist, from);
+        const QByteArray end = line.endLength > 0 ? QByteArray(line.end, line.endLength) : "\n";
+        if (from > 0 && !inSection && Begins(line, ".control")) {
+            inSection = true;
+        } else if (inSection && Begins(line, ".endc")) {
+            inSection = false;
+            if (from == lastEnd)
+                result += PlotWriter(folder, end);
+        } else if (inSection && (IsCommand(line, "quit") || IsCommand(line, "exit"))) {
+            result += PlotWriter(folder, end);
+        }
+        result.append(line.text, line.length + line.endLength);
+        from += line.length + line.endLength;
+    }
+    return result;
+}
+
+RawReports TakeRawReports(const QByteArray& output, const QByteArray& folder) {
+    RawReports reports;
+    reports.output.reserve(output.size());
+    const QByteArray prefix = " raw file \"" + folder + '/';
+    for (qsizetype from = 0; from < output.size();) {
+        const Line line = LineAt(output, from);
+        from += line.length + line.endLength;
+        const QByteArray text(line.text, line.length);
+        const qsizetype at = text.indexOf(prefix);
+        const QByteArray kind = text.left(at);
+        if (at < 0 || (kind != "binary" && kind != "ASCII") || !text.endsWith('"')) {
+            reports.output.append(line.text, line.length + line.endLength);
+            continue;
+        }
+        const QByteArray name = text.mid(at + prefix.size(), text.size() - 1 - at - prefix.size());
+        if (!reports.files.contains(name))
+            reports.files.append(name);
+    }
+    return reports;
 }

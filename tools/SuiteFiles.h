@@ -4,6 +4,7 @@
 // files beside the circuit.
 
 #include <QByteArray>
+#include <QList>
 
 // The text in lines that end with CR LF, as the suite's files are read: a line ends at an LF,
 // with the CR just before it if there is one. Any other CR only returns the carriage, as a
@@ -18,3 +19,24 @@ QByteArray CrLfLines(const QByteArray& text);
 // line is the title and never a command. Each such line becomes a lone "*" with its own line
 // end, so every other line keeps its number. Loading the result runs no command of the netlist.
 QByteArray WithoutControlSection(const QByteArray& netlist);
+
+// Whether the netlist has a control section: a line, after the title, that begins with .control
+// (after any blanks, letters in either case).
+bool HasControlSection(const QByteArray& netlist);
+
+// The netlist with every plot its control section leaves written into `folder`, one raw file
+// a plot (PLOT.raw, the constants' plot too), as ngspice's `write` does: the lines that do it
+// stand before each quit or exit of a control section and before the .endc of the last one,
+// so they run however the section ends, and leave the current plot as it was. Every other
+// line is kept as it is, with its line end; a netlist without a control section comes back
+// unchanged. `folder` is written between single quotes and holds none.
+QByteArray WithPlotsWritten(const QByteArray& netlist, const QByteArray& folder);
+
+// What ngspice wrote to its output, without the lines with which it reported writing a raw
+// file into `folder` ("binary raw file "FOLDER/NAME"", or ASCII), and those files' names in the
+// order written, each once.
+struct RawReports {
+    QByteArray output;
+    QList<QByteArray> files;
+};
+RawReports TakeRawReports(const QByteArray& output, const QByteArray& folder);

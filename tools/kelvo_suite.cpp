@@ -1,26 +1,18 @@
 // kelvo-suite: plays the simulation suite's side of the editor's shared block, for people and
-// for tests. The block is this user's (or the one KELVO_SHARE_BLOCK names).
-//
-//   kelvo-suite show                 the block's fields, one "name value" a line
-//   kelvo-suite ready 0|1            suiteReady: enables the editor's Actions menu
-//   kelvo-suite running 0|1          simulatorRunning
-//   kelvo-suite circuit PATH         the circuit's directory and name (PATH with or without .cir)
-//   kelvo-suite request q|r|c|i      quit, come forward, close for a simulation, open the circuit
-//   kelvo-suite family cir|ckt|err|out|tmp   show one of the circuit's files
-//   kelvo-suite raise                action 2: bring the editor to the front
-//   kelvo-suite action               the action code the editor wrote (0 for none), then clears it
-//   kelvo-suite watch CIRCUIT        names the circuit, opens it in the editor, and runs ngspice
-//                                 on it whenever the editor asks for a simulation (Ctrl+G)
-//   kelvo-suite simulate CIRCUIT     names the circuit and simulates it once, as watch does on
-//                                 Ctrl+G; the status is 1 when the simulator reported errors
+// for tests. The block is this user's (or the one KELVO_SHARE_BLOCK names). `kelvo-suite
+// --help` says what each command does; res/man/kelvo-suite.1 says the same at length.
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
+
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -28,8 +20,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
+#include "KelvoVersion.h"
+#include "RawPlots.h"
 #include "ShareBlock.h"
 #include "SharedMemory.h"
 #include "SuiteFiles.h"
@@ -42,10 +38,67 @@ void OnStop(int) {
     g_stop = true;
 }
 
+extern "C" char** environ;
+
+constexpr char kUsage[] =
+    "usage: kelvo-suite watch CIRCUIT | simulate CIRCUIT | scope CIRCUIT | show |\n"
+    "                   ready 0|1 | running 0|1 | circuit PATH | request q|r|c|i |\n"
+    "                   family cir|ckt|err|out|tmp | raise | action\n"
+    "       kelvo-suite --help | --version\n";
+
+// Kept in step with res/man/kelvo-suite.1.
+constexpr char kHelp[] =
+    "\n"
+    "Plays the simulation suite's side of the Kelvo editor: opens a circuit in the editor,\n"
+    "runs ngspice when the editor asks for a simulation, and draws the last run's waveforms\n"
+    "with gnuplot. It talks to the editor through the user's shared block.\n"
+    "\n"
+    "Commands:\n"
+    "  watch CIRCUIT       open the circuit in the running editor, starting one when none\n"
+    "                      runs within 3 seconds, and serve the editor's Actions menu until\n"
+    "                      the editor ends or kelvo-suite is interrupted (Ctrl+C)\n"
+    "  simulate CIRCUIT    simulate the circuit once, as Simulate does\n"
+    "  scope CIRCUIT       draw the waveforms of the circuit's last run, as Scope does\n"
+    "  show                print the block's fields, one \"name value\" a line\n"
+    "  ready 0|1           set suiteReady, which enables the editor's Actions menu\n"
+    "  running 0|1         set simulatorRunning\n"
+    "  circuit PATH        name the circuit in the block (PATH with or without .cir)\n"
+    "  request q|r|c|i     ask the editor to quit, come forward, close the simulation's\n"
+    "                      files and offer unsaved work for saving, or open the circuit\n"
+    "  family cir|ckt|err|out|tmp\n"
+    "                      ask the editor to show one of the circuit's files\n"
+    "  raise               ask the editor to come to the front (action 2)\n"
+    "  action              print the action code the editor wrote (0 for none), and clear it\n"
+    "\n"
+    "Options:\n"
+    "  --help              print this help and exit\n"
+    "  --version           print the version and exit\n"
+    "\n"
+    "What watch does with the editor's Actions menu:\n"
+    "  Simulate (Ctrl+G)   run ngspice on the circuit in its folder, writing NAME.out,\n"
+    "                      NAME.err (what ngspice said on its error stream), NAME.ckt (the\n"
+    "                      expanded netlist) and NAME.raw (the waveforms) beside it; the\n"
+    "                      editor then shows NAME.out, or NAME.err when the run failed\n"
+    "  Scope               draw NAME.raw with gnuplot, a window for each analysis\n"
+    "  ORVAS, Schematic    there is no such program here: a line on the error stream says so\n"
+    "\n"
+    "Environment:\n"
+    "  KELVO_SHARE_BLOCK   the shared block's name, beginning with /, in place of\n"
+    "                      /orva_shared_memory.UID (in /dev/shm)\n"
+    "  PATH                where ngspice, gnuplot and kelvo are found; kelvo is looked for\n"
+    "                      beside kelvo-suite first\n"
+    "  DISPLAY             the display gnuplot draws on, and the started editor shows on\n"
+    "  HOME                where ngspice finds .spiceinit when the circuit's folder has none\n"
+    "\n"
+    "Exit status:\n"
+    "  0   done; for watch, the editor ended or kelvo-suite was interrupted\n"
+    "  1   failed: no such circuit, no shared block, the simulator reported errors, no\n"
+    "      editor to start or it ended before it took the block, nothing to draw, or no\n"
+    "      gnuplot\n"
+    "  2   wrong command line\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: kelvo-suite show | ready 0|1 | running 0|1 | circuit PATH |\n"
-                         "                request q|r|c|i | family cir|ckt|err|out|tmp | raise |\n"
-                         "                action | watch CIRCUIT | simulate CIRCUIT\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -187,6 +240,47 @@ QByteArray ExpandedListing(const Circuit& circuit) {
     return listing;
 }
 
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs the circuit as `ngspice -b` does, and gives the plots the run leaves as one raw file.
+// ngspice in batch mode leaves the tables of .print out of its output when it writes a raw
+// file, and writes none for a netlist with a control section. So a netlist without one runs a
+// second time for its plots; one with a control section, which may write files of its own,
+// runs once, from a copy whose control section writes every plot it leaves as it ends. The
+// copies live in a folder of their own; run from the circuit's folder, they find the includes
+// there all the same.
+Run SimulateKeepingPlots(const Circuit& circuit, QByteArray& raw) {
+    raw.clear();
+    const QString path = circuit.File("cir");
+    QFile netlist(path);
+    const QTemporaryDir folder;
+    if (!folder.isValid() || !netlist.open(QIODevice::ReadOnly))
+        return RunSimulator(circuit, {"-b", path}, {});
+    const QByteArray text = netlist.readAll();
+    const QString copy = folder.filePath(QFileInfo(netlist).fileName());
+    const QByteArray where = QFile::encodeName(folder.path());
+    if (HasControlSection(text) && WriteFile(copy, WithPlotsWritten(text, where))) {
+        Run run = RunSimulator(circuit, {"-b", copy}, {});
+        RawReports reports = TakeRawReports(run.out, where);
+        run.out = reports.output;
+        // The constants' plot is ngspice's own, the same for every circuit.
+        for (const QByteArray& name : reports.files)
+            if (name != "const.raw")
+                raw += ReadFile(folder.filePath(QFile::decodeName(name)));
+        return run;
+    }
+    const Run run = RunSimulator(circuit, {"-b", path}, {});
+    if (run.started && !HasControlSection(text) && WriteFile(copy, WithoutControlSection(text))) {
+        const QString plots = folder.filePath("plots.raw");
+        RunSimulator(circuit, {"-b", "-r", plots, copy}, {});
+        raw = ReadFile(plots);
+    }
+    return run;
+}
+
 // Asks the editor to close the circuit's derived files, which the run is about to
 // replace, and to offer what is still unsaved for saving; waits until it has (the user
 // may take a while to answer). An editor that is not there is not waited for.
@@ -207,20 +301,26 @@ void CloseDerivedDocuments(const ShareBlock& block) {
 }
 
 // Runs the simulation as the suite's simulator would: has the editor close the files of
-// the last run, writes NAME.out, NAME.err (removed when empty) and NAME.ckt beside the
-// circuit, then asks the editor to show the output, or the errors when the run failed.
+// the last run, writes NAME.out, NAME.err (removed when empty), NAME.ckt and NAME.raw (removed
+// when the run left no plot, so that Scope never shows an older run's) beside the circuit,
+// then asks the editor to show the output, or the errors when the run failed.
 // Returns whether the run went without errors.
 bool Simulate(const ShareBlock& block, const Circuit& circuit) {
     CloseDerivedDocuments(block);
     block.Set(ShareBlock::kSimulatorRunning, 1);
     std::printf("simulating %s\n", qPrintable(circuit.File("cir")));
     std::fflush(stdout);
-    const Run run = RunSimulator(circuit, {"-b", circuit.File("cir")}, {});
+    QByteArray raw;
+    const Run run = SimulateKeepingPlots(circuit, raw);
     WriteFile(circuit.File("out"), CrLfLines(run.out));
     if (run.err.isEmpty())
         QFile::remove(circuit.File("err"));
     else
         WriteFile(circuit.File("err"), CrLfLines(run.err));
+    if (raw.isEmpty())
+        QFile::remove(circuit.File("raw"));
+    else
+        WriteFile(circuit.File("raw"), raw);
     if (run.started)
         WriteFile(circuit.File("ckt"), CrLfLines(ExpandedListing(circuit)));
     block.Set(ShareBlock::kSimulatorRunning, 0);
@@ -241,39 +341,270 @@ bool NameCircuit(const ShareBlock& block, const QString& argument, Circuit& circ
     return SetCircuit(block, circuit);
 }
 
+// Draws the plots of the circuit's last run with gnuplot, which goes on by itself: its
+// windows stay after it has read its script, and kelvo-suite does not wait for them. Returns
+// whether gnuplot started.
+bool Scope(const Circuit& circuit) {
+    const QString path = circuit.File("raw");
+    const QString cir = circuit.File("cir");
+    QFile raw(path);
+    if (!raw.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr,
+                     "kelvo-suite: Scope: %s has no waveforms yet; simulate it first (Ctrl+G in "
+                     "the editor, or kelvo-suite simulate)\n",
+                     qPrintable(cir));
+        return false;
+    }
+    const QByteArray script =
+        GnuplotScript(ReadRawPlots(raw.readAll()), QFile::encodeName(QFileInfo(path).fileName()));
+    if (script.isEmpty()) {
+        std::fprintf(stderr,
+                     "kelvo-suite: Scope: the last run of %s left nothing to draw over time or "
+                     "frequency (an operating point only)\n",
+                     qPrintable(cir));
+        return false;
+    }
+    // gnuplot reads its script from this file as its input: once it runs, the file can go.
+    QTemporaryFile file(QDir::temp().filePath("kelvo-suite-scope-XXXXXX.gp"));
+    if (!file.open() || file.write(script) != script.size() || !file.flush()) {
+        std::fprintf(stderr, "kelvo-suite: Scope: cannot write the plot's script: %s\n",
+                     qPrintable(file.errorString()));
+        return false;
+    }
+    QProcess gnuplot;
+    gnuplot.setProgram("gnuplot");
+    gnuplot.setArguments({"-persist"});
+    gnuplot.setStandardInputFile(file.fileName());
+    gnuplot.setWorkingDirectory(circuit.folder);
+    if (!gnuplot.startDetached()) {
+        std::fprintf(stderr,
+                     "kelvo-suite: Scope draws with gnuplot, which could not be started (%s); "
+                     "install it with: sudo apt install gnuplot-x11\n",
+                     qPrintable(gnuplot.errorString()));
+        return false;
+    }
+    std::printf("drawing %s\n", qPrintable(path));
+    std::fflush(stdout);
+    return true;
+}
+
+// The editor to start: `kelvo` beside this program, where both are installed, else the one
+// on PATH; empty when there is none.
+QString EditorProgram() {
+    // This project's own program, which no package of the system provides.
+    const QString editor = "kelvo";
+    const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()).filePath(editor));
+    if (beside.isFile() && beside.isExecutable())
+        return beside.filePath();
+    return QStandardPaths::findExecutable(editor);
+}
+
+// Starts the editor on the circuit in a session of its own: the terminal's Ctrl+C and hang-up
+// are meant for kelvo-suite, and must not end an editor that may hold unsaved work. Its
+// output still goes where kelvo-suite's goes. Returns its process id, or 0.
+pid_t StartEditor(const QString& program, const QString& circuit) {
+    const QByteArray path = QFile::encodeName(program);
+    const QByteArray file = QFile::encodeName(circuit);
+    char* const arguments[] = {const_cast<char*>(path.constData()),
+                               const_cast<char*>(file.constData()), nullptr};
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, path.constData(), nullptr, &attributes, arguments, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
+        std::fprintf(stderr, "kelvo-suite: cannot start the editor %s: %s\n", path.constData(),
+                     std::strerror(error));
+        return 0;
+    }
+    return pid;
+}
+
+// Waits up to `patience` for an editor to hold the block; false at once on a signal.
+bool WaitForEditor(const ShareBlock& block, std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!g_stop && !block.HeldByLiveEditor()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return !g_stop;
+}
+
+void AnswerAction(const ShareBlock& block, const Circuit& circuit, unsigned char action) {
+    switch (action) {
+    case ShareBlock::kActionSimulate:
+        Simulate(block, circuit);
+        break;
+    case ShareBlock::kActionScope:
+        Scope(circuit);
+        break;
+    case ShareBlock::kActionOrvas:
+        std::fprintf(stderr, "kelvo-suite: ORVAS, the suite's control front end, has no program "
+                             "here; kelvo-suite stands in for it\n");
+        break;
+    case ShareBlock::kActionSchematic:
+        std::fprintf(stderr, "kelvo-suite: Schematic: there is no schematic program here\n");
+        break;
+    default:
+        std::fprintf(stderr, "kelvo-suite: the editor asked for action %d, which is unknown\n",
+                     action);
+        break;
+    }
+}
+
+// Serves the editor's actions until the editor ends or a signal comes. An editor that is not
+// there within a few seconds (a script may have started one just before) is started here.
 int Watch(const ShareBlock& block, const QString& argument) {
     Circuit circuit;
     if (!NameCircuit(block, argument, circuit))
         return 1;
     std::signal(SIGINT, OnStop);
     std::signal(SIGTERM, OnStop);
+    pid_t started = 0;
+    if (!WaitForEditor(block, std::chrono::seconds(3)) && !g_stop) {
+        const QString program = EditorProgram();
+        if (program.isEmpty()) {
+            std::fprintf(stderr, "kelvo-suite: no editor runs, and there is no kelvo to start, "
+                                 "neither beside kelvo-suite nor on PATH\n");
+            return 1;
+        }
+        started = StartEditor(program, circuit.File("cir"));
+        if (started == 0)
+            return 1;
+        std::printf("started %s\n", qPrintable(program));
+    }
     block.Set(ShareBlock::kSuiteReady, 1);
     block.Set(ShareBlock::kRequest, 'i');
     std::printf("watching %s\n", qPrintable(circuit.File("cir")));
     std::fflush(stdout);
+    bool held = false; // an editor has held the block since
+    int status = 0;
     while (!g_stop) {
+        // An ended editor that is not waited for still has its id: it is not alive all the same.
+        int editorStatus = 0;
+        const bool ended = started != 0 && ::waitpid(started, &editorStatus, WNOHANG) == started;
+        if (ended)
+            started = 0;
+        if (block.HeldByLiveEditor()) {
+            held = true;
+        } else if (held) {
+            std::printf("the editor has ended\n");
+            break;
+        } else if (ended) {
+            // Gone before it took the block: it could not start, and said why.
+            std::fprintf(stderr,
+                         "kelvo-suite: the editor ended (%s %d) before it opened the "
+                         "circuit\n",
+                         WIFEXITED(editorStatus) ? "status" : "signal",
+                         WIFEXITED(editorStatus) ? WEXITSTATUS(editorStatus)
+                                                 : WTERMSIG(editorStatus));
+            status = 1;
+            break;
+        }
         const unsigned char action = block.Get(ShareBlock::kAction);
         // 2 is the suite's own request to the editor: it is the editor's to take.
         if (action != 0 && action != ShareBlock::kActionRaise) {
             block.Set(ShareBlock::kAction, 0);
             std::printf("action %d\n", action);
             std::fflush(stdout);
-            if (action == ShareBlock::kActionSimulate)
-                Simulate(block, circuit);
+            AnswerAction(block, circuit, action);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    std::fflush(stdout);
     // The suite is gone: the editor's Actions menu goes with it.
     block.Set(ShareBlock::kSuiteReady, 0);
     block.Set(ShareBlock::kSimulatorRunning, 0);
-    return 0;
+    return status;
+}
+
+// What the command line asks of the block, checked before the block is opened; empty when it
+// is not a command line of kelvo-suite's.
+using Command = std::function<int(const ShareBlock&)>;
+
+Command ParseCommand(const std::string& command, const char* argument) {
+    if (argument == nullptr) {
+        if (command == "show")
+            return [](const ShareBlock& block) { return Show(block), 0; };
+        if (command == "raise")
+            return [](const ShareBlock& block) {
+                return block.Set(ShareBlock::kAction, ShareBlock::kActionRaise), 0;
+            };
+        if (command == "action")
+            return [](const ShareBlock& block) {
+                const unsigned char action = block.Get(ShareBlock::kAction);
+                if (action != ShareBlock::kActionRaise)
+                    block.Set(ShareBlock::kAction, 0);
+                std::printf("%d\n", action == ShareBlock::kActionRaise ? 0 : action);
+                return 0;
+            };
+        return {};
+    }
+    const QString text = QFile::decodeName(argument);
+    unsigned char flag = 0;
+    if ((command == "ready" || command == "running") && ParseFlag(argument, flag)) {
+        const std::size_t offset =
+            command == "ready" ? ShareBlock::kSuiteReady : ShareBlock::kSimulatorRunning;
+        return [offset, flag](const ShareBlock& block) { return block.Set(offset, flag), 0; };
+    }
+    if (command == "circuit")
+        return
+            [text](const ShareBlock& block) { return SetCircuit(block, CircuitOf(text)) ? 0 : 1; };
+    if (command == "request" && std::strlen(argument) == 1 &&
+        std::strchr("qrci", argument[0]) != nullptr) {
+        const auto request = static_cast<unsigned char>(argument[0]);
+        return [request](const ShareBlock& block) {
+            return block.Set(ShareBlock::kRequest, request), 0;
+        };
+    }
+    if (command == "family") {
+        static const char* const kNames[] = {"cir", "ckt", "err", "out", "tmp"};
+        static const char kRequests[] = "tkeox";
+        for (int i = 0; i < 5; ++i)
+            if (std::strcmp(argument, kNames[i]) == 0) {
+                const auto request = static_cast<unsigned char>(kRequests[i]);
+                return [request](const ShareBlock& block) {
+                    return block.Set(ShareBlock::kFamilyRequest, request), 0;
+                };
+            }
+        return {};
+    }
+    if (command == "watch")
+        return [text](const ShareBlock& block) { return Watch(block, text); };
+    if (command == "simulate")
+        return [text](const ShareBlock& block) {
+            Circuit circuit;
+            if (!NameCircuit(block, text, circuit))
+                return 1;
+            return Simulate(block, circuit) ? 0 : 1;
+        };
+    return {};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    if (argc < 2)
+    // The options touch no block: they answer where none can be opened, too.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("%s%s", kUsage, kHelp);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("kelvo-suite %s\n", kKelvoVersion);
+        return 0;
+    }
+    if (argc < 2 || argc > 3)
+        return Usage();
+    const std::string command = argv[1];
+    const char* argument = argc > 2 ? argv[2] : nullptr;
+    // Scope reads the circuit's files only.
+    if (command == "scope" && argument != nullptr)
+        return Scope(CircuitOf(QFile::decodeName(argument))) ? 0 : 1;
+    const Command run = ParseCommand(command, argument);
+    if (!run)
         return Usage();
     SharedMemory memory;
     const std::string name = SuiteShareName();
@@ -282,47 +613,5 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 1;
     }
-    const ShareBlock block(memory.Data());
-    const std::string command = argv[1];
-    const char* argument = argc > 2 ? argv[2] : nullptr;
-    unsigned char flag = 0;
-    if (command == "show" && argc == 2) {
-        Show(block);
-    } else if (command == "ready" && argument && ParseFlag(argument, flag)) {
-        block.Set(ShareBlock::kSuiteReady, flag);
-    } else if (command == "running" && argument && ParseFlag(argument, flag)) {
-        block.Set(ShareBlock::kSimulatorRunning, flag);
-    } else if (command == "circuit" && argument) {
-        if (!SetCircuit(block, CircuitOf(QFile::decodeName(argument))))
-            return 1;
-    } else if (command == "request" && argument && std::strlen(argument) == 1 &&
-               std::strchr("qrci", argument[0]) != nullptr) {
-        block.Set(ShareBlock::kRequest, static_cast<unsigned char>(argument[0]));
-    } else if (command == "family" && argument) {
-        static const char* const kNames[] = {"cir", "ckt", "err", "out", "tmp"};
-        static const char kRequests[] = "tkeox";
-        for (int i = 0; i < 5; ++i)
-            if (std::strcmp(argument, kNames[i]) == 0) {
-                block.Set(ShareBlock::kFamilyRequest, static_cast<unsigned char>(kRequests[i]));
-                return 0;
-            }
-        return Usage();
-    } else if (command == "raise" && argc == 2) {
-        block.Set(ShareBlock::kAction, ShareBlock::kActionRaise);
-    } else if (command == "action" && argc == 2) {
-        const unsigned char action = block.Get(ShareBlock::kAction);
-        if (action != ShareBlock::kActionRaise)
-            block.Set(ShareBlock::kAction, 0);
-        std::printf("%d\n", action == ShareBlock::kActionRaise ? 0 : action);
-    } else if (command == "watch" && argument) {
-        return Watch(block, QFile::decodeName(argument));
-    } else if (command == "simulate" && argument) {
-        Circuit circuit;
-        if (!NameCircuit(block, QFile::decodeName(argument), circuit))
-            return 1;
-        return Simulate(block, circuit) ? 0 : 1;
-    } else {
-        return Usage();
-    }
-    return 0;
+    return run(ShareBlock(memory.Data()));
 }

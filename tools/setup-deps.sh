@@ -14,6 +14,7 @@ packages=(
                                      # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
     ngspice                          # the simulator kelvo-suite runs for Actions > Simulate
+    gnuplot-x11                      # draws the last run's waveforms for Actions > Scope
     dpkg-dev                         # dpkg-shlibdeps, for the Debian package's Depends
     desktop-file-utils appstream     # the install's tests: validators of the desktop entry
     libxml2-utils man-db             # and the AppStream entry, xmllint, man,

@@ -1,9 +1,12 @@
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtEndian>
 
 #include "AppTestKit.h"
 #include "CommandIds.h"
+#include "KelvoVersion.h"
 
 namespace {
 
@@ -40,6 +43,11 @@ class PreferencesTest : public AppTestKit {
     Q_OBJECT
 
     QString PreferenceFile() { return Path("prefs/kelvo.prf"); }
+    // Where an installed program finds its default file: share/kelvo/ beside its bin/.
+    static QString InstalledDefault() {
+        return QDir::cleanPath(QCoreApplication::applicationDirPath() + '/' +
+                               kKelvoDataFromProgram + "kelvo.prf");
+    }
 
 private slots:
     void init() { SetUp(); }
@@ -129,19 +137,25 @@ private slots:
             Write("prefs/kelvo.prf", bytes);
         CKelvoApp& kelvo = Start({});
         QCOMPARE(platform.shown.size(), std::size_t(1));
-        const QString path = bytes.isEmpty() ? QCoreApplication::applicationDirPath() + "/kelvo.prf"
-                                             : PreferenceFile();
+        const QString path = bytes.isEmpty() ? InstalledDefault() : PreferenceFile();
         QCOMPARE(platform.shown[0].text, message + path);
         QCOMPARE(platform.shown[0].style, int(MB_OK));
         QVERIFY(!kelvo.MainFrame()->ToolBar()->isHidden());
         QCOMPARE(kelvo.m_lfDefault, LogFont::Default());
     }
 
-    // A KVDIR folder without the file falls back to the program's folder, silently.
-    void kvdirWithoutTheFileFallsBackToTheProgramsFolder() {
+    // A KVDIR folder without the file falls back, silently, to the program's folder (the
+    // build's default) and then to the data folder of an install.
+    void kvdirWithoutTheFileFallsBackToTheDefaults_data() {
+        QTest::addColumn<QString>("shipped");
+        QTest::newRow("program's folder") << QCoreApplication::applicationDirPath() + "/kelvo.prf";
+        QTest::newRow("installed data folder") << InstalledDefault();
+    }
+    void kvdirWithoutTheFileFallsBackToTheDefaults() {
+        QFETCH(QString, shipped);
         QVERIFY(QFile::remove(PreferenceFile()));
-        const QString shipped = QCoreApplication::applicationDirPath() + "/kelvo.prf";
         QVERIFY(!QFile::exists(shipped));
+        QVERIFY(QDir().mkpath(QFileInfo(shipped).path()));
         Preferences beside;
         beside.toolbarVisible = false;
         {

@@ -2,7 +2,9 @@
 # A simulation from end to end, with kelvo-suite in the suite's place: the suite opens its
 # circuit in the running editor, Ctrl+G asks for a simulation, ngspice runs, and the
 # editor shows the output read-only; a circuit that does not simulate lands in its errors.
-# A second start hands its file to the running editor and ends.
+# Scope draws the run's plots in a gnuplot window; ORVAS and Schematic are answered with a
+# line each. A second start hands its file to the running editor and ends. watch ends when the
+# editor ends, and starts one when none runs, which its Ctrl+C leaves open.
 #   simulate.sh KELVO SUITE EXAMPLES
 set -euo pipefail
 if ! command -v ngspice >/dev/null; then
@@ -74,6 +76,24 @@ echo "(pane ink $OUT_INK against $CLEAN_INK)"
 "$SUITE" show >"$E2E_DIR/block.txt"
 check "the simulator is no longer running" grep -qx 'simulatorRunning 0' "$E2E_DIR/block.txt"
 check "the editor is registered" grep -qx 'editorId 4' "$E2E_DIR/block.txt"
+check "amp.raw keeps the run's plots" grep -aq '^Plotname: Transient Analysis' amp.raw
+
+# Actions > Scope: gnuplot draws each analysis in a window of its own, named after the file.
+focus_main
+key alt+a p
+check "Scope opens the transient's window" \
+    wait_until 20 has_visible_window "^Scope - amp.raw: Transient Analysis$"
+check "and the AC analysis's" has_visible_window "^Scope - amp.raw: AC Analysis$"
+said() {
+    grep -q "$1" "$E2E_DIR/watch.log"
+}
+focus_main
+key alt+a o
+check "ORVAS is answered with a line" wait_until 5 said "ORVAS.*has no program here"
+focus_main
+key alt+a m
+check "Schematic is answered with a line" wait_until 5 said "Schematic: there is no schematic"
+check "watch still runs after Scope" kill -0 "$WATCH_PID"
 stop_watch
 
 # A circuit that does not simulate: the suite opens it in place of the last one, and the
@@ -94,5 +114,51 @@ SECOND=0
 (cd other && "$KELVO" b.cir 2>>"$E2E_DIR/second.log") || SECOND=$?
 check "the second start ended with status 0" test "$SECOND" -eq 0
 expect_caption "Kelvo - b.cir" 20
+
+# watch ends when the editor does: asked to quit, it leaves nothing unsaved here.
+block_field() {
+    "$SUITE" show | sed -n "s/^$1 //p"
+}
+watch other/b.cir
+expect_caption "Kelvo - b.cir" 20
+"$SUITE" request q
+check "the editor quits" wait_exit 20
+watch_ended() {
+    ! kill -0 "$WATCH_PID" 2>/dev/null
+}
+check "watch ends with the editor" wait_until 10 watch_ended
+check "saying so" said "^the editor has ended$"
+WATCHED=0
+wait "$WATCH_PID" || WATCHED=$?
+WATCH_PID=""
+check "with status 0" test "$WATCHED" -eq 0
+check "and the Actions menu off" test "$(block_field suiteReady)" = 0
+
+# No editor runs: watch starts the one on PATH, in a session of its own, so that the Ctrl+C
+# that ends watch leaves it open.
+mkdir bin
+ln -s "$KELVO" bin/kelvo
+PATH="$PWD/bin:$PATH" setsid env -u SPICE_USERINIT_DIR HOME="$E2E_DIR" "$SUITE" watch amp.cir \
+    >>"$E2E_DIR/watch.log" 2>&1 &
+WATCH_PID=$!
+find_main_window "^Kelvo - amp.cir$"
+KELVO_PID=$(block_field editorPid)
+session() {
+    local fields
+    read -r -a fields <"/proc/$1/stat"
+    echo "${fields[5]}"
+}
+check "watch started the editor" said "^started .*/bin/kelvo$"
+check "in a session of its own" test "$(session "$KELVO_PID")" != "$(session "$WATCH_PID")"
+check "with the Actions menu on" wait_until 5 test "$(block_field suiteReady)" = 1
+kill -INT -- "-$WATCH_PID"
+check "Ctrl+C ends watch" wait_until 10 watch_ended
+WATCH_PID=""
+check "and leaves the editor open" kill -0 "$KELVO_PID"
+check "with the Actions menu off" test "$(block_field suiteReady)" = 0
+"$SUITE" request q
+check "the editor watch started quits when asked" \
+    wait_until 20 bash -c "! kill -0 $KELVO_PID 2>/dev/null"
+KELVO_PID=""
 
 finish

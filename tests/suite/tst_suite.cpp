@@ -89,6 +89,7 @@ class SuiteTest : public AppTestKit {
     Q_OBJECT
     // Lives until the program has ended: the program's block is mapped through it.
     std::unique_ptr<SharedBlockPlatform> shared;
+    QByteArray previousPath;
 
     ShareBlock Block() { return ShareBlock(platform.shareBlock.data()); }
     unsigned char Byte(std::size_t offset) { return platform.shareBlock.at(offset); }
@@ -125,10 +126,17 @@ private slots:
         Write("sim/amp.out", "result\r\n");
         Write("sim/amp.ckt", "expanded\r\n");
         Write("b.cir", "* b\r\n");
+        // Simulate asks only when ngspice can be found: one stands in, whatever the machine.
+        QDir(dir.path()).mkdir("bin");
+        Write("bin/ngspice", "#!/bin/sh\n");
+        QFile::setPermissions(Path("bin/ngspice"), QFile::ReadOwner | QFile::ExeOwner);
+        previousPath = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(Path("bin")) + ':' + previousPath);
     }
     void cleanup() {
         TearDown();
         shared.reset();
+        qputenv("PATH", previousPath);
     }
 
     void registersAndReleasesItsBytes() {
@@ -603,6 +611,23 @@ private slots:
             QCOMPARE(shown.style, MB_YESNOCANCEL | MB_ICONQUESTION);
         QCOMPARE(int(Byte(ShareBlock::kEditState)), editState);
         QCOMPARE(int(Byte(ShareBlock::kAction)), action);
+    }
+
+    // Without ngspice the request would go unanswered: Simulate says so, and how to install
+    // it, before any question about unsaved work, and writes nothing.
+    void simulateWithoutNgspiceSaysHowToInstallIt() {
+        CKelvoApp& kelvo = Start({"sim/amp.cir"});
+        Modify(kelvo.MainFrame()->ActiveDocument());
+        kelvo.OnIdle();
+        QDir(dir.path()).mkdir("empty");
+        qputenv("PATH", QFile::encodeName(Path("empty")));
+        kelvo.OnActionSimulate();
+        QCOMPARE(platform.shown.size(), std::size_t(1));
+        QVERIFY(platform.shown[0].text.startsWith("Simulate runs ngspice, which is not installed"));
+        QVERIFY(platform.shown[0].text.contains("sudo apt install ngspice"));
+        QCOMPARE(platform.shown[0].style, MB_OK | MB_ICONHAND);
+        QCOMPARE(Byte(ShareBlock::kAction), 0);
+        QCOMPARE(int(Byte(ShareBlock::kEditState)), int(ShareBlock::kModified));
     }
 
     // A save that fails leaves the document unsaved: the suite must not hear that all was

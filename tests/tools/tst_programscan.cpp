@@ -167,6 +167,8 @@ private slots:
             << "QStandardPaths::findExecutable(@ngspice@);\nstd::system(@sed -n p f@);\n"
                "popen( @gzip -d@, @r@);"
             << "gzip ngspice sed";
+        QTest::newRow("a program set before a detached start")
+            << "plot.setProgram(@gnuplot@);\nplot.startDetached();" << "gnuplot";
         QTest::newRow("the project's own programs")
             << "second.start(KELVO_BINARY, {@a.cir@});\nrun.start(@/usr/lib/x/helper@);"
             << "";
