@@ -19,16 +19,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include "KelvoVersion.h"
-#include "RawPlots.h"
 #include "ShareBlock.h"
 #include "SharedMemory.h"
 #include "SuiteFiles.h"
+#include "SuiteScope.h"
+#include "SuiteSimulator.h"
 
 namespace {
 
@@ -135,150 +133,18 @@ bool ParseFlag(const char* text, unsigned char& value) {
     return true;
 }
 
-// The circuit as the suite names it: its folder (ending in "/"), its name without the
-// extension, and the extension's letter case, which the simulation's files follow.
-struct Circuit {
-    QString folder;
-    QString name;
-    bool upperCase = false;
-
-    QString File(const char* extension) const {
-        const QString ext = QString::fromLatin1(extension);
-        return folder + name + '.' + (upperCase ? ext.toUpper() : ext.toLower());
-    }
-};
-
-Circuit CircuitOf(const QString& argument) {
-    const QFileInfo info(QDir::current().absoluteFilePath(argument));
-    Circuit circuit;
-    circuit.folder = info.absolutePath();
-    if (!circuit.folder.endsWith('/'))
-        circuit.folder += '/';
-    const QString suffix = info.suffix();
-    circuit.name =
-        suffix.compare("cir", Qt::CaseInsensitive) == 0 ? info.completeBaseName() : info.fileName();
-    circuit.upperCase = suffix == "CIR";
-    return circuit;
-}
-
 bool SetCircuit(const ShareBlock& block, const Circuit& circuit) {
     const QByteArray folder = QFile::encodeName(circuit.folder);
     const QByteArray name = QFile::encodeName(circuit.name);
     if (std::size_t(folder.size()) >= ShareBlock::kCircuitDirectorySize ||
         std::size_t(name.size()) >= ShareBlock::kCircuitNameSize) {
-        std::fprintf(stderr, "kelvo-suite: the circuit's folder or name is too long for the block\n");
+        std::fprintf(stderr,
+                     "kelvo-suite: the circuit's folder or name is too long for the block\n");
         return false;
     }
     block.SetText(ShareBlock::kCircuitDirectory, ShareBlock::kCircuitDirectorySize, folder);
     block.SetText(ShareBlock::kCircuitName, ShareBlock::kCircuitNameSize, name);
     return true;
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        return false;
-    return file.flush();
-}
-
-struct Run {
-    bool started = false;
-    bool ok = false; // ended by itself with status 0
-    QByteArray out;
-    QByteArray err;
-};
-
-// ngspice run as its user runs it: from the circuit's folder, where it looks for includes
-// first and for the user's init file (.spiceinit, which may set ngbehavior, say) before the
-// home folder.
-Run RunSimulator(const Circuit& circuit, const QStringList& arguments, const QByteArray& input) {
-    QProcess process;
-    process.setWorkingDirectory(circuit.folder);
-    process.start("ngspice", arguments);
-    Run run;
-    run.started = process.waitForStarted(10000);
-    if (!run.started) {
-        run.err = "kelvo-suite: ngspice could not be started (" + process.errorString().toUtf8() +
-                  "); install it with: apt-get install ngspice\n";
-        return run;
-    }
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return run;
-}
-
-// The netlist as ngspice expands it (subcircuits and includes in place): what comes after
-// a marker that is echoed just before the listing, without ngspice's last words ("ngspice-39
-// done"). Loading a netlist runs its control section, which may simulate and write files, so
-// ngspice loads a copy without it, kept in a folder of its own: run from the circuit's
-// folder, it finds the includes there all the same.
-QByteArray ExpandedListing(const Circuit& circuit) {
-    static const QByteArray marker = "@@kelvo-suite-listing@@";
-    QFile netlist(circuit.File("cir"));
-    const QTemporaryDir folder;
-    if (!folder.isValid() || !netlist.open(QIODevice::ReadOnly))
-        return {};
-    const QString copy = folder.filePath(QFileInfo(netlist).fileName());
-    if (!WriteFile(copy, WithoutControlSection(netlist.readAll())))
-        return {};
-    const Run run =
-        RunSimulator(circuit, {"-p", copy}, "echo " + marker + "\nlisting expand\nquit\n");
-    const qsizetype at = run.out.indexOf(marker + '\n');
-    if (at < 0)
-        return {};
-    QByteArray listing = run.out.mid(at + marker.size() + 1);
-    const qsizetype last = listing.lastIndexOf('\n', listing.size() - 2) + 1;
-    if (listing.mid(last).startsWith("ngspice-"))
-        listing.truncate(last);
-    return listing;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Runs the circuit as `ngspice -b` does, and gives the plots the run leaves as one raw file.
-// ngspice in batch mode leaves the tables of .print out of its output when it writes a raw
-// file, and writes none for a netlist with a control section. So a netlist without one runs a
-// second time for its plots; one with a control section, which may write files of its own,
-// runs once, from a copy whose control section writes every plot it leaves as it ends. The
-// copies live in a folder of their own; run from the circuit's folder, they find the includes
-// there all the same.
-Run SimulateKeepingPlots(const Circuit& circuit, QByteArray& raw) {
-    raw.clear();
-    const QString path = circuit.File("cir");
-    QFile netlist(path);
-    const QTemporaryDir folder;
-    if (!folder.isValid() || !netlist.open(QIODevice::ReadOnly))
-        return RunSimulator(circuit, {"-b", path}, {});
-    const QByteArray text = netlist.readAll();
-    const QString copy = folder.filePath(QFileInfo(netlist).fileName());
-    const QByteArray where = QFile::encodeName(folder.path());
-    if (HasControlSection(text) && WriteFile(copy, WithPlotsWritten(text, where))) {
-        Run run = RunSimulator(circuit, {"-b", copy}, {});
-        RawReports reports = TakeRawReports(run.out, where);
-        run.out = reports.output;
-        // The constants' plot is ngspice's own, the same for every circuit.
-        for (const QByteArray& name : reports.files)
-            if (name != "const.raw")
-                raw += ReadFile(folder.filePath(QFile::decodeName(name)));
-        return run;
-    }
-    const Run run = RunSimulator(circuit, {"-b", path}, {});
-    if (run.started && !HasControlSection(text) && WriteFile(copy, WithoutControlSection(text))) {
-        const QString plots = folder.filePath("plots.raw");
-        RunSimulator(circuit, {"-b", "-r", plots, copy}, {});
-        raw = ReadFile(plots);
-    }
-    return run;
 }
 
 // Asks the editor to close the circuit's derived files, which the run is about to
@@ -339,53 +205,6 @@ bool NameCircuit(const ShareBlock& block, const QString& argument, Circuit& circ
         return false;
     }
     return SetCircuit(block, circuit);
-}
-
-// Draws the plots of the circuit's last run with gnuplot, which goes on by itself: its
-// windows stay after it has read its script, and kelvo-suite does not wait for them. Returns
-// whether gnuplot started.
-bool Scope(const Circuit& circuit) {
-    const QString path = circuit.File("raw");
-    const QString cir = circuit.File("cir");
-    QFile raw(path);
-    if (!raw.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr,
-                     "kelvo-suite: Scope: %s has no waveforms yet; simulate it first (Ctrl+G in "
-                     "the editor, or kelvo-suite simulate)\n",
-                     qPrintable(cir));
-        return false;
-    }
-    const QByteArray script =
-        GnuplotScript(ReadRawPlots(raw.readAll()), QFile::encodeName(QFileInfo(path).fileName()));
-    if (script.isEmpty()) {
-        std::fprintf(stderr,
-                     "kelvo-suite: Scope: the last run of %s left nothing to draw over time or "
-                     "frequency (an operating point only)\n",
-                     qPrintable(cir));
-        return false;
-    }
-    // gnuplot reads its script from this file as its input: once it runs, the file can go.
-    QTemporaryFile file(QDir::temp().filePath("kelvo-suite-scope-XXXXXX.gp"));
-    if (!file.open() || file.write(script) != script.size() || !file.flush()) {
-        std::fprintf(stderr, "kelvo-suite: Scope: cannot write the plot's script: %s\n",
-                     qPrintable(file.errorString()));
-        return false;
-    }
-    QProcess gnuplot;
-    gnuplot.setProgram("gnuplot");
-    gnuplot.setArguments({"-persist"});
-    gnuplot.setStandardInputFile(file.fileName());
-    gnuplot.setWorkingDirectory(circuit.folder);
-    if (!gnuplot.startDetached()) {
-        std::fprintf(stderr,
-                     "kelvo-suite: Scope draws with gnuplot, which could not be started (%s); "
-                     "install it with: sudo apt install gnuplot-x11\n",
-                     qPrintable(gnuplot.errorString()));
-        return false;
-    }
-    std::printf("drawing %s\n", qPrintable(path));
-    std::fflush(stdout);
-    return true;
 }
 
 // The editor to start: `kelvo` beside this program, where both are installed, else the one
