@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 
 #include <QApplication>
 #include <QFontInfo>
@@ -22,7 +21,7 @@ CKelvoView::CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
     // A view that outlives its document (a window still closing) shows nothing.
     connect(document, &QObject::destroyed, this, [this] {
         m_pDoc = nullptr;
-        m_pStore = nullptr;
+        SetStore(nullptr);
     });
     connect(document, &CKelvoDoc::storeReplaced, this, &CKelvoView::OnStoreReplaced);
 }
@@ -39,12 +38,16 @@ void CKelvoView::LeaveSibling() {
     m_pSibling = nullptr;
 }
 
-void CKelvoView::OnStoreReplaced(TextStore* store) {
+void CKelvoView::SetStore(TextStore* store) {
     m_pStore = store;
+    m_caret.SetStore(store);
+}
+
+void CKelvoView::OnStoreReplaced(TextStore* store) {
+    SetStore(store);
     if (m_pFont == nullptr)
         return; // not set up yet: OnInitialUpdate takes the store
-    m_posCaret = store->Clamp(m_posCaret);
-    m_posSelEnd = store->Clamp(m_posSelEnd);
+    KeepPositionsInText();
     MeasureAllLines();
     UpdateScrollSizes();
     ScrollToPosition(m_ptScrollPos); // brought within the new total
@@ -54,27 +57,23 @@ void CKelvoView::OnStoreReplaced(TextStore* store) {
 }
 
 void CKelvoView::SetCaretPosition(TextPos pos) {
-    if (m_bSelection) {
-        InvertSelection();
+    if (const std::optional<CaretModel::Span> shown = m_caret.Collapse(pos)) {
+        InvertSpan(*shown);
         m_nScrollsWhileSelected = 0;
     }
-    m_bSelection = false;
-    m_posSelEnd = m_posCaret = pos;
     ScrollCaretIntoView();
     emit caretChanged();
 }
 
 void CKelvoView::ExtendSelection(TextPos pos) {
-    if (m_bSelection) {
-        InvertSelection(&pos);
-        m_posSelEnd = pos;
-    } else if (pos != m_posCaret) {
-        m_bSelection = true;
-        m_posSelEnd = pos;
-        InvertSelection();
-        // The caret is not drawn while a selection shows.
+    const bool started = !HasSelection();
+    const std::optional<CaretModel::Span> changed = m_caret.Extend(pos);
+    if (!changed)
+        return;
+    InvertSpan(*changed);
+    // The caret is not drawn while a selection shows.
+    if (started)
         viewport()->update(QRect(CaretPixel(), QSize(2, m_nLineHeight)));
-    }
 }
 
 QFont CKelvoView::DisplayFont(const LogFont& logFont) {
@@ -102,11 +101,10 @@ void CKelvoView::CreateFontAndMeasure() {
 void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
     if (m_pDoc == nullptr)
         return;
-    m_pStore = m_pDoc->GetStore();
+    SetStore(m_pDoc->GetStore());
     if (firstPane == nullptr) {
         m_pSibling = nullptr;
         m_ptCaret = QPoint(0, 0);
-        m_bSelection = false;
         m_nTabSize = 4;
         m_bOverwrite = false;
         m_crText = m_pApp->m_crWindowText;
@@ -133,11 +131,10 @@ void CKelvoView::OnInitialUpdate(CKelvoView* firstPane) {
         m_bMatchCase = firstPane->m_bMatchCase;
         m_bWholeWord = firstPane->m_bWholeWord;
         m_bReplaceActive = firstPane->m_bReplaceActive;
-        // A new pane starts at the top of the text, with no selection.
-        m_bSelection = false;
         m_ptCaret = QPoint(0, 0);
     }
-    m_posCaret = m_posSelEnd = TextPos{0, 0};
+    // A pane starts at the top of the text, with no selection.
+    m_caret.Collapse(TextPos{0, 0});
     SetScrollSizes(MM_TEXT, QSize(0, 0));
     SetCaretPixel(QPoint(kLeftMargin, 0));
     CVirtualScrollView::OnInitialUpdate();
@@ -263,39 +260,8 @@ TextPos CKelvoView::PointToPos(QPoint point, QPoint* caretOut, const LineRecord*
     return {index, column};
 }
 
-void CKelvoView::KeepPositionsInText() {
-    if (m_pStore == nullptr || m_pStore->LineCount() == 0)
-        return;
-    // Each walk starts from the nearest line already known, and the store's own walk stays
-    // where the last edit or paint left it: a key typed in the middle of a large file would
-    // otherwise walk there from an end of the text, past a million lines.
-    const std::int32_t count = m_pStore->LineCount();
-    std::vector<TextStore::LineCursor> known{{m_pStore->FirstLine(), 0},
-                                             {m_pStore->LastLine(), count - 1}};
-    if (const TextStore::LineCursor cursor = m_pStore->WalkCursor(); cursor.line != nullptr)
-        known.push_back(cursor);
-    auto keep = [&](TextPos& pos) {
-        pos.line = std::clamp(pos.line, 0, count - 1);
-        const auto nearest =
-            std::min_element(known.begin(), known.end(), [&](const auto& a, const auto& b) {
-                return std::llabs(std::int64_t{a.index} - pos.line) <
-                       std::llabs(std::int64_t{b.index} - pos.line);
-            });
-        const LineRecord* line = nearest->line;
-        for (std::int32_t at = nearest->index; at < pos.line; ++at)
-            line = line->next;
-        for (std::int32_t at = nearest->index; at > pos.line; --at)
-            line = line->prev;
-        pos.column = std::clamp(pos.column, 0, line->length);
-        known.push_back({line, pos.line});
-    };
-    keep(m_posCaret);
-    keep(m_posSelEnd);
-    keep(m_posLastMouse);
-}
-
 void CKelvoView::ScrollTo(QPoint position) {
-    if (m_bSelection)
+    if (HasSelection())
         ++m_nScrollsWhileSelected;
     ScrollToPosition(position);
 }
@@ -378,7 +344,7 @@ void CKelvoView::OnOptionsFont() {
         CKelvoView* sibling = m_pSibling;
         sibling->ShareFontOf(*this);
         sibling->viewport()->repaint();
-        sibling->m_ptCaret = sibling->PosToPoint(sibling->m_posCaret);
+        sibling->m_ptCaret = sibling->PosToPoint(sibling->CaretPos());
         sibling->SetCaretPixel(sibling->m_ptCaret);
     }
     viewport()->repaint();

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "CKelvoDoc.h"
+#include "CaretModel.h"
 
 class QDialog;
 #include "CVirtualScrollView.h"
@@ -53,13 +54,13 @@ public:
     // Drags are ignored until the view has been painted once.
     [[nodiscard]] bool IsPainted() const { return m_bPainted; }
 
-    // --- The caret and the selection.
+    // --- The caret and the selection, kept by the view's caret model.
     // The caret; while a selection is in force, the selection's fixed end.
-    [[nodiscard]] TextPos CaretPos() const { return m_posCaret; }
+    [[nodiscard]] TextPos CaretPos() const { return m_caret.Caret(); }
     // The selection's moving end, meaningful while HasSelection().
-    [[nodiscard]] TextPos SelEnd() const { return m_posSelEnd; }
-    [[nodiscard]] bool HasSelection() const { return m_bSelection; }
-    TextPos ActiveEnd() const { return m_bSelection ? m_posSelEnd : m_posCaret; }
+    [[nodiscard]] TextPos SelEnd() const { return m_caret.SelEnd(); }
+    [[nodiscard]] bool HasSelection() const { return m_caret.HasSelection(); }
+    TextPos ActiveEnd() const { return m_caret.ActiveEnd(); }
     // Ends any selection and puts the caret at pos, scrolled into view.
     void SetCaretPosition(TextPos pos);
     // Moves the selection's moving end to pos, starting a selection from the caret when
@@ -72,7 +73,7 @@ public:
                        const LineRecord** lineOut = nullptr) const;
     // The caret, the selection's ends and the last mouse position brought within the
     // text: the other pane may have shortened it since they were set.
-    void KeepPositionsInText();
+    void KeepPositionsInText() { m_caret.KeepPositionsInText(); }
 
     // --- The keyboard. A navigation key, Insert or Delete: OnKeyDown; the text of any
     // other key, byte by byte: OnChar. Shift and Ctrl come with the key.
@@ -199,6 +200,8 @@ public:
     // Inverts the selection's highlight: the whole selection, or (newEnd given) only the
     // part between the moving end and newEnd.
     void InvertSelection(const TextPos* newEnd = nullptr);
+    // Inverts the highlight of a stretch of text, whether or not it is selected.
+    void InvertSpan(CaretModel::Span span);
     // The highlight of the range between two positions, in client pixels.
     std::vector<QRect> SelectionRects(TextPos a, TextPos b) const;
 
@@ -248,6 +251,8 @@ private:
     // The document replaced its store (a reload): positions beyond the new text are
     // brought within it.
     void OnStoreReplaced(TextStore* store);
+    // The store the view and its caret model read; null once the document has gone.
+    void SetStore(TextStore* store);
     void CreateFontAndMeasure();
     // The sibling's font object and measures (the font is shared, not copied).
     void ShareFontOf(const CKelvoView& other);
@@ -270,6 +275,8 @@ private:
     void RepaintInvalid();
     // The result of a move: the selection's moving end with Shift, else the caret.
     void MoveResultToCaret(TextPos result, bool shift);
+    // Left or Right: a character, or with Ctrl a word, from the active end.
+    void MoveSideways(bool right, bool shift, bool ctrl);
     // After a page move or a scroll: the caret on the text now under its old window point,
     // kept inside the window where the text allows.
     void PlaceCaretUnder(QPoint point);
@@ -281,15 +288,9 @@ private:
     // over a selection) and ends it at the result, refused or not. True when the
     // selection's ends lay on different lines.
     bool DeleteSelection();
-    // Where a whole-line selection ends for a position on line L: the start of line L + 1,
-    // or the end of L when it is the last line.
-    TextPos LineTarget(TextPos pos) const;
     // A drag step or timer tick at pos: the moving end goes to pos, or in a whole-line drag
     // the selection covers the clicked line and every line from it to pos's.
     void DragTo(TextPos pos);
-    // While a selection is in force, its ends trade places when pos lies before the fixed
-    // end of a forward selection or after that of a backward one (a Shift+click).
-    void SwapEndsIfBeyond(TextPos pos);
     void StartAutoScroll(bool slow);
     void StopAutoScroll();
     // The button was released, or the view lost the focus under it.
@@ -333,12 +334,9 @@ private:
     std::shared_ptr<QFont> m_pFont; // shared with the sibling; the last view to go frees it
     int m_nLineHeight = 1;
     int m_nCharWidth = 1;
-    TextPos m_posCaret;     // while a selection is in force, its fixed end
-    QPoint m_ptCaret{0, 0}; // the caret in client pixels
-    TextPos m_posSelEnd;    // the moving end of the selection
-    bool m_bSelection = false;
+    CaretModel m_caret;          // the caret, the selection and the last mouse position
+    QPoint m_ptCaret{0, 0};      // the caret in client pixels
     bool m_bDragMoved = false;   // the left button moved since it went down
-    TextPos m_posLastMouse;      // under the mouse at the last press or drag step inside
     QPoint m_ptAutoScroll{0, 0}; // where the mouse left the window, one pixel outside
     int m_nTimerId = 0;          // kAutoScrollTimerId while auto-scrolling, else 0
     bool m_bSlowScroll = false;

@@ -41,20 +41,20 @@ void CKelvoView::OnEditSelectAll() {
     KeepPositionsInText();
     if (m_pStore == nullptr || m_pStore->LastLine() == nullptr)
         return;
-    SetCaretPosition(m_posCaret);
+    SetCaretPosition(CaretPos());
     // Neither end is scrolled to: the view stays where the user is reading.
-    m_posCaret = TextPos{0, 0};
+    m_caret.SetCaret(TextPos{0, 0});
     const LineRecord* last = m_pStore->LastLine();
     ExtendSelection({m_pStore->LineCount() - 1, last->length});
 }
 
 void CKelvoView::OnEditCopy() {
     KeepPositionsInText();
-    if (!m_bSelection || m_pStore == nullptr)
+    if (!HasSelection() || m_pStore == nullptr)
         return;
     // Empty for an empty selection, or when memory ran out (the store has said so): the
     // clipboard keeps what it had.
-    const std::string bytes = m_pStore->CopyToGlobal(m_posCaret, m_posSelEnd);
+    const std::string bytes = m_pStore->CopyToGlobal(CaretPos(), SelEnd());
     if (bytes.empty())
         return;
     QGuiApplication::clipboard()->setText(DecodeBytes(bytes));
@@ -62,23 +62,23 @@ void CKelvoView::OnEditCopy() {
 
 void CKelvoView::OnEditCut() {
     KeepPositionsInText();
-    if (!m_bSelection || m_pStore == nullptr)
+    if (!HasSelection() || m_pStore == nullptr)
         return;
     OnEditCopy();
     const bool wholeRest = DeleteSelection();
-    RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+    RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
 }
 
 void CKelvoView::OnEditPaste() {
     KeepPositionsInText();
     if (m_pStore == nullptr)
         return;
-    const bool deleted = m_bSelection;
+    const bool deleted = HasSelection();
     bool wholeRest = deleted && DeleteSelection();
     QString text = ClipboardText();
     if (text.isEmpty()) {
         if (deleted)
-            RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+            RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
         return;
     }
     // CR, LF and CR LF each break a line in the store, and a NUL ends a line as it does
@@ -86,10 +86,10 @@ void CKelvoView::OnEditPaste() {
     text.replace(QChar(u'\0'), QChar(u'\n'));
     bool lossy = false;
     const std::string bytes = EncodeText(text, &lossy);
-    const TextPos start = m_posCaret;
+    const TextPos start = CaretPos();
     const TextPos result = m_pStore->Edit(start, kInsertText, bytes.c_str());
     RedrawSibling();
-    m_posCaret = result;
+    m_caret.SetCaret(result);
     wholeRest = wholeRest || result.line != start.line;
     RefreshAfterEdit(start.line, start.column, wholeRest);
     // One beep for the paste, however many characters became '?'; a refused paste has
@@ -102,13 +102,13 @@ void CKelvoView::ReplayStep(std::optional<UndoStep> (TextStore::*replay)()) {
     KeepPositionsInText();
     if (m_pStore == nullptr)
         return;
-    SetCaretPosition(m_posCaret);
+    SetCaretPosition(CaretPos());
     const int lines = m_pStore->LineCount();
     const std::optional<UndoStep> step = (m_pStore->*replay)();
     if (!step)
         return;
-    m_posCaret = step->newPos;
-    const TextPos from = std::min(step->recordPos, m_posCaret);
+    m_caret.SetCaret(step->newPos);
+    const TextPos from = std::min(step->recordPos, step->newPos);
     RefreshAfterEdit(from.line, from.column, m_pStore->LineCount() != lines);
     RedrawSibling();
 }
@@ -130,7 +130,7 @@ void CKelvoView::OnUpdateEditRedo(CommandUpdate& update) {
 }
 
 void CKelvoView::OnUpdateNeedSelection(CommandUpdate& update) {
-    update.Enable(m_bSelection);
+    update.Enable(HasSelection());
 }
 
 void CKelvoView::OnUpdateEditPaste(CommandUpdate& update) {

@@ -35,7 +35,7 @@ bool CKelvoView::OnKeywordHelp(std::intptr_t wParam, std::intptr_t lParam) {
         platform->WinHelp(int(lParam), HELP_CONTEXT);
         return true;
     }
-    const int context = FindHelpContext(m_posCaret.line);
+    const int context = FindHelpContext(CaretPos().line);
     if (context == 0)
         return false;
     platform->WinHelp(context, HELP_CONTEXT);

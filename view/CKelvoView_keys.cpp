@@ -150,7 +150,7 @@ void CKelvoView::MoveResultToCaret(TextPos result, bool shift) {
     if (shift)
         ExtendSelection(result);
     else
-        m_posCaret = result;
+        m_caret.SetCaret(result);
     ScrollCaretIntoView();
 }
 
@@ -162,8 +162,8 @@ void CKelvoView::PlaceCaretUnder(QPoint point) {
         pos = m_pStore->Clamp({pos.line - 1, pos.column});
     else if (boundary.y() < 0 && pos.line + 1 < m_pStore->LineCount())
         pos = m_pStore->Clamp({pos.line + 1, pos.column});
-    m_posCaret = pos;
-    m_ptCaret = PosToPoint(m_posCaret);
+    m_caret.SetCaret(pos);
+    m_ptCaret = PosToPoint(pos);
     SetCaretPixel(m_ptCaret);
 }
 
@@ -178,29 +178,29 @@ void CKelvoView::MoveUp(bool shift, bool ctrl) {
             return;
         }
         ScrollTo(QPoint(m_ptScrollPos.x(), m_ptScrollPos.y() - m_nLineHeight));
-        m_ptCaret = PosToPoint(m_posCaret);
-        if (!m_bSelection && m_ptCaret.y() >= viewport()->height())
-            m_posCaret =
-                PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() - m_nLineHeight), &m_ptCaret);
+        m_ptCaret = PosToPoint(CaretPos());
+        if (!HasSelection() && m_ptCaret.y() >= viewport()->height())
+            m_caret.SetCaret(
+                PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() - m_nLineHeight), &m_ptCaret));
         SetCaretPixel(m_ptCaret);
         return;
     }
     const TextPos start = ActiveEnd();
-    if (m_bSelection && !shift)
-        SetCaretPosition(std::min(m_posCaret, m_posSelEnd));
-    TextPos result;
+    if (HasSelection() && !shift)
+        SetCaretPosition(m_caret.EarlierEnd());
+    std::optional<TextPos> result;
     if (start.line > 0) {
         // The caret keeps its pixel x, not a column: over tabs and short lines it comes
         // back to where it was.
         ScrollCaretIntoView();
         result = PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() - m_nLineHeight), &m_ptCaret);
-    } else if (start.column == 0) {
-        Beep();
-        return;
     } else {
-        result = {start.line, 0};
+        result = m_caret.UpOnFirstLine(start);
     }
-    MoveResultToCaret(result, shift);
+    if (result)
+        MoveResultToCaret(*result, shift);
+    else
+        Beep();
 }
 
 void CKelvoView::MoveDown(bool shift, bool ctrl) {
@@ -213,91 +213,68 @@ void CKelvoView::MoveDown(bool shift, bool ctrl) {
             return;
         }
         ScrollTo(QPoint(m_ptScrollPos.x(), m_ptScrollPos.y() + m_nLineHeight));
-        m_ptCaret = PosToPoint(m_posCaret);
-        if (!m_bSelection && m_ptCaret.y() < 0)
-            m_posCaret =
-                PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() + m_nLineHeight), &m_ptCaret);
+        m_ptCaret = PosToPoint(CaretPos());
+        if (!HasSelection() && m_ptCaret.y() < 0)
+            m_caret.SetCaret(
+                PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() + m_nLineHeight), &m_ptCaret));
         SetCaretPixel(m_ptCaret);
         return;
     }
     const TextPos start = ActiveEnd();
-    if (m_bSelection && !shift)
-        SetCaretPosition(std::max(m_posCaret, m_posSelEnd));
-    TextPos result;
-    const LineRecord* line = m_pStore->LineAt(start.line);
-    if (line->next != nullptr) {
+    if (HasSelection() && !shift)
+        SetCaretPosition(m_caret.LaterEnd());
+    std::optional<TextPos> result;
+    if (!m_caret.OnLastLine(start)) {
         ScrollCaretIntoView();
         result = PointToPos(QPoint(m_ptCaret.x(), m_ptCaret.y() + m_nLineHeight), &m_ptCaret);
-    } else if (start.column >= line->length) {
-        Beep();
-        return;
     } else {
-        result = {start.line, line->length};
+        result = m_caret.DownOnLastLine(start);
     }
-    MoveResultToCaret(result, shift);
+    if (result)
+        MoveResultToCaret(*result, shift);
+    else
+        Beep();
+}
+
+void CKelvoView::MoveSideways(bool right, bool shift, bool ctrl) {
+    KeepPositionsInText();
+    const TextPos start = ActiveEnd();
+    // Either way a selection ends at its later end; the move still starts from the start
+    // taken before.
+    if (HasSelection() && !shift)
+        SetCaretPosition(m_caret.LaterEnd());
+    const std::optional<TextPos> result =
+        right ? m_caret.Right(start, ctrl) : m_caret.Left(start, ctrl);
+    if (!result) {
+        Beep();
+        // A word move that cannot go still puts the caret where the move started.
+        if (!ctrl)
+            return;
+    }
+    MoveResultToCaret(result.value_or(start), shift);
 }
 
 void CKelvoView::MoveLeft(bool shift, bool ctrl) {
-    KeepPositionsInText();
-    const TextPos start = ActiveEnd();
-    if (m_bSelection && !shift)
-        SetCaretPosition(std::max(m_posCaret, m_posSelEnd));
-    TextPos result = start;
-    if (ctrl) {
-        if (start.column > 0 || start.line > 0)
-            result = m_pStore->PrevWordPos(start);
-        else
-            Beep(); // the caret still goes to where the move started
-    } else if (start.column > 0) {
-        result.column = start.column - 1;
-    } else if (start.line > 0) {
-        result = {start.line - 1, m_pStore->LineAt(start.line - 1)->length};
-    } else {
-        Beep();
-        return;
-    }
-    MoveResultToCaret(result, shift);
+    MoveSideways(false, shift, ctrl);
 }
 
 void CKelvoView::MoveRight(bool shift, bool ctrl) {
-    KeepPositionsInText();
-    const TextPos start = ActiveEnd();
-    if (m_bSelection && !shift)
-        SetCaretPosition(std::max(m_posCaret, m_posSelEnd));
-    const LineRecord* line = m_pStore->LineAt(start.line);
-    TextPos result = start;
-    if (ctrl) {
-        if (start.column < line->length || line->next != nullptr)
-            result = m_pStore->NextWordPos(start);
-        else
-            Beep();
-    } else if (start.column < line->length) {
-        result.column = start.column + 1;
-    } else if (line->next != nullptr) {
-        result = {start.line + 1, 0};
-    } else {
-        Beep();
-        return;
-    }
-    MoveResultToCaret(result, shift);
+    MoveSideways(true, shift, ctrl);
 }
 
 void CKelvoView::MoveHome(bool ctrl) {
     KeepPositionsInText();
-    if (m_bSelection)
-        SetCaretPosition(m_posCaret);
-    m_posCaret = ctrl ? TextPos{0, 0} : TextPos{m_posCaret.line, 0};
+    if (HasSelection())
+        SetCaretPosition(CaretPos());
+    m_caret.SetCaret(m_caret.Home(CaretPos(), ctrl));
     ScrollCaretIntoView();
 }
 
 void CKelvoView::MoveEnd(bool ctrl) {
     KeepPositionsInText();
-    if (m_bSelection)
-        SetCaretPosition(m_posCaret);
-    if (ctrl)
-        m_posCaret = {m_pStore->LineCount() - 1, 0};
-    else
-        m_posCaret.column = m_pStore->LineAt(m_posCaret.line)->length;
+    if (HasSelection())
+        SetCaretPosition(CaretPos());
+    m_caret.SetCaret(m_caret.End(CaretPos(), ctrl));
     ScrollCaretIntoView();
 }
 
@@ -306,9 +283,9 @@ void CKelvoView::MoveEnd(bool ctrl) {
 // moving end.
 void CKelvoView::MovePageUp() {
     KeepPositionsInText();
-    if (m_bSelection)
-        SetCaretPosition(m_posCaret);
-    const QPoint point = PosToPoint(m_posCaret);
+    if (HasSelection())
+        SetCaretPosition(CaretPos());
+    const QPoint point = PosToPoint(CaretPos());
     if (m_ptScrollPos.y() <= 0)
         Beep();
     else
@@ -319,9 +296,9 @@ void CKelvoView::MovePageUp() {
 
 void CKelvoView::MovePageDown() {
     KeepPositionsInText();
-    if (m_bSelection)
-        SetCaretPosition(m_posSelEnd);
-    const QPoint point = PosToPoint(m_posCaret);
+    if (HasSelection())
+        SetCaretPosition(SelEnd());
+    const QPoint point = PosToPoint(CaretPos());
     const int limit = GetScrollLimit(1);
     if (m_ptScrollPos.y() >= limit)
         Beep();
@@ -332,8 +309,8 @@ void CKelvoView::MovePageDown() {
 }
 
 bool CKelvoView::DeleteSelection() {
-    const bool multiLine = m_posCaret.line != m_posSelEnd.line;
-    const TextPos result = m_pStore->Edit(m_posCaret, kDeleteBlock, "", m_posSelEnd);
+    const bool multiLine = CaretPos().line != SelEnd().line;
+    const TextPos result = m_pStore->Edit(CaretPos(), kDeleteBlock, "", SelEnd());
     RedrawSibling();
     // A refused edit ends the selection all the same.
     SetCaretPosition(result);
@@ -342,16 +319,17 @@ bool CKelvoView::DeleteSelection() {
 
 void CKelvoView::OnDeleteKey() {
     bool wholeRest = false;
-    if (m_bSelection) {
+    if (HasSelection()) {
         wholeRest = DeleteSelection();
     } else {
         // At the end of a line that is not the last, Delete joins the next line to it.
-        const LineRecord* line = m_pStore->LineAt(m_posCaret.line);
-        wholeRest = m_posCaret.column >= line->length && line->next != nullptr;
-        m_posCaret = m_pStore->Edit(m_posCaret, kDeleteAt, "");
+        const TextPos caret = CaretPos();
+        const LineRecord* line = m_pStore->LineAt(caret.line);
+        wholeRest = caret.column >= line->length && line->next != nullptr;
+        m_caret.SetCaret(m_pStore->Edit(caret, kDeleteAt, ""));
         RedrawSibling();
     }
-    RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+    RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
 }
 
 void CKelvoView::OnChar(unsigned char ch, Qt::KeyboardModifiers modifiers) {
@@ -369,15 +347,15 @@ void CKelvoView::OnChar(unsigned char ch, Qt::KeyboardModifiers modifiers) {
 
 void CKelvoView::OnBackspace() {
     bool wholeRest = false;
-    if (m_bSelection) {
+    if (HasSelection()) {
         wholeRest = DeleteSelection();
     } else {
-        const int oldLine = m_posCaret.line;
-        m_posCaret = m_pStore->Edit(m_posCaret, kDeleteBefore, "");
+        const int oldLine = CaretPos().line;
+        m_caret.SetCaret(m_pStore->Edit(CaretPos(), kDeleteBefore, ""));
         RedrawSibling();
-        wholeRest = m_posCaret.line != oldLine; // two lines were joined
+        wholeRest = CaretPos().line != oldLine; // two lines were joined
     }
-    RefreshAfterEdit(m_posCaret.line, m_posCaret.column, wholeRest);
+    RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
 }
 
 void CKelvoView::OnEnter(Qt::KeyboardModifiers modifiers) {
@@ -387,10 +365,10 @@ void CKelvoView::OnEnter(Qt::KeyboardModifiers modifiers) {
         MoveHome(modifiers & Qt::ControlModifier);
         return;
     }
-    if (m_bSelection)
+    if (HasSelection())
         DeleteSelection();
-    const TextPos before = m_posCaret;
-    m_posCaret = m_pStore->Edit(m_posCaret, kInsertChar, "\r");
+    const TextPos before = CaretPos();
+    m_caret.SetCaret(m_pStore->Edit(before, kInsertChar, "\r"));
     RedrawSibling();
     RefreshAfterEdit(before.line, before.column, true);
 }
@@ -403,28 +381,28 @@ void CKelvoView::OnTypedChar(unsigned char ch) {
         return;
     }
     bool wholeRest = false;
-    if (m_bSelection) {
-        wholeRest = m_posCaret.line != m_posSelEnd.line;
+    if (HasSelection()) {
+        wholeRest = CaretPos().line != SelEnd().line;
         // A selection ending in a blank (a double-clicked word takes the blank after it)
         // keeps one blank after the text typed over it. One ending at column 0 ends with
         // a line break.
-        const TextPos end = std::max(m_posCaret, m_posSelEnd);
+        const TextPos end = m_caret.LaterEnd();
         const std::string_view endLine = Chars(m_pStore->LineAt(end.line));
         const bool endsInBlank = end.column > 0 && std::size_t(end.column) <= endLine.size() &&
                                  endLine[std::size_t(end.column) - 1] == ' ';
         DeleteSelection();
         if (endsInBlank) {
-            const TextPos at = m_posCaret;
+            const TextPos at = CaretPos();
             const TextPos after = m_pStore->Edit(at, kInsertChar, " ");
             RedrawSibling();
             // The caret stands before the blank put back; a refused blank leaves it put.
             if (after != at)
-                m_posCaret = {after.line, std::max(0, after.column - 1)};
+                m_caret.SetCaret({after.line, std::max(0, after.column - 1)});
         }
     }
-    const TextPos old = m_posCaret;
+    const TextPos old = CaretPos();
     const char text[2] = {static_cast<char>(ch), '\0'};
-    m_posCaret = m_pStore->Edit(m_posCaret, m_bOverwrite ? kOvertypeChar : kInsertChar, text);
+    m_caret.SetCaret(m_pStore->Edit(old, m_bOverwrite ? kOvertypeChar : kInsertChar, text));
     RedrawSibling();
     RefreshAfterEdit(old.line, old.column, wholeRest);
 }

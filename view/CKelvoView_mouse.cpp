@@ -2,7 +2,6 @@
 // cursor's shape, and what the focus coming and going does to the caret and selection.
 
 #include <algorithm>
-#include <utility>
 
 #include <QFocusEvent>
 #include <QMouseEvent>
@@ -21,44 +20,19 @@ QPoint OnePixelOutside(QPoint point, QSize client) {
 
 } // namespace
 
-TextPos CKelvoView::LineTarget(TextPos pos) const {
-    if (pos.line < m_pStore->LineCount() - 1)
-        return {pos.line + 1, 0};
-    return {pos.line, m_pStore->LineAt(pos.line)->length};
-}
-
 void CKelvoView::DragTo(TextPos pos) {
     if (!m_bLineSelect) {
         ExtendSelection(pos);
         return;
     }
-    // Above the clicked line the selection runs from the start of the line under the mouse
-    // to the end of the clicked line; at or below it, from the clicked line's start over
-    // the whole line under the mouse. Swapping the ends as the mouse crosses the clicked
-    // line would lose that line when a move or a timer tick jumps across it.
-    const TextPos top{std::min(m_nAnchorLine, m_pStore->LineCount() - 1), 0};
-    const bool above = pos.line < top.line;
-    const TextPos fixed = above ? LineTarget(top) : top;
-    const TextPos target = above ? TextPos{pos.line, 0} : LineTarget(pos);
-    if (m_bSelection && fixed != m_posCaret) {
+    const auto [fixed, target] = m_caret.WholeLines(m_nAnchorLine, pos);
+    if (HasSelection() && fixed != CaretPos()) {
         InvertSelection(); // the highlight goes where it was, and comes back where it is
-        m_posCaret = fixed;
-        m_posSelEnd = target;
+        m_caret.Select(fixed, target);
         InvertSelection();
         return;
     }
     ExtendSelection(target);
-}
-
-void CKelvoView::SwapEndsIfBeyond(TextPos pos) {
-    // Without a selection the moving end is stale (a key move sets only the caret): the
-    // caret is then the one end there is, and nothing may trade places with it.
-    if (!m_bSelection)
-        return;
-    const bool forward = m_posCaret < m_posSelEnd;
-    const bool backward = m_posSelEnd < m_posCaret;
-    if ((forward && pos < m_posCaret) || (backward && pos > m_posCaret))
-        std::swap(m_posCaret, m_posSelEnd);
 }
 
 void CKelvoView::OnLButtonDown(Qt::KeyboardModifiers modifiers, QPoint point) {
@@ -66,12 +40,12 @@ void CKelvoView::OnLButtonDown(Qt::KeyboardModifiers modifiers, QPoint point) {
     if (m_pStore == nullptr)
         return;
     const TextPos pos = PointToPos(point, &m_ptCaret);
-    m_posLastMouse = pos;
+    m_caret.SetLastMouse(pos);
     m_bDragging = true;
     m_bDragMoved = false;
     const bool inMargin = point.x() <= kLeftMargin;
     if (modifiers & Qt::ShiftModifier) {
-        SwapEndsIfBeyond(pos);
+        m_caret.SwapEndsIfBeyond(pos);
         if (!inMargin) {
             ExtendSelection(pos);
             return;
@@ -84,7 +58,7 @@ void CKelvoView::OnLButtonDown(Qt::KeyboardModifiers modifiers, QPoint point) {
         m_bLineSelect = true;
         m_nAnchorLine = pos.line;
     }
-    ExtendSelection(LineTarget(pos));
+    ExtendSelection(m_caret.LineTarget(pos));
 }
 
 void CKelvoView::OnMouseMove(Qt::MouseButtons buttons, QPoint point) {
@@ -99,13 +73,13 @@ void CKelvoView::OnMouseMove(Qt::MouseButtons buttons, QPoint point) {
     // from: the timer would otherwise scroll on under a mouse that is in the window.
     if (client.contains(point))
         StopAutoScroll();
-    if (!m_bDragMoved || pos != m_posLastMouse) {
+    if (!m_bDragMoved || pos != m_caret.LastMouse()) {
         if (client.contains(point)) {
             if (g_bIgnoreNextDrag) {
                 g_bIgnoreNextDrag = false;
             } else {
                 DragTo(pos);
-                m_posLastMouse = pos;
+                m_caret.SetLastMouse(pos);
             }
         } else {
             const QRect band = client.adjusted(-kSlowScrollBand, -kSlowScrollBand, kSlowScrollBand,
@@ -135,16 +109,12 @@ void CKelvoView::OnLButtonDblClk(QPoint point) {
     m_bDragging = true;
     if (pos.column <= 0)
         return; // at the start of a line there is no word to take
-    if (m_bSelection) {
-        // A Shift+double-click: its press extended the selection, which the word replaces.
-        InvertSelection();
-        m_bSelection = false;
+    const auto [word, end] = m_caret.WordAndBlanks(pos);
+    // A Shift+double-click: its press extended the selection, which the word replaces.
+    if (const std::optional<CaretModel::Span> shown = m_caret.Collapse(word)) {
+        InvertSpan(*shown);
         m_nScrollsWhileSelected = 0;
     }
-    const TextPos word = m_pStore->PrevWordPos(pos);
-    m_posSelEnd = m_posCaret = word;
-    // The word and the blanks after it.
-    const TextPos end = m_pStore->NextWordPos(word);
     if (end.column > 0)
         ExtendSelection(end);
 }
@@ -251,9 +221,9 @@ void CKelvoView::focusOutEvent(QFocusEvent* event) {
     const Qt::FocusReason reason = event->reason();
     if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
         return;
-    if (m_bSelection) {
+    if (HasSelection()) {
         KeepPositionsInText();
-        SetCaretPosition(m_posCaret);
+        SetCaretPosition(CaretPos());
     }
 }
 

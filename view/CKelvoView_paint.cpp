@@ -142,12 +142,13 @@ std::vector<QRect> CKelvoView::SelectionRects(TextPos a, TextPos b) const {
 }
 
 void CKelvoView::InvertSelection(const TextPos* newEnd) {
-    if (!m_bSelection)
-        return;
+    if (HasSelection())
+        InvertSpan({SelEnd(), newEnd != nullptr ? *newEnd : CaretPos()});
+}
+
+void CKelvoView::InvertSpan(CaretModel::Span span) {
     // The highlight is painted with the text; inverting a range means repainting it.
-    const std::vector<QRect> rects = newEnd != nullptr ? SelectionRects(m_posSelEnd, *newEnd)
-                                                       : SelectionRects(m_posCaret, m_posSelEnd);
-    for (const QRect& rect : rects)
+    for (const QRect& rect : SelectionRects(span.a, span.b))
         viewport()->update(rect);
 }
 
@@ -181,9 +182,9 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
         m_nLastPaintFirst = start;
         m_nLastPaintLast = i - 1;
     }
-    if (m_bSelection) {
+    if (HasSelection()) {
         painter.setCompositionMode(QPainter::CompositionMode_Difference);
-        for (const QRect& rect : SelectionRects(m_posCaret, m_posSelEnd))
+        for (const QRect& rect : SelectionRects(CaretPos(), SelEnd()))
             if (rect.intersects(clip))
                 painter.fillRect(rect, Qt::white);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -197,7 +198,7 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
 }
 
 bool CKelvoView::IsCaretShown() const {
-    return hasFocus() && !m_bSelection;
+    return hasFocus() && !HasSelection();
 }
 
 void CKelvoView::SetCaretPixel(QPoint point) {

@@ -32,7 +32,7 @@ int CKelvoView::PrintScale() const {
 
 int CKelvoView::PrintedLines() const {
     if (m_bPrintSelection)
-        return std::abs(m_posCaret.line - m_posPrintSelEnd.line) + 1;
+        return std::abs(CaretPos().line - m_posPrintSelEnd.line) + 1;
     return m_pStore != nullptr ? m_pStore->LineCount() : 0;
 }
 
@@ -58,11 +58,11 @@ void CKelvoView::OnFilePrintPreview() {
 bool CKelvoView::OnPreparePrinting(bool preview) {
     KeepPositionsInText();
     QPrinter& printer = m_pApp->Printer();
-    const bool offerSelection = m_bSelection;
+    const bool offerSelection = HasSelection();
     // With nothing selected there is no moving end to keep: an old selection's end would
     // select text that was never selected.
-    m_posPrintSelEnd = m_bSelection ? m_posSelEnd : m_posCaret;
-    const TextPos fixedEnd = m_posCaret;
+    m_posPrintSelEnd = ActiveEnd();
+    const TextPos fixedEnd = CaretPos();
     // The preview asks nothing: it shows the selection when one is shown.
     bool selection = preview && offerSelection;
     const bool go =
@@ -70,7 +70,7 @@ bool CKelvoView::OnPreparePrinting(bool preview) {
     if (!go) {
         // The dialog took the focus, and with it the selection: it comes back.
         if (offerSelection && m_posPrintSelEnd != fixedEnd) {
-            m_posCaret = fixedEnd;
+            m_caret.SetCaret(fixedEnd);
             ExtendSelection(m_posPrintSelEnd);
         }
         m_posPrintSelEnd = {};
@@ -204,8 +204,8 @@ void CKelvoView::PrintSelection(QPainter& painter) {
     painter.setFont(PrintFont(m_logFont, PrintScale(), painter.device()));
     painter.setPen(m_crText);
     const int lineHeight = PrintScale() * m_nLineHeight;
-    const TextPos start = m_pStore->Clamp(std::min(m_posCaret, m_posPrintSelEnd));
-    const TextPos end = m_pStore->Clamp(std::max(m_posCaret, m_posPrintSelEnd));
+    const TextPos start = m_pStore->Clamp(std::min(CaretPos(), m_posPrintSelEnd));
+    const TextPos end = m_pStore->Clamp(std::max(CaretPos(), m_posPrintSelEnd));
     // The end line prints only when something of it is selected.
     const int stop = std::min(start.line + m_nPrintEndLine, end.line + (end.column > 0 ? 1 : 0));
     int index = start.line + m_nPrintFirstLine;
@@ -226,7 +226,7 @@ void CKelvoView::OnEndPrinting() {
     m_nPrintFirstLine = m_nPrintEndLine = 0;
     if (m_bPrintSelection) {
         // The selection shows again after the dialog and the job.
-        if (!m_bSelection && m_posPrintSelEnd != m_posCaret)
+        if (!HasSelection() && m_posPrintSelEnd != CaretPos())
             ExtendSelection(m_posPrintSelEnd);
         viewport()->update();
     }

@@ -15,8 +15,8 @@
 #include "Windows1252.h"
 
 std::pair<TextPos, TextPos> CKelvoView::FirstLineOfSelection(int shortenBy) const {
-    const TextPos start = std::min(m_posCaret, m_posSelEnd);
-    TextPos end = std::max(m_posCaret, m_posSelEnd);
+    const TextPos start = m_caret.EarlierEnd();
+    TextPos end = m_caret.LaterEnd();
     if (end.line > start.line) {
         const LineRecord* line = m_pStore->LineAt(start.line);
         end = TextPos{start.line, std::max(0, line->length - shortenBy)};
@@ -27,8 +27,8 @@ std::pair<TextPos, TextPos> CKelvoView::FirstLineOfSelection(int shortenBy) cons
 std::string CKelvoView::InitialSearchText(bool forReplace) const {
     if (m_pStore == nullptr)
         return {};
-    if (!m_bSelection)
-        return m_pStore->WordAt(m_posCaret);
+    if (!HasSelection())
+        return m_pStore->WordAt(CaretPos());
     const auto [start, end] = FirstLineOfSelection(forReplace ? 1 : 0);
     return m_pStore->GetText(start, end, false);
 }
@@ -42,17 +42,16 @@ bool CKelvoView::SearchFrom(bool forward, TextPos& start, TextPos& end) const {
 
 void CKelvoView::SelectMatch(TextPos start, TextPos end) {
     // The old highlight goes; the view then shows exactly the match as the selection.
-    InvertSelection();
-    m_bSelection = false;
-    m_posCaret = m_posSelEnd = start;
+    if (const std::optional<CaretModel::Span> shown = m_caret.Collapse(start))
+        InvertSpan(*shown);
     ExtendSelection(end);
     ScrollCaretIntoView();
     emit caretChanged();
 }
 
 void CKelvoView::SelectNextMatch(bool forward) {
-    TextPos start = m_posCaret;
-    TextPos end = m_posSelEnd;
+    TextPos start = CaretPos();
+    TextPos end = SelEnd();
     if (SearchFrom(forward, start, end))
         SelectMatch(start, end);
     else
@@ -169,8 +168,8 @@ int CKelvoView::ReplaceAllFromCaret() {
     const std::string replacement = m_strReplace;
     Platform* platform = m_pDoc->GetPlatform();
     int count = 0;
-    TextPos start = m_posCaret;
-    TextPos end = m_posSelEnd;
+    TextPos start = CaretPos();
+    TextPos end = SelEnd();
     std::int32_t firstLine = -1;
     TextPos firstColumn;
     platform->BeginWaitCursor();
@@ -179,12 +178,12 @@ int CKelvoView::ReplaceAllFromCaret() {
             firstLine = start.line;
             firstColumn = start;
             // The selection ends as each step's caret placement would end it.
-            InvertSelection();
-            m_bSelection = false;
+            if (const std::optional<CaretModel::Span> shown = m_caret.Collapse(CaretPos()))
+                InvertSpan(*shown);
         }
         const std::int32_t lengthBefore = m_pStore->LineAt(start.line)->length;
         const TextPos p = m_pStore->Edit(start, kDeleteBlock, "", end);
-        m_posCaret = m_posSelEnd = p;
+        m_caret.Collapse(p);
         if (m_pStore == nullptr)
             break; // the document went while it asked about the edit
         // A document that refuses edits leaves the match where it was: searching on would
@@ -192,7 +191,7 @@ int CKelvoView::ReplaceAllFromCaret() {
         if (m_pStore->LineAt(start.line)->length == lengthBefore)
             break;
         const TextPos q = m_pStore->Edit(p, kInsertText, replacement.c_str());
-        m_posCaret = m_posSelEnd = q;
+        m_caret.Collapse(q);
         if (m_pStore == nullptr)
             break;
         if (q == p && !replacement.empty())
@@ -214,9 +213,8 @@ void CKelvoView::FindInDirection(bool forward) {
     KeepPositionsInText();
     if (m_pStore == nullptr)
         return;
-    if (m_bSelection)
-        SetCaretPosition(forward ? std::max(m_posCaret, m_posSelEnd)
-                                 : std::min(m_posCaret, m_posSelEnd));
+    if (HasSelection())
+        SetCaretPosition(forward ? m_caret.LaterEnd() : m_caret.EarlierEnd());
     SelectNextMatch(forward);
 }
 
@@ -230,21 +228,21 @@ void CKelvoView::OnFindLast() {
 
 void CKelvoView::OnReplaceStop() {
     KeepPositionsInText();
-    if (!m_bSelection || m_pStore == nullptr)
+    if (!HasSelection() || m_pStore == nullptr)
         return;
     // Whatever is selected is replaced, whether or not it is the search string.
     const std::string replacement = m_strReplace;
     const bool multiLine = DeleteSelection();
-    const TextPos p = m_posCaret;
+    const TextPos p = CaretPos();
     const TextPos q = m_pStore->Edit(p, kInsertText, replacement.c_str());
     RedrawSibling();
-    m_posCaret = q;
+    m_caret.SetCaret(q);
     RefreshAfterEdit(p.line, p.column, multiLine || q.line != p.line);
     emit caretChanged();
 }
 
 void CKelvoView::OnReplaceFindAgain() {
-    if (!m_bSelection)
+    if (!HasSelection())
         return;
     OnReplaceStop();
     OnFindAgain();
@@ -255,7 +253,7 @@ void CKelvoView::OnUpdateNeedSearchText(CommandUpdate& update) {
 }
 
 void CKelvoView::OnUpdateReplaceFollowUp(CommandUpdate& update) {
-    update.Enable(m_bReplaceActive && m_bSelection);
+    update.Enable(m_bReplaceActive && HasSelection());
 }
 
 void CKelvoView::OnGoToLine() {
@@ -263,7 +261,7 @@ void CKelvoView::OnGoToLine() {
     if (m_pDoc == nullptr || m_pStore == nullptr)
         return;
     CGoToLineDlg dialog(m_pDoc->GetPlatform(), m_pStore->LineCount(), this);
-    dialog.SetLine(m_posCaret.line + 1);
+    dialog.SetLine(CaretPos().line + 1);
     const std::optional<int> result = RunSearchDialog(dialog);
     if (!result)
         return;
@@ -277,7 +275,7 @@ void CKelvoView::OnGoToLine() {
 
 void CKelvoView::OnOpenSelection() {
     KeepPositionsInText();
-    if (!m_bSelection || m_pStore == nullptr || m_pDoc == nullptr)
+    if (!HasSelection() || m_pStore == nullptr || m_pDoc == nullptr)
         return;
     const auto [start, end] = FirstLineOfSelection(0);
     // The bytes are the name, blanks and quotes included: nothing is trimmed or added.
