@@ -86,7 +86,8 @@ private:
     bool m_fresh = false;
 };
 
-// Clears a flag when it goes out of scope.
+// Sets a flag for the scope and clears it on the way out. This layer has no Qt, so no
+// QScopedValueRollback, and the standard library's scope guard is still experimental.
 class FlagScope {
 public:
     explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
