@@ -244,7 +244,7 @@ void CKelvoApp::OnIdle() {
     // Only outside every modal loop, and never while either of them runs, so that no
     // document is reloaded or closed under a command that is still working on it.
     const auto quiet = [&] {
-        return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !g_bInSuiteRequest;
+        return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !m_bInSuiteRequest;
     };
     // The block's size is checked before every pass that reads it.
     if (m_pShare && !m_bShareLost)

@@ -17,8 +17,6 @@
 #include "PathSearch.h"
 #include "SimulationPrompts.h"
 
-bool g_bInSuiteRequest = false;
-
 namespace {
 
 // How long a second start waits for the running editor to take its command line. An editor
@@ -157,9 +155,9 @@ void CKelvoApp::ServeHandOff() {
 }
 
 void CKelvoApp::ServeSuiteRequest() {
-    if (g_bInSuiteRequest)
+    if (m_bInSuiteRequest)
         return;
-    const QScopedValueRollback inRequest(g_bInSuiteRequest, true);
+    const QScopedValueRollback inRequest(m_bInSuiteRequest, true);
     const ShareBlock& block = *m_pShare;
     const CircuitFamily::Member* member = nullptr;
     if (block.Get(ShareBlock::kAction) == ShareBlock::kActionRaise) {
