@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <cstdio>
 #include <utility>
 
@@ -243,7 +244,7 @@ void CKelvoApp::OnIdle() {
     // Only outside every modal loop, and never while either of them runs, so that no
     // document is reloaded or closed under a command that is still working on it.
     const auto quiet = [&] {
-        return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !g_bInSuiteRequest;
+        return outsideModalLoops && !m_bClosing && !m_bInFileCheck && !m_bInSuiteRequest;
     };
     // The block's size is checked before every pass that reads it.
     if (m_pShare && !m_bShareLost)
@@ -269,14 +270,13 @@ void CKelvoApp::OnIdle() {
 void CKelvoApp::CheckFiles() {
     // The questions run loops of their own; returns to the front meanwhile are answered by
     // this same pass, and the flag is cleared after it.
-    m_bInFileCheck = true;
+    const QScopedValueRollback inFileCheck(m_bInFileCheck, true);
     const std::vector<CKelvoDoc*> documents = m_docManager->Documents();
     std::vector<QPointer<CKelvoDoc>> alive(documents.begin(), documents.end());
     for (const QPointer<CKelvoDoc>& document : alive)
         if (document)
             document->CheckExternalChange();
     m_bCheckFiles = false;
-    m_bInFileCheck = false;
 }
 
 bool CKelvoApp::BeepIfNothingToUndo(const QKeyEvent* key) {
@@ -386,10 +386,9 @@ void CKelvoApp::OnAppExit() {
 bool CKelvoApp::CanCloseMainFrame() {
     if (m_bClosing)
         return false;
-    m_bClosing = true;
+    const QScopedValueRollback closing(m_bClosing, true);
     const bool saved = m_docManager->SaveAllModified();
     if (saved)
         m_docManager->CloseAllDocuments();
-    m_bClosing = false;
     return saved;
 }

@@ -12,10 +12,6 @@
 #include "ShareBlock.h"
 #include "ViewDefaults.h"
 
-// Set while the idle pass serves one of the suite's requests: the questions that request
-// asks run loops of their own, whose idle passes must not serve another.
-extern bool g_bInSuiteRequest;
-
 // The application object: starts the program in its fixed order, keeps what documents
 // and views share, opens files by name and runs the idle pass.
 class CKelvoApp : public QObject, public ViewDefaults, public FrameOwner {
@@ -152,6 +148,9 @@ private:
     // such a pass from starting the same step again.
     bool m_bInFileCheck = false;
     bool m_bInHandOff = false;
+    // Set while the idle pass serves one of the suite's requests: the questions that request
+    // asks run loops of their own, whose idle passes must not serve another.
+    bool m_bInSuiteRequest = false;
     std::unique_ptr<ShareBlock> m_pShare;
     // Set when the block was found cut short: from then on nothing talks to the suite, and
     // the block goes at the next pass outside every question and request, so that nothing

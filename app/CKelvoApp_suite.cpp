@@ -4,6 +4,7 @@
 #include "CKelvoApp.h"
 
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 #include <chrono>
 #include <cstdio>
@@ -15,8 +16,6 @@
 #include "FileName.h"
 #include "PathSearch.h"
 #include "SimulationPrompts.h"
-
-bool g_bInSuiteRequest = false;
 
 namespace {
 
@@ -148,18 +147,17 @@ void CKelvoApp::ShowAndArrange() {
 void CKelvoApp::ServeHandOff() {
     if (m_bInHandOff || !m_pShare->HandOffPending())
         return;
-    m_bInHandOff = true;
+    const QScopedValueRollback inHandOff(m_bInHandOff, true);
     OpenCommandLine(FileNameFromBytes(m_pShare->HandOff()));
     m_pShare->ClearHandOff();
     ShowAndArrange();
     m_pShare->Set(ShareBlock::kEditorFlags, 1);
-    m_bInHandOff = false;
 }
 
 void CKelvoApp::ServeSuiteRequest() {
-    if (g_bInSuiteRequest)
+    if (m_bInSuiteRequest)
         return;
-    g_bInSuiteRequest = true;
+    const QScopedValueRollback inRequest(m_bInSuiteRequest, true);
     const ShareBlock& block = *m_pShare;
     const CircuitFamily::Member* member = nullptr;
     if (block.Get(ShareBlock::kAction) == ShareBlock::kActionRaise) {
@@ -178,7 +176,6 @@ void CKelvoApp::ServeSuiteRequest() {
     // The block may be gone: a quit request ends with the program's exit.
     if (m_pShare)
         m_pShare->Set(ShareBlock::kRequestBusy, m_pShare->Get(ShareBlock::kRequestBusy) & ~1);
-    g_bInSuiteRequest = false;
 }
 
 void CKelvoApp::ServeCommandRequest(unsigned char request) {

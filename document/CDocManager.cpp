@@ -50,11 +50,6 @@ CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
     return Adopt(std::move(document));
 }
 
-CKelvoDoc* CDocManager::OnFileOpen() {
-    const QString path = AskOpenFileName(m_strLastDirectory);
-    return path.isEmpty() ? nullptr : OpenDocumentFile(path);
-}
-
 QString CDocManager::AskOpenFileName(const QString& directory) {
     return UsableDialogName(m_platform->GetOpenFileName(directory));
 }

@@ -21,8 +21,6 @@ public:
     // The document of that file: the one already open, or a newly opened one. Null, after
     // the framework's message, when it cannot be opened.
     CKelvoDoc* OpenDocumentFile(const QString& path);
-    // File > Open: asks for a file, then opens it; null on Cancel or failure.
-    CKelvoDoc* OnFileOpen();
     // The Open dialog's answer; empty on Cancel, or after a message when the name it gave
     // cannot be the file chosen.
     QString AskOpenFileName(const QString& directory);

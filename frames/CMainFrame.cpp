@@ -92,7 +92,7 @@ void CMainFrame::CreateActions() {
     m_menuStyle = new PromptStyle;
     m_menuStyle->setParent(this);
     for (const CommandInfo& command : Commands()) {
-        auto* action = new QAction(QString::fromLatin1(command.menuText).section('\t', 0, 0), this);
+        auto* action = new QAction(QString::fromLatin1(command.menuText), this);
         action->setData(command.id);
         QList<QKeySequence> keys(command.keys.begin(), command.keys.end());
         action->setShortcuts(keys);

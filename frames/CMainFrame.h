@@ -105,6 +105,9 @@ protected:
 
 private:
     void CreateActions();
+    // Offers `ask` to each target on the command route in turn (see RouteCommand) until one
+    // answers true; false when none does.
+    template <class Ask> bool AlongRoute(Ask ask);
     void CreateBars();
     QLabel* MakePane(const QString& prototype);
     void CreateWindowKeys();

@@ -26,26 +26,30 @@ bool CMainFrame::OnUpdateCommand(CommandUpdate& update) {
     return DispatchUpdate(this, kMainFrameCommands, update);
 }
 
-bool CMainFrame::RouteCommand(int id) {
+template <class Ask> bool CMainFrame::AlongRoute(Ask ask) {
     // Each target is looked up just before it is asked: a command that closes a document
     // ends the route there, and nothing after it is reached through the closed one.
-    if (CKelvoView* view = ActiveView(); view != nullptr && view->OnCommand(id))
-        return true;
-    if (CKelvoDoc* doc = ActiveDocument(); doc != nullptr && doc->OnCommand(id))
-        return true;
-    if (CChildFrame* child = ActiveChild(); child != nullptr && child->OnCommand(id))
-        return true;
-    if (OnCommand(id))
-        return true;
-    return m_pOwner != nullptr && m_pOwner->OnCommand(id);
+    using Step = CommandTarget* (*)(CMainFrame&);
+    const Step route[] = {
+        [](CMainFrame& frame) -> CommandTarget* { return frame.ActiveView(); },
+        [](CMainFrame& frame) -> CommandTarget* { return frame.ActiveDocument(); },
+        [](CMainFrame& frame) -> CommandTarget* { return frame.ActiveChild(); },
+        [](CMainFrame& frame) -> CommandTarget* { return &frame; },
+        [](CMainFrame& frame) -> CommandTarget* { return frame.m_pOwner; },
+    };
+    for (const Step step : route)
+        if (CommandTarget* target = step(*this); target != nullptr && ask(*target))
+            return true;
+    return false;
+}
+
+bool CMainFrame::RouteCommand(int id) {
+    return AlongRoute([id](CommandTarget& target) { return target.OnCommand(id); });
 }
 
 bool CMainFrame::RouteUpdate(CommandUpdate& update) {
-    CommandTarget* const targets[] = {ActiveView(), ActiveDocument(), ActiveChild(), this,
-                                      m_pOwner};
-    for (CommandTarget* target : targets)
-        if (target != nullptr && target->OnUpdateCommand(update))
-            return true;
+    if (AlongRoute([&update](CommandTarget& target) { return target.OnUpdateCommand(update); }))
+        return true;
     update.Enable(false);
     return false;
 }

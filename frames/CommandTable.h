@@ -7,8 +7,9 @@
 
 #include "CommandIds.h"
 
-// One command: its menu text (with its '&' and, after a tab, the shortcut it shows), its
-// accelerators, its "prompt\ntip" (status-bar prompt, then tool tip) and toolbar icon.
+// One command: its menu text (with its '&'), its accelerators (the menu shows the first
+// beside the text, so a shortcut is written only here), its "prompt\ntip" (status-bar
+// prompt, then tool tip) and toolbar icon.
 struct CommandInfo {
     int id;
     const char* menuText;

@@ -27,7 +27,7 @@ TextStore::~TextStore() {
 void TextStore::ReleaseText() {
     while (firstLine != nullptr)
         FreeLine(UnlinkLine(firstLine));
-    journal.Clear();
+    m_journal.Clear();
     delete[] fileBuffer;
     fileBuffer = nullptr;
 }
@@ -260,7 +260,7 @@ std::string TextStore::CollectText(TextPos start, TextPos end, std::string_view 
 }
 
 void TextStore::ClearHistory() {
-    journal.Clear();
+    m_journal.Clear();
     if (document)
         document->SetModifiedFlag(false);
 }

@@ -37,7 +37,7 @@ public:
     [[nodiscard]] const LineRecord* FirstLine() const noexcept { return firstLine; }
     [[nodiscard]] const LineRecord* LastLine() const noexcept { return lastLine; }
     [[nodiscard]] std::int32_t LineCount() const noexcept { return lineCount; }
-    [[nodiscard]] const UndoJournal& Journal() const noexcept { return journal; }
+    [[nodiscard]] const UndoJournal& Journal() const noexcept { return m_journal; }
     // The file as read; borrowed lines point into it.
     [[nodiscard]] const char* FileBuffer() const noexcept { return fileBuffer; }
     [[nodiscard]] StoreDocument* Document() const noexcept { return document; }
@@ -83,8 +83,8 @@ public:
     TextPos Edit(TextPos from, EditKind kind, const char* text, TextPos to = {});
     std::optional<UndoStep> Undo();
     std::optional<UndoStep> Redo();
-    [[nodiscard]] bool CanUndo() const noexcept { return journal.undoList != nullptr; }
-    [[nodiscard]] bool CanRedo() const noexcept { return journal.redoList != nullptr; }
+    [[nodiscard]] bool CanUndo() const noexcept { return m_journal.undoList != nullptr; }
+    [[nodiscard]] bool CanRedo() const noexcept { return m_journal.redoList != nullptr; }
 
     // --- Search and words; none of these changes the text.
     bool FindForward(FindRequest request) const;
@@ -106,9 +106,11 @@ private:
     // cursor stays right however the list changes around it.
     friend struct LineListProbe;
 
+    // The fields the re-created program's store has keep its names; what Kelvo adds
+    // carries m_.
     StoreDocument* document;
     char* fileBuffer = nullptr;
-    UndoJournal journal;
+    UndoJournal m_journal;
     LineRecord* firstLine = nullptr; // null only before the store is filled
     LineRecord* lastLine = nullptr;
     std::int32_t lineCount = 0;

@@ -86,7 +86,8 @@ private:
     bool m_fresh = false;
 };
 
-// Clears a flag when it goes out of scope.
+// Sets a flag for the scope and clears it on the way out. This layer has no Qt, so no
+// QScopedValueRollback, and the standard library's scope guard is still experimental.
 class FlagScope {
 public:
     explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
@@ -126,7 +127,7 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char
     const bool allowed = document == nullptr || document->AllowEdit();
     if (allowed && kind >= kInsertChar && kind <= kRedoInsertText && lineCount > 0) {
         if (IsUserEdit(kind))
-            UndoJournal::FreeList(journal.redoList);
+            UndoJournal::FreeList(m_journal.redoList);
         // A stale position (a second pane, say) is brought within the text first, so no
         // routine reads or writes outside a line.
         const TextPos at = Clamp(from);
@@ -169,7 +170,7 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char
         }
     }
     if (document && reportModified)
-        document->SetModifiedFlag(journal.undoList != nullptr);
+        document->SetModifiedFlag(m_journal.undoList != nullptr);
     return result;
 }
 
@@ -228,7 +229,7 @@ TextStore::EditResult TextStore::InsertChar(TextPos at, char c, EditKind kind) {
     // No line end other than CR ever enters a line, whatever the caller passes.
     if ((typed && !TypedCharFits(c, false)) || c == '\0' || c == '\n')
         return Refused(at);
-    UndoRecord*& list = kind == kUndoDeleteBefore ? journal.redoList : journal.undoList;
+    UndoRecord*& list = kind == kUndoDeleteBefore ? m_journal.redoList : m_journal.undoList;
     const EditKind recordKind = kind == kUndoDeleteBefore ? kRedoDeleteBefore : kUndoInsertChar;
     RunSlot slot(list, recordKind, at, c);
     if (!slot.Ready())
@@ -244,7 +245,7 @@ TextStore::EditResult TextStore::InsertChar(TextPos at, char c, EditKind kind) {
 TextStore::EditResult TextStore::DeleteBefore(TextPos at, EditKind kind) {
     if (at.line == 0 && at.column == 0)
         return Refused(at);
-    UndoRecord*& list = kind == kUndoInsertChar ? journal.redoList : journal.undoList;
+    UndoRecord*& list = kind == kUndoInsertChar ? m_journal.redoList : m_journal.undoList;
     const EditKind recordKind = kind == kUndoInsertChar ? kRedoInsertChar : kUndoDeleteBefore;
     RunSlot slot(list, recordKind, at, '\0');
     if (!slot.Ready())
@@ -273,7 +274,7 @@ TextStore::EditResult TextStore::DeleteBefore(TextPos at, EditKind kind) {
 TextStore::EditResult TextStore::OvertypeChar(TextPos at, char c) {
     if (!TypedCharFits(c, true))
         return Refused(at);
-    RunSlot slot(journal.undoList, kUndoOvertypeChar, at, c);
+    RunSlot slot(m_journal.undoList, kUndoOvertypeChar, at, c);
     if (!slot.Ready())
         return NoMemory(at);
     LineRecord* line = MutableLineAt(at.line);
@@ -296,7 +297,7 @@ TextStore::EditResult TextStore::DeleteAt(TextPos at) {
     LineRecord* line = MutableLineAt(at.line);
     if (at.column >= line->length && line->next == nullptr)
         return Refused(at);
-    RunSlot slot(journal.undoList, kUndoDeleteAt, at, '\0');
+    RunSlot slot(m_journal.undoList, kUndoDeleteAt, at, '\0');
     if (!slot.Ready())
         return NoMemory(at);
     char deleted = '\r';
@@ -316,7 +317,7 @@ TextStore::EditResult TextStore::RestoreOvertyped(TextPos at, char saved) {
     LineRecord* line = MutableLineAt(at.line);
     if (at.column == 0 || saved == '\r' || saved == '\n')
         return {at, false};
-    RunSlot slot(journal.redoList, kRedoOvertypeChar, at, saved);
+    RunSlot slot(m_journal.redoList, kRedoOvertypeChar, at, saved);
     if (!slot.Ready())
         return NoMemory(at);
     char* text = line->text;
@@ -336,7 +337,7 @@ TextStore::EditResult TextStore::RestoreOvertyped(TextPos at, char saved) {
 TextStore::EditResult TextStore::ReinsertDeleted(TextPos at, char saved) {
     if (saved == '\0' || saved == '\n')
         return {at, false};
-    RunSlot slot(journal.redoList, kRedoDeleteAt, at, saved);
+    RunSlot slot(m_journal.redoList, kRedoDeleteAt, at, saved);
     if (!slot.Ready())
         return NoMemory(at);
     LineRecord* line = MutableLineAt(at.line);
@@ -425,7 +426,7 @@ TextStore::EditResult TextStore::DeleteBlock(TextPos a, TextPos b, EditKind kind
     record->buffer = saved;
     record->bufferSize = static_cast<std::int32_t>(
         std::min<std::size_t>(savedLength + 1, std::numeric_limits<std::int32_t>::max()));
-    UndoJournal::Push(replayingUndo ? journal.redoList : journal.undoList, record);
+    UndoJournal::Push(replayingUndo ? m_journal.redoList : m_journal.undoList, record);
     return {start, true};
 }
 
@@ -491,6 +492,6 @@ TextStore::EditResult TextStore::InsertText(TextPos at, const char* text, EditKi
     record->column = at.column;
     record->endLine = pos.line;
     record->endColumn = pos.column;
-    UndoJournal::Push(replayingUndo ? journal.redoList : journal.undoList, record);
+    UndoJournal::Push(replayingUndo ? m_journal.redoList : m_journal.undoList, record);
     return {pos, true};
 }

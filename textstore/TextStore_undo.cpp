@@ -26,11 +26,11 @@ bool IsRunKind(EditKind kind) {
 } // namespace
 
 std::optional<UndoStep> TextStore::Undo() {
-    return Replay(journal.undoList);
+    return Replay(m_journal.undoList);
 }
 
 std::optional<UndoStep> TextStore::Redo() {
-    return Replay(journal.redoList);
+    return Replay(m_journal.redoList);
 }
 
 std::optional<UndoStep> TextStore::Replay(UndoRecord*& list) {
@@ -63,6 +63,6 @@ std::optional<UndoStep> TextStore::Replay(UndoRecord*& list) {
             FreeUndoRecord(UndoJournal::Pop(list));
     }
     if (document)
-        document->SetModifiedFlag(journal.undoList != nullptr);
+        document->SetModifiedFlag(m_journal.undoList != nullptr);
     return UndoStep{kind, at, result.pos, result.done};
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include "CKelvoView.h"
 
@@ -153,11 +154,7 @@ void CKelvoView::InvertSpan(CaretModel::Span span) {
 }
 
 void CKelvoView::paintEvent(QPaintEvent* event) {
-    struct Painting {
-        bool& flag;
-        Painting(bool& f) : flag(f) { flag = true; }
-        ~Painting() { flag = false; }
-    } painting(m_bPainting);
+    const QScopedValueRollback painting(m_bPainting, true);
     if (m_pFont == nullptr)
         return; // not set up yet: the background is all there is
 

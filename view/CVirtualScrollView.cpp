@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
@@ -61,11 +62,7 @@ void CVirtualScrollView::SetScrollSizes(int mapMode, QSize total, QSize page, QS
 void CVirtualScrollView::UpdateBars() {
     if (m_bInsideUpdate)
         return;
-    m_bInsideUpdate = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{m_bInsideUpdate};
+    const QScopedValueRollback inside(m_bInsideUpdate, true);
 
     const QSize client = maximumViewportSize(); // the client area with no bar shown
     const int barWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);

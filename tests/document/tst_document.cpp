@@ -365,14 +365,19 @@ private slots:
             QCOMPARE(original.readAll(), QByteArray("old\r\n"));
             return;
         }
+        // File > Open as the application runs it: the dialog's answer, then that file.
+        const auto openThroughDialog = [&]() -> CKelvoDoc* {
+            const QString path = manager.AskOpenFileName(folder);
+            return path.isEmpty() ? nullptr : manager.OpenDocumentFile(path);
+        };
         platform.openNames = {asTheDialogSaysIt};
-        QCOMPARE(manager.OnFileOpen(), nullptr);
+        QCOMPARE(openThroughDialog(), nullptr);
         QCOMPARE(platform.shown.back().text, refusal);
         QCOMPARE(manager.CountDocuments(), 0);
         // A file truly named with U+FFFD is that file.
         WriteAll(asTheDialogSaysIt, "real\r\n");
         platform.openNames = {asTheDialogSaysIt};
-        CKelvoDoc* real = manager.OnFileOpen();
+        CKelvoDoc* real = openThroughDialog();
         QVERIFY(real != nullptr);
         QCOMPARE(real->GetPathName(), asTheDialogSaysIt);
     }

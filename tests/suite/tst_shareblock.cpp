@@ -14,19 +14,11 @@
 
 #include "ShareBlock.h"
 #include "SharedMemory.h"
+#include "SuiteTestKit.h"
 
 using namespace std::chrono_literals;
 
 namespace {
-
-// The process id of a process that has ended and been reaped: no process has it now.
-std::uint32_t EndedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return std::uint32_t(child);
-}
 
 // A process that has ended but that no one has waited for yet: it keeps its id meanwhile.
 pid_t UnreapedProcess() {

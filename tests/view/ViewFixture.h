@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include "CKelvoView.h"
+#include "CommandTarget.h"
 #include "fakes/ScriptedPlatform.h"
 
 Q_DECLARE_METATYPE(TextPos)
@@ -25,6 +26,20 @@ inline char* toString(const TextPos& pos) {
     return qstrdup(
         QByteArray("(" + QByteArray::number(pos.line) + ", " + QByteArray::number(pos.column) + ")")
             .constData());
+}
+
+// The document's text as it would be saved.
+inline QByteArray Bytes(const TextStore& store) {
+    QByteArray bytes;
+    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next)
+        bytes += QByteArray(line->text, line->length) + "\r\n";
+    return bytes;
+}
+
+// Whether the view holds the command and enables it.
+inline bool Enabled(CKelvoView& view, int id) {
+    CommandUpdate update(id);
+    return view.OnUpdateCommand(update) && update.enabled;
 }
 
 // A view that records the areas it was asked to paint.

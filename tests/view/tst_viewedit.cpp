@@ -12,21 +12,6 @@
 
 namespace {
 
-// The document's text as it would be saved.
-QByteArray Bytes(const TextStore& store) {
-    QByteArray bytes;
-    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next)
-        bytes += QByteArray(line->text, line->length) + "\r\n";
-    return bytes;
-}
-
-bool Enabled(CKelvoView& view, int id) {
-    CommandUpdate update(id);
-    if (!view.OnUpdateCommand(update))
-        return false;
-    return update.enabled;
-}
-
 void SetClipboard(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }

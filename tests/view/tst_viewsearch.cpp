@@ -16,18 +16,6 @@
 
 namespace {
 
-QByteArray Bytes(const TextStore& store) {
-    QByteArray bytes;
-    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next)
-        bytes += QByteArray(line->text, line->length) + "\r\n";
-    return bytes;
-}
-
-bool Enabled(CKelvoView& view, int id) {
-    CommandUpdate update(id);
-    return view.OnUpdateCommand(update) && update.enabled;
-}
-
 template <class T> T* Control(QDialog& dialog, int id) {
     return dialog.findChild<T*>(QString::number(id));
 }

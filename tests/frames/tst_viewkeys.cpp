@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "CMainFrame.h"
-#include "ViewFixture.h"
+#include "view/ViewFixture.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "FileName.h"
 #include "FrameworkMessages.h"
 #include "SharedMemory.h"
+#include "suite/SuiteTestKit.h"
 
 namespace {
 
@@ -72,14 +73,6 @@ private:
     QByteArray m_taken;
     std::thread m_thread;
 };
-
-std::uint32_t EndedProcess() {
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return std::uint32_t(child);
-}
 
 } // namespace
 
