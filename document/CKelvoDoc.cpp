@@ -19,6 +19,9 @@ CKelvoDoc::~CKelvoDoc() = default;
 void CKelvoDoc::ReplaceStore(std::unique_ptr<TextStore> store) {
     std::unique_ptr<TextStore> old = std::exchange(m_pStore, std::move(store));
     emit storeReplaced(m_pStore.get());
+    // A store's first filling is no change: nothing showed a text before it.
+    if (old != nullptr && old->LineCount() > 0 && m_pStore->LineCount() > 0)
+        emit textChanged({{0, 0}, old->LineCount() - 1, m_pStore->LineCount() - 1});
 }
 
 bool CKelvoDoc::OnNewDocument() {
@@ -145,6 +148,10 @@ void CKelvoDoc::SetModifiedFlag(bool modified) {
         return;
     m_bModified = modified;
     emit modifiedChanged(modified);
+}
+
+void CKelvoDoc::TextChanged(const TextChange& change) {
+    emit textChanged(change);
 }
 
 void CKelvoDoc::ShowMessage(std::string_view text, StoreIcon icon) {

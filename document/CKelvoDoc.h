@@ -67,6 +67,8 @@ public:
     // The store's questions.
     bool AllowEdit() override;
     void SetModifiedFlag(bool modified) override;
+    // Passed on to every view as textChanged.
+    void TextChanged(const TextChange& change) override;
     void ShowMessage(std::string_view text, StoreIcon icon) override;
     void Beep() override;
     void BeginWaitCursor() override;
@@ -96,8 +98,12 @@ public:
     bool Reload();
 
 signals:
-    // Every view takes the new store; the old one is freed once they all have.
+    // Every view takes the new store; the old one is freed once they all have. Reading
+    // the file again then tells textChanged that the whole text changed.
     void storeReplaced(TextStore* store);
+    // After every change of the text, whoever made it: each view brings its positions,
+    // widths, scroll range and picture up to date from here.
+    void textChanged(const TextChange& change);
     void modifiedChanged(bool modified);
     void titleChanged(const QString& title);
     // File > Save or Save As wrote the file: it joins the recent-file list.

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "TextChange.h"
+
 enum class StoreIcon { None, Exclamation, Stop };
 
 // What the store needs of the document that owns it. The document implements it; tests
@@ -13,6 +15,9 @@ public:
     // May question the user; false refuses the edit.
     virtual bool AllowEdit() = 0;
     virtual void SetModifiedFlag(bool modified) = 0;
+    // After every change of the text, before the edit returns: whoever shows the text
+    // brings itself up to date from here, whichever of them asked for the change.
+    virtual void TextChanged(const TextChange& change) = 0;
     // A message box owned by the main window, with the application's title as caption and
     // an OK button.
     virtual void ShowMessage(std::string_view text, StoreIcon icon) = 0;

@@ -131,6 +131,7 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char
         // A stale position (a second pane, say) is brought within the text first, so no
         // routine reads or writes outside a line.
         const TextPos at = Clamp(from);
+        const std::int32_t linesBefore = lineCount;
         const char c = text != nullptr ? text[0] : '\0';
         switch (kind) {
         case kInsertChar:
@@ -167,6 +168,13 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char
         case kRedoInsertText:
             result = InsertText(at, text != nullptr ? text : "", kind);
             break;
+        }
+        // Each step either only inserts or only removes, starting at the earlier of the
+        // position it was given and the one it gives back.
+        if (result.done && document) {
+            const std::int32_t added = lineCount - linesBefore;
+            document->TextChanged({std::min(at, result.pos), std::max(-added, 0),
+                                   std::max(added, 0)});
         }
     }
     if (document && reportModified)

@@ -17,6 +17,7 @@ class ConsoleDocument : public StoreDocument {
 public:
     bool AllowEdit() override { return false; } // this tool only reads
     void SetModifiedFlag(bool) override {}
+    void TextChanged(const TextChange&) override {} // never edited
     void ShowMessage(std::string_view text, StoreIcon) override {
         std::fprintf(stderr, "Kelvo: %.*s\n", int(text.size()), text.data());
     }

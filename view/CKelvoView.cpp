@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QScopedValueRollback>
 
 bool g_bIgnoreNextDrag = false;
 
@@ -24,6 +25,7 @@ CKelvoView::CKelvoView(CKelvoDoc* document, ViewDefaults* app, QWidget* parent)
         SetStore(nullptr);
     });
     connect(document, &CKelvoDoc::storeReplaced, this, &CKelvoView::OnStoreReplaced);
+    connect(document, &CKelvoDoc::textChanged, this, &CKelvoView::OnTextChanged);
 }
 
 CKelvoView::~CKelvoView() {
@@ -47,13 +49,39 @@ void CKelvoView::OnStoreReplaced(TextStore* store) {
     SetStore(store);
     if (m_pFont == nullptr)
         return; // not set up yet: OnInitialUpdate takes the store
-    KeepPositionsInText();
     MeasureAllLines();
     UpdateScrollSizes();
     ScrollToPosition(m_ptScrollPos); // brought within the new total
-    viewport()->update();
-    m_ptCaret = PosToPoint(ActiveEnd());
-    SetCaretPixel(m_ptCaret);
+}
+
+TextPos CKelvoView::EditStore(TextPos from, EditKind kind, const char* text, TextPos to) {
+    const QScopedValueRollback making(m_bMakingEdit, true);
+    return m_pStore->Edit(from, kind, text, to);
+}
+
+void CKelvoView::OnTextChanged(const TextChange& change) {
+    if (m_pFont == nullptr || m_pStore == nullptr)
+        return; // not set up yet: OnInitialUpdate measures the text as it finds it
+    if (!m_bMakingEdit)
+        KeepPositionsInText();
+    const int widest = m_nWidestLine;
+    NoteEditedWidths(change.from.line, change.LastLine());
+    QRect area = viewport()->rect().translated(m_ptScrollPos);
+    area.setTop(change.from.line * m_nLineHeight);
+    if (change.SpansLines() || m_nWidestLine != widest)
+        UpdateScrollSizes();
+    if (!m_bMakingEdit) {
+        // Its caret and selection stand where they stood, on text that may have moved.
+        viewport()->update();
+        m_ptCaret = PosToPoint(ActiveEnd());
+        SetCaretPixel(m_ptCaret);
+        return;
+    }
+    if (!change.SpansLines()) {
+        area.setBottom((change.from.line + 1) * m_nLineHeight - 1);
+        area.setLeft(kLeftMargin + Extent(m_pStore->LineAt(change.from.line), change.from.column));
+    }
+    viewport()->update(area.translated(-m_ptScrollPos));
 }
 
 void CKelvoView::SetCaretPosition(TextPos pos) {
@@ -188,34 +216,6 @@ void CKelvoView::UpdateScrollSizes() {
     const std::int64_t total = std::int64_t{m_nLineHeight} * (m_pStore ? m_pStore->LineCount() : 1);
     SetScrollSizes(MM_TEXT, QSize(TotalWidth(), int(std::min<std::int64_t>(total, INT_MAX / 2))),
                    QSize(width / 6, height - m_nLineHeight), QSize(m_nLineHeight, m_nLineHeight));
-}
-
-void CKelvoView::RefreshAfterEdit(int line, int column, bool wholeRest) {
-    const int widest = m_nWidestLine;
-    NoteEditedWidths(line, std::max(line, ActiveEnd().line));
-    QRect area = viewport()->rect().translated(m_ptScrollPos);
-    area.setTop(line * m_nLineHeight);
-    if (wholeRest || m_nWidestLine != widest)
-        UpdateScrollSizes();
-    if (!wholeRest) {
-        area.setBottom((line + 1) * m_nLineHeight - 1);
-        area.setLeft(kLeftMargin + (m_pStore ? Extent(m_pStore->LineAt(line), column) : 0));
-    }
-    viewport()->update(area.translated(-m_ptScrollPos));
-    ScrollCaretIntoView();
-    // The other pane measures only the lines it paints: the edited lines may lie outside
-    // its window, and its scroll range must still reach them.
-    if (m_pSibling != nullptr) {
-        const int siblingWidest = m_pSibling->m_nWidestLine;
-        m_pSibling->NoteEditedWidths(line, std::max(line, ActiveEnd().line));
-        if (wholeRest || m_pSibling->m_nWidestLine != siblingWidest)
-            m_pSibling->UpdateScrollSizes();
-    }
-}
-
-void CKelvoView::RedrawSibling() {
-    if (m_pSibling != nullptr)
-        m_pSibling->viewport()->repaint();
 }
 
 QPoint CKelvoView::PosToPoint(TextPos pos, const LineRecord** lineOut) const {

@@ -186,9 +186,6 @@ public:
     void OnInitialUpdate(CKelvoView* firstPane);
     void OnInitialUpdate() override { OnInitialUpdate(nullptr); }
     void UpdateScrollSizes();
-    // Invalidates what an edit changed, from (line, column), and places the caret.
-    void RefreshAfterEdit(int line, int column, bool wholeRest);
-    void RedrawSibling();
     // The pane stops being a sibling (its window drops it): both panes go on alone.
     void LeaveSibling();
 
@@ -248,9 +245,17 @@ private:
     void DrawPrintedText(QPainter& painter, std::string_view bytes, int y) const;
     int PrintedLines() const;
 
-    // The document replaced its store (a reload): positions beyond the new text are
-    // brought within it.
+    // The document replaced its store (a reload): the view reads the new one, measured
+    // afresh. The change of text that follows brings its positions within it.
     void OnStoreReplaced(TextStore* store);
+    // After every change of the text, from this view, the other pane or elsewhere: the
+    // widths and scroll range take in the changed lines, and the picture is marked for
+    // repainting. The view that made the change repaints only what changed and places its
+    // caret itself; any other repaints whole, its positions brought within the text.
+    void OnTextChanged(const TextChange& change);
+    // Every edit this view makes goes through here, so that it knows the change it is
+    // then told about as its own.
+    TextPos EditStore(TextPos from, EditKind kind, const char* text, TextPos to = {});
     // The store the view and its caret model read; null once the document has gone.
     void SetStore(TextStore* store);
     void CreateFontAndMeasure();
@@ -285,9 +290,8 @@ private:
     void OnEnter(Qt::KeyboardModifiers modifiers);
     void OnTypedChar(unsigned char ch);
     // Deletes the selection through the store (Delete, Backspace, typing, Cut and Paste
-    // over a selection) and ends it at the result, refused or not. True when the
-    // selection's ends lay on different lines.
-    bool DeleteSelection();
+    // over a selection) and ends it at the result, refused or not.
+    void DeleteSelection();
     // A drag step or timer tick at pos: the moving end goes to pos, or in a whole-line drag
     // the selection covers the clicked line and every line from it to pos's.
     void DragTo(TextPos pos);
@@ -351,6 +355,7 @@ private:
     int m_nScrollsWhileSelected = 0;
     bool m_bOverwrite = false;
     bool m_bPainted = false;
+    bool m_bMakingEdit = false; // the change the store is making is this view's own
 
     // The search state: set when a Find or Replace dialog is confirmed.
     std::string m_strFind;    // bytes of the text

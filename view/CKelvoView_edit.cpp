@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 
 #include "CKelvoView.h"
 #include "Windows1252.h"
@@ -65,33 +66,27 @@ void CKelvoView::OnEditCut() {
     if (!HasSelection() || m_pStore == nullptr)
         return;
     OnEditCopy();
-    const bool wholeRest = DeleteSelection();
-    RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
+    DeleteSelection();
 }
 
 void CKelvoView::OnEditPaste() {
     KeepPositionsInText();
     if (m_pStore == nullptr)
         return;
-    const bool deleted = HasSelection();
-    bool wholeRest = deleted && DeleteSelection();
+    if (HasSelection())
+        DeleteSelection();
     QString text = ClipboardText();
-    if (text.isEmpty()) {
-        if (deleted)
-            RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
+    if (text.isEmpty())
         return;
-    }
     // CR, LF and CR LF each break a line in the store, and a NUL ends a line as it does
     // in a file read; left in, it would end the pasted text there.
     text.replace(QChar(u'\0'), QChar(u'\n'));
     bool lossy = false;
     const std::string bytes = EncodeText(text, &lossy);
     const TextPos start = CaretPos();
-    const TextPos result = m_pStore->Edit(start, kInsertText, bytes.c_str());
-    RedrawSibling();
+    const TextPos result = EditStore(start, kInsertText, bytes.c_str());
     m_caret.SetCaret(result);
-    wholeRest = wholeRest || result.line != start.line;
-    RefreshAfterEdit(start.line, start.column, wholeRest);
+    ScrollCaretIntoView();
     // One beep for the paste, however many characters became '?'; a refused paste has
     // beeped already.
     if (lossy && result != start && m_pDoc != nullptr)
@@ -103,14 +98,15 @@ void CKelvoView::ReplayStep(std::optional<UndoStep> (TextStore::*replay)()) {
     if (m_pStore == nullptr)
         return;
     SetCaretPosition(CaretPos());
-    const int lines = m_pStore->LineCount();
-    const std::optional<UndoStep> step = (m_pStore->*replay)();
+    std::optional<UndoStep> step;
+    {
+        const QScopedValueRollback making(m_bMakingEdit, true);
+        step = (m_pStore->*replay)();
+    }
     if (!step)
         return;
     m_caret.SetCaret(step->newPos);
-    const TextPos from = std::min(step->recordPos, step->newPos);
-    RefreshAfterEdit(from.line, from.column, m_pStore->LineCount() != lines);
-    RedrawSibling();
+    ScrollCaretIntoView();
 }
 
 void CKelvoView::OnEditUndo() {

@@ -16,7 +16,8 @@ void CKelvoView::Beep() {
 
 void CKelvoView::RepaintInvalid() {
     // Updates of a window are gathered for one later request; taking it now paints them.
-    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
+    // Every window's: a pane of the same text may stand in another window.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
 std::string CKelvoView::TypedBytes(const QString& text, int* refused) {
@@ -308,28 +309,20 @@ void CKelvoView::MovePageDown() {
     PlaceCaretUnder(point);
 }
 
-bool CKelvoView::DeleteSelection() {
-    const bool multiLine = CaretPos().line != SelEnd().line;
-    const TextPos result = m_pStore->Edit(CaretPos(), kDeleteBlock, "", SelEnd());
-    RedrawSibling();
+void CKelvoView::DeleteSelection() {
+    const TextPos result = EditStore(CaretPos(), kDeleteBlock, "", SelEnd());
     // A refused edit ends the selection all the same.
     SetCaretPosition(result);
-    return multiLine;
 }
 
 void CKelvoView::OnDeleteKey() {
-    bool wholeRest = false;
     if (HasSelection()) {
-        wholeRest = DeleteSelection();
-    } else {
-        // At the end of a line that is not the last, Delete joins the next line to it.
-        const TextPos caret = CaretPos();
-        const LineRecord* line = m_pStore->LineAt(caret.line);
-        wholeRest = caret.column >= line->length && line->next != nullptr;
-        m_caret.SetCaret(m_pStore->Edit(caret, kDeleteAt, ""));
-        RedrawSibling();
+        DeleteSelection();
+        return;
     }
-    RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
+    // At the end of a line that is not the last, Delete joins the next line to it.
+    m_caret.SetCaret(EditStore(CaretPos(), kDeleteAt, ""));
+    ScrollCaretIntoView();
 }
 
 void CKelvoView::OnChar(unsigned char ch, Qt::KeyboardModifiers modifiers) {
@@ -346,16 +339,12 @@ void CKelvoView::OnChar(unsigned char ch, Qt::KeyboardModifiers modifiers) {
 }
 
 void CKelvoView::OnBackspace() {
-    bool wholeRest = false;
     if (HasSelection()) {
-        wholeRest = DeleteSelection();
-    } else {
-        const int oldLine = CaretPos().line;
-        m_caret.SetCaret(m_pStore->Edit(CaretPos(), kDeleteBefore, ""));
-        RedrawSibling();
-        wholeRest = CaretPos().line != oldLine; // two lines were joined
+        DeleteSelection();
+        return;
     }
-    RefreshAfterEdit(CaretPos().line, CaretPos().column, wholeRest);
+    m_caret.SetCaret(EditStore(CaretPos(), kDeleteBefore, ""));
+    ScrollCaretIntoView();
 }
 
 void CKelvoView::OnEnter(Qt::KeyboardModifiers modifiers) {
@@ -367,10 +356,8 @@ void CKelvoView::OnEnter(Qt::KeyboardModifiers modifiers) {
     }
     if (HasSelection())
         DeleteSelection();
-    const TextPos before = CaretPos();
-    m_caret.SetCaret(m_pStore->Edit(before, kInsertChar, "\r"));
-    RedrawSibling();
-    RefreshAfterEdit(before.line, before.column, true);
+    m_caret.SetCaret(EditStore(CaretPos(), kInsertChar, "\r"));
+    ScrollCaretIntoView();
 }
 
 void CKelvoView::OnTypedChar(unsigned char ch) {
@@ -380,9 +367,7 @@ void CKelvoView::OnTypedChar(unsigned char ch) {
         Beep();
         return;
     }
-    bool wholeRest = false;
     if (HasSelection()) {
-        wholeRest = CaretPos().line != SelEnd().line;
         // A selection ending in a blank (a double-clicked word takes the blank after it)
         // keeps one blank after the text typed over it. One ending at column 0 ends with
         // a line break.
@@ -393,16 +378,13 @@ void CKelvoView::OnTypedChar(unsigned char ch) {
         DeleteSelection();
         if (endsInBlank) {
             const TextPos at = CaretPos();
-            const TextPos after = m_pStore->Edit(at, kInsertChar, " ");
-            RedrawSibling();
+            const TextPos after = EditStore(at, kInsertChar, " ");
             // The caret stands before the blank put back; a refused blank leaves it put.
             if (after != at)
                 m_caret.SetCaret({after.line, std::max(0, after.column - 1)});
         }
     }
-    const TextPos old = CaretPos();
     const char text[2] = {static_cast<char>(ch), '\0'};
-    m_caret.SetCaret(m_pStore->Edit(old, m_bOverwrite ? kOvertypeChar : kInsertChar, text));
-    RedrawSibling();
-    RefreshAfterEdit(old.line, old.column, wholeRest);
+    m_caret.SetCaret(EditStore(CaretPos(), m_bOverwrite ? kOvertypeChar : kInsertChar, text));
+    ScrollCaretIntoView();
 }

@@ -174,7 +174,7 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
         for (; line != nullptr && i <= last; ++i, line = line->next) {
             DrawLine(painter, line, kLeftMargin - m_ptScrollPos.x(), i * m_nLineHeight - scrollY,
                      clipRight);
-            NoteWidth(line); // the other pane's edits reach this one's width here
+            NoteWidth(line); // lines too many to measure at an edit reach the width here
         }
         m_nLastPaintFirst = start;
         m_nLastPaintLast = i - 1;

@@ -161,8 +161,8 @@ void CKelvoView::OnReplace() {
 }
 
 // Each replacement is a deletion and an insertion of the store's, undone one at a time.
-// The repaint waits for the end: the text, caret, selection and history are those that
-// painting after every step would leave.
+// Each step marks what it changed and the repaint waits for the end: the text, caret,
+// selection and history are those that painting after every step would leave.
 int CKelvoView::ReplaceAllFromCaret() {
     // A copy: a message box of the document's inside Edit runs a loop of its own.
     const std::string replacement = m_strReplace;
@@ -170,19 +170,17 @@ int CKelvoView::ReplaceAllFromCaret() {
     int count = 0;
     TextPos start = CaretPos();
     TextPos end = SelEnd();
-    std::int32_t firstLine = -1;
-    TextPos firstColumn;
+    bool found = false;
     platform->BeginWaitCursor();
     while (m_pStore != nullptr && SearchFrom(true, start, end)) {
-        if (firstLine < 0) {
-            firstLine = start.line;
-            firstColumn = start;
+        if (!found) {
+            found = true;
             // The selection ends as each step's caret placement would end it.
             if (const std::optional<CaretModel::Span> shown = m_caret.Collapse(CaretPos()))
                 InvertSpan(*shown);
         }
         const std::int32_t lengthBefore = m_pStore->LineAt(start.line)->length;
-        const TextPos p = m_pStore->Edit(start, kDeleteBlock, "", end);
+        const TextPos p = EditStore(start, kDeleteBlock, "", end);
         m_caret.Collapse(p);
         if (m_pStore == nullptr)
             break; // the document went while it asked about the edit
@@ -190,7 +188,7 @@ int CKelvoView::ReplaceAllFromCaret() {
         // find it for ever.
         if (m_pStore->LineAt(start.line)->length == lengthBefore)
             break;
-        const TextPos q = m_pStore->Edit(p, kInsertText, replacement.c_str());
+        const TextPos q = EditStore(p, kInsertText, replacement.c_str());
         m_caret.Collapse(q);
         if (m_pStore == nullptr)
             break;
@@ -200,11 +198,8 @@ int CKelvoView::ReplaceAllFromCaret() {
         start = q;
     }
     platform->EndWaitCursor();
-    if (firstLine >= 0 && m_pStore != nullptr) {
-        RedrawSibling();
-        RefreshAfterEdit(firstLine, firstColumn.column, true);
+    if (found && m_pStore != nullptr)
         emit caretChanged();
-    }
     ScrollCaretIntoView();
     return count;
 }
@@ -232,12 +227,9 @@ void CKelvoView::OnReplaceStop() {
         return;
     // Whatever is selected is replaced, whether or not it is the search string.
     const std::string replacement = m_strReplace;
-    const bool multiLine = DeleteSelection();
-    const TextPos p = CaretPos();
-    const TextPos q = m_pStore->Edit(p, kInsertText, replacement.c_str());
-    RedrawSibling();
-    m_caret.SetCaret(q);
-    RefreshAfterEdit(p.line, p.column, multiLine || q.line != p.line);
+    DeleteSelection();
+    m_caret.SetCaret(EditStore(CaretPos(), kInsertText, replacement.c_str()));
+    ScrollCaretIntoView();
     emit caretChanged();
 }
 

@@ -22,6 +22,7 @@ public:
     int waitDepth = 0;
     int waitShown = 0;
     std::vector<Message> messages;
+    std::vector<TextChange> changes;
     // Runs inside AllowEdit, as a message box's event loop would run other work.
     std::function<void()> duringAllowEdit;
 
@@ -35,6 +36,7 @@ public:
         modified = value;
         ++modifiedCalls;
     }
+    void TextChanged(const TextChange& change) override { changes.push_back(change); }
     void ShowMessage(std::string_view text, StoreIcon icon) override {
         messages.push_back({std::string(text), icon});
     }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -113,6 +114,19 @@ struct Model {
     }
 };
 
+// Whether a change told to the document accounts for the whole difference between two
+// texts: what lies before it and after its stretch is as it was.
+bool Explains(const TextChange& change, const Text& before, const Text& after) {
+    const auto line = std::size_t(change.from.line);
+    const std::size_t column = std::size_t(change.from.column);
+    if (line >= after.size() || before.size() - change.linesRemoved != after.size() - change.linesInserted ||
+        !std::equal(before.begin(), before.begin() + std::ptrdiff_t(line), after.begin()) ||
+        before[line].substr(0, column) != after[line].substr(0, column))
+        return false;
+    return std::equal(before.begin() + std::ptrdiff_t(line) + change.linesRemoved + 1, before.end(),
+                      after.begin() + std::ptrdiff_t(line) + change.linesInserted + 1, after.end());
+}
+
 std::string Dump(const Text& lines) {
     std::ostringstream out;
     for (const std::string& line : lines)
@@ -186,6 +200,8 @@ private slots:
             const bool userEdit = what <= 7 || what == 11;
             const TextPos at = anyPos();
             const TextPos clamped = model.Clamp(at);
+            const Text before = model.lines;
+            f.doc.changes.clear();
             // A refused edit changes nothing and leaves the caret where it was.
             auto expect = [&](auto modelEdit) { return refused ? at : modelEdit(); };
             TextPos got{};
@@ -239,6 +255,11 @@ private slots:
                                     .arg(QString::fromStdString(Dump(model.lines)))));
             if (userEdit)
                 QCOMPARE(got, want);
+            // Every step that changed the text told the document once, and told it right.
+            QVERIFY(f.doc.changes.size() == 1 || (f.doc.changes.empty() && before == model.lines));
+            if (!f.doc.changes.empty())
+                QVERIFY2(Explains(f.doc.changes.front(), before, model.lines),
+                         qPrintable(QString("step %1 kind %2").arg(step).arg(what)));
             QCOMPARE(f.doc.modified, !model.undo.empty());
             CheckLineCursor(*f);
             if (step % 64 == 0)

@@ -127,8 +127,7 @@ private slots:
         QTest::qWait(20);
         view->painted = QRegion();
 
-        view->SetCaretPosition(doc->GetStore()->Edit({0, 5}, kInsertChar, "x"));
-        view->RefreshAfterEdit(0, 5, false);
+        view->OnChar('x', {});
         QTest::qWait(20);
         const int x = CKelvoView::kLeftMargin + view->Extent(doc->GetStore()->FirstLine(), 5);
         QVERIFY(view->painted.contains(QRect(x, 0, view->viewport()->width() - x, lh)));
@@ -137,8 +136,8 @@ private slots:
 
         view->painted = QRegion();
         const int height = view->GetTotalSize().height();
-        view->SetCaretPosition(doc->GetStore()->Edit({1, 2}, kInsertChar, "\r"));
-        view->RefreshAfterEdit(1, 2, true);
+        view->SetCaretPosition({1, 2});
+        view->OnChar('\r', {});
         QCOMPARE(view->GetTotalSize().height(), height + lh);
         QTest::qWait(20);
         QVERIFY(view->painted.contains(
@@ -239,7 +238,6 @@ private slots:
         const int width = view->GetTotalSize().width();
         view->SetCaretPosition(
             doc->GetStore()->Edit({0, 5}, kInsertText, QByteArray(4000, 'q').constData()));
-        view->RefreshAfterEdit(0, 5, false);
         QVERIFY(view->GetTotalSize().width() > width);
     }
 
@@ -327,10 +325,8 @@ private slots:
 
         auto first = Show(doc.get());
         auto second = Show(doc.get(), {400, 150}, first.get());
-        // An edit in one pane widens the other's scroll range when it repaints.
+        // An edit widens both panes' scroll ranges.
         doc->GetStore()->Edit({0, 4}, kInsertText, QByteArray(600, 'w').constData());
-        first->RefreshAfterEdit(0, 4, false);
-        first->RedrawSibling();
         QCOMPARE(second->GetTotalSize().width(), first->GetTotalSize().width());
         QVERIFY(second->IsBarShown(Qt::Horizontal));
 
@@ -426,7 +422,6 @@ private slots:
         TextPos end{0, doc->GetStore()->FirstLine()->length};
         while (view->GetTotalSize().width() <= client) {
             end = doc->GetStore()->Edit(end, kInsertChar, "m");
-            view->RefreshAfterEdit(0, end.column - 1, false);
         }
         QVERIFY(view->IsBarShown(Qt::Horizontal));
         const LineRecord* first = doc->GetStore()->FirstLine();

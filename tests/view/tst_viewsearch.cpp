@@ -2,56 +2,14 @@
 // Stop and Replace & Find Again, Go To Line and Open Selection, with the dialogs answered as
 // a user would answer them.
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
-#include "CFindDlg.h"
 #include "CGoToLineDlg.h"
-#include "CReplaceDlg.h"
-#include "CommandIds.h"
 #include "FileName.h"
+#include "SearchAnswers.h"
 #include "ViewFixture.h"
 
 namespace {
-
-template <class T> T* Control(QDialog& dialog, int id) {
-    return dialog.findChild<T*>(QString::number(id));
-}
-
-// What the user does in a Find or Replace dialog: the fields as they leave them, and the
-// button that closes it (its control id; 2 is Cancel).
-struct Answer {
-    QString find;
-    QString replace;
-    int button = 1;
-    bool matchCase = false;
-    bool wholeWord = false;
-};
-
-// Plays the answers in turn; records what each dialog offered in its search field.
-struct User {
-    std::deque<Answer> answers;
-    QStringList offered;
-
-    int operator()(QDialog& dialog) {
-        auto* find = Control<QLineEdit>(dialog, CFindDlg::IDC_FIND_WHAT);
-        offered << (find != nullptr ? find->text() : QString());
-        const Answer answer = answers.front();
-        answers.pop_front();
-        if (find != nullptr)
-            find->setText(answer.find);
-        if (auto* replace = Control<QLineEdit>(dialog, CReplaceDlg::IDC_REPLACE_WITH))
-            replace->setText(answer.replace);
-        if (auto* check = Control<QCheckBox>(dialog, CFindDlg::IDC_MATCH_CASE))
-            check->setChecked(answer.matchCase);
-        if (auto* check = Control<QCheckBox>(dialog, CFindDlg::IDC_WHOLE_WORD))
-            check->setChecked(answer.wholeWord);
-        dialog.findChild<QPushButton*>(QString::number(answer.button))->click();
-        return dialog.result();
-    }
-};
 
 // The application's side of Open Selection: records the names and opens what it is told.
 struct Opener : ViewDefaults {
@@ -83,18 +41,7 @@ public:
 class ViewSearchTest : public QObject, ViewFixture {
     Q_OBJECT
 
-    // Runs a Find or Replace dialog answered so.
-    void Find(CKelvoView& view, const Answer& answer) {
-        User user{{answer}, {}};
-        platform.runDialog = std::ref(user);
-        view.OnCommand(answer.replace.isNull() ? ID_EDIT_FIND : ID_EDIT_REPLACE);
-        platform.runDialog = nullptr;
-    }
-    static Answer Forward(const QString& text) { return {text, QString(), 1}; }
-    static Answer Back(const QString& text) { return {text, QString(), CFindDlg::IDC_FIND_BACK}; }
-    static Answer ReplaceAll(const QString& text, const QString& by) {
-        return {text, by, CReplaceDlg::IDC_REPLACE_ALL};
-    }
+    void Find(CKelvoView& view, const Answer& answer) { RunSearch(platform, view, answer); }
     static void Select(CKelvoView& view, TextPos from, TextPos to) {
         view.SetCaretPosition(from);
         view.ExtendSelection(to);
