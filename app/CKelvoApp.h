@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include <QByteArrayList>
 #include <QObject>
 #include <QSettings>
-#include <QByteArrayList>
 
 #include "CDocManager.h"
 #include "CMainFrame.h"

@@ -71,8 +71,8 @@ void CKelvoApp::LoadPreferences() {
     // the build, then the data folder of an install.
     FileName path;
     std::optional<QByteArray> bytes;
-    for (const FileName& folder : {PreferenceDirectory(), ProgramDirectory(),
-                                   ProgramDirectory() + kKelvoDataFromProgram}) {
+    for (const FileName& folder :
+         {PreferenceDirectory(), ProgramDirectory(), ProgramDirectory() + kKelvoDataFromProgram}) {
         path = (folder + Preferences::kFileName).Cleaned();
         if ((bytes = ReadPreferenceFile(path)))
             break;

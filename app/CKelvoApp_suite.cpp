@@ -219,8 +219,7 @@ void CKelvoApp::OnFamilyFile(const CircuitFamily::Member& member) {
     const FileName found = CircuitFamily::FindFamilyFile(path);
     CKelvoDoc* document = found.isEmpty() ? nullptr : OpenByName(found);
     if (document == nullptr) {
-        m_platform->MessageBox("Unable to open file:\n" + path.Display(),
-                               MB_OK | MB_ICONNONE);
+        m_platform->MessageBox("Unable to open file:\n" + path.Display(), MB_OK | MB_ICONNONE);
         return;
     }
     if (member.circuit)

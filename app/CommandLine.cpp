@@ -40,7 +40,8 @@ QByteArray Build(const QByteArrayList& arguments, const FileName& currentDirecto
         QByteArray argument = arguments[i];
         if (i == 1 && !argument.isEmpty() && !argument.startsWith('/') &&
             !argument.startsWith("~/"))
-            argument = FileName::FromBytes(currentDirectory.Bytes() + '/' + argument).Cleaned().Bytes();
+            argument =
+                FileName::FromBytes(currentDirectory.Bytes() + '/' + argument).Cleaned().Bytes();
         bool separated = argument.isEmpty();
         for (char c : argument)
             separated = separated || IsSeparator(c);

@@ -191,7 +191,6 @@ FileName PreferenceDirectory() {
     // The per-user configuration folder as the XDG rules place it, which ignore a relative
     // XDG_CONFIG_HOME.
     const FileName config = FileName::FromBytes(qgetenv("XDG_CONFIG_HOME"));
-    return (config.StartsWith("/") ? config : HomeDirectory().WithSlash() + ".config")
-               .WithSlash() +
+    return (config.StartsWith("/") ? config : HomeDirectory().WithSlash() + ".config").WithSlash() +
            "kelvo/";
 }

@@ -100,9 +100,9 @@ bool CKelvoDoc::OnSaveDocument(const FileName& path) {
     } catch (const CFileException& error) {
         QString message = SaveFailureMessage(error.Error(), path);
         if (!keptBackup.empty())
-            message += QString(kOldBytesKept)
-                           .arg(FileName::FromBytes(QByteArray::fromStdString(keptBackup))
-                                    .Display());
+            message +=
+                QString(kOldBytesKept)
+                    .arg(FileName::FromBytes(QByteArray::fromStdString(keptBackup)).Display());
         m_platform->MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }

@@ -80,6 +80,6 @@ bool CKelvoDoc::MayOverwrite(const FileName& path) {
     const FileStatus status = QueryFileStatus(path);
     if (!status.exists || FileStamp{status.modifiedNs, status.size} == m_fileStamp)
         return true;
-    return m_platform->MessageBox(kChangedOverwrite + path.Display(),
-                                  MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return m_platform->MessageBox(kChangedOverwrite + path.Display(), MB_YESNO | MB_ICONQUESTION) ==
+           IDYES;
 }

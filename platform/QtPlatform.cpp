@@ -181,8 +181,7 @@ QString QtPlatform::GetOpenFileName(const FileName& directory) {
 }
 
 QString QtPlatform::GetSaveFileName(const FileName& suggestedPath) {
-    return QFileDialog::getSaveFileName(Owner(), "Save As", suggestedPath.Display(),
-                                        kAllFiles);
+    return QFileDialog::getSaveFileName(Owner(), "Save As", suggestedPath.Display(), kAllFiles);
 }
 
 bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {

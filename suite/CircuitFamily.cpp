@@ -68,8 +68,8 @@ FileName FindFamilyFile(const FileName& path) {
         while (const dirent* entry = ::readdir(listing)) {
             const FileName entryName = FileName::FromBytes(entry->d_name);
             struct stat info {};
-            const bool folderEntry = ::stat((folder + entryName).Path(), &info) == 0 &&
-                                     S_ISDIR(info.st_mode);
+            const bool folderEntry =
+                ::stat((folder + entryName).Path(), &info) == 0 && S_ISDIR(info.st_mode);
             if (entryName.SameButCase(name) && !folderEntry)
                 entries.push_back(entryName);
         }

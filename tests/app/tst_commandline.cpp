@@ -105,8 +105,9 @@ private slots:
 
     void buildMakesTheFileAbsoluteAndQuotesBlanks() {
         const FileName work = FileName::FromText("/w/");
-        QCOMPARE(CommandLine::Build({"kelvo", "amp.cir", "/p/lib"}, FileName::FromText("/work/sim/")),
-                 QByteArray("kelvo /work/sim/amp.cir /p/lib"));
+        QCOMPARE(
+            CommandLine::Build({"kelvo", "amp.cir", "/p/lib"}, FileName::FromText("/work/sim/")),
+            QByteArray("kelvo /work/sim/amp.cir /p/lib"));
         QCOMPARE(CommandLine::Build({"kelvo", "my amp.cir"}, work),
                  QByteArray("kelvo \"/w/my amp.cir\""));
         QCOMPARE(CommandLine::Build({"kelvo", "/proj/a+b.cir"}, work),

@@ -465,7 +465,8 @@ private slots:
             << TextPos{0, 9} << TextPos{0, 17} << QByteArray("amp.lib ");
         QTest::newRow("over two lines: the first line's part")
             << TextPos{0, 9} << TextPos{1, 3} << QByteArray("amp.lib 'x'");
-        QTest::newRow("quotes are part of it") << TextPos{0, 17} << TextPos{0, 20} << QByteArray("'x'");
+        QTest::newRow("quotes are part of it")
+            << TextPos{0, 17} << TextPos{0, 20} << QByteArray("'x'");
         QTest::newRow("a byte that is not UTF-8")
             << TextPos{1, 0} << TextPos{1, 8} << QByteArray("mod\xe9le.c", 8);
     }
