@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -776,6 +777,18 @@ private slots:
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.TMP")), Path("sim/Amp.tmp"));
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.ERR")), FileName());
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("nowhere/amp.OUT")), FileName());
+    }
+
+    // The folder was listed through Qt, which cannot name a folder that is not UTF-8.
+    void familyFileFoundInAFolderNotValidUtf8() {
+        const FileName folder = Path("").WithSlash() + "r\xFFn/";
+        const FileName out = folder + "amp.out";
+        QCOMPARE(::mkdir(folder.Path(), 0755), 0);
+        const int fd = ::open(out.Path(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QCOMPARE(CircuitFamily::FindFamilyFile(folder + "amp.OUT"), out);
+        QCOMPARE(::unlink(out.Path()) + ::rmdir(folder.Path()), 0);
     }
 
     void familyRequestOpensItsMember_data() {
