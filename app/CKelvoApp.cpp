@@ -4,7 +4,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPointer>
@@ -14,7 +13,6 @@
 
 #include "CAboutDlg.h"
 #include "CommandLine.h"
-#include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
 #include "PathSearch.h"
@@ -28,7 +26,8 @@ constexpr char kNameNotCarried[] =
 
 } // namespace
 
-CKelvoApp::CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments, QObject* parent)
+CKelvoApp::CKelvoApp(Platform* platform, QSettings* profile, QByteArrayList arguments,
+                     QObject* parent)
     : QObject(parent), m_platform(platform), m_profile(profile), m_arguments(std::move(arguments)) {
 }
 
@@ -112,32 +111,32 @@ int CKelvoApp::ExitInstance() {
 void CKelvoApp::SetUpDirectories() {
     m_lists.AddDirectory(ProgramDirectory());
     m_lists.AddDirectory(CurrentDirectory());
-    for (const QString& directory : CommandLine::DirectoryOptions(m_arguments))
+    for (const FileName& directory : CommandLine::DirectoryOptions(m_arguments))
         m_lists.AddDirectory(directory);
 }
 
-bool CKelvoApp::OpenCommandLine(const QString& text) {
+bool CKelvoApp::OpenCommandLine(const QByteArray& text) {
     return OpenCommandLine(text, false);
 }
 
-bool CKelvoApp::OpenCommandLine(const QString& text, bool suiteCircuit) {
+bool CKelvoApp::OpenCommandLine(const QByteArray& text, bool suiteCircuit) {
     SetUpDirectories();
     qsizetype at = 0;
     bool programExact = true;
     CommandLine::NextToken(text, at, &programExact);
     const qsizetype start = at;
     bool argumentExact = true;
-    const QString argument = CommandLine::NextToken(text, at, &argumentExact);
+    const FileName argument = FileName::FromBytes(CommandLine::NextToken(text, at, &argumentExact));
     // Text that does not show where the name ends may name another file: nothing opens.
     if (!programExact || !argumentExact) {
-        const QString given = text.mid(start).trimmed();
-        m_platform->MessageBox(QString(kNameNotCarried).arg(DisplayFileName(given)),
+        const QByteArray given = text.mid(start).trimmed();
+        m_platform->MessageBox(QString(kNameNotCarried).arg(FileName::DisplayOf(given)),
                                MB_OK | MB_ICONHAND);
         return false;
     }
     // A folder, a FIFO or a device is found too: naming one is a failed open, with the
     // framework's message, not a missing name.
-    QString found = SearchEntry(CurrentDirectory(), argument);
+    FileName found = SearchEntry(CurrentDirectory(), argument);
     if (found.isEmpty() && suiteCircuit && !argument.isEmpty())
         found = CircuitFamily::FindFamilyFile(AbsolutePath(argument));
     if (found.isEmpty())
@@ -159,23 +158,23 @@ bool CKelvoApp::OpenCommandLine(const QString& text, bool suiteCircuit) {
     return true;
 }
 
-CKelvoDoc* CKelvoApp::OpenByName(const QString& name) {
-    if (name.startsWith('/') || name.startsWith("~/")) {
-        const QString path = SearchFile({}, name);
+CKelvoDoc* CKelvoApp::OpenByName(const FileName& name) {
+    if (name.StartsWith("/") || name.StartsWith("~/")) {
+        const FileName path = SearchFile({}, name);
         // Proved readable first, without ever blocking on what is not a regular file.
         if (!QueryFileStatus(path).Readable())
             return nullptr;
         m_lists.AddDirectoryOf(path);
         return OpenDocumentFile(path);
     }
-    for (const QString& directory : m_lists.Directories())
-        if (const QString found = SearchFile(directory, name); !found.isEmpty())
+    for (const FileName& directory : m_lists.Directories())
+        if (const FileName found = SearchFile(directory, name); !found.isEmpty())
             return OpenDocumentFile(found);
-    const QString found = SearchFile({}, name);
+    const FileName found = SearchFile({}, name);
     return found.isEmpty() ? nullptr : OpenDocumentFile(found);
 }
 
-CKelvoDoc* CKelvoApp::OpenDocumentFile(const QString& path) {
+CKelvoDoc* CKelvoApp::OpenDocumentFile(const FileName& path) {
     CKelvoDoc* document = m_docManager->OpenDocumentFile(path);
     if (document == nullptr)
         return nullptr;
@@ -195,9 +194,9 @@ void CKelvoApp::LoadRecentFiles() {
     for (int i = 1; i <= kRecentFiles; ++i) {
         // A name that is not valid UTF-8 is kept as its bytes (see SaveRecentFiles).
         const QVariant value = m_profile->value(QString("Recent File List/File%1").arg(i));
-        const QString file = value.typeId() == QMetaType::QByteArray
-                                 ? FileNameFromBytes(value.toByteArray())
-                                 : value.toString();
+        const FileName file = value.typeId() == QMetaType::QByteArray
+                                  ? FileName::FromBytes(value.toByteArray())
+                                  : FileName::FromText(value.toString());
         if (!file.isEmpty())
             m_recentFiles << file;
     }
@@ -206,16 +205,16 @@ void CKelvoApp::LoadRecentFiles() {
 void CKelvoApp::SaveRecentFiles() {
     m_profile->remove("Recent File List");
     for (int i = 0; i < m_recentFiles.size(); ++i) {
-        const QString& file = m_recentFiles[i];
-        const QByteArray bytes = FileNameBytes(file);
-        const bool text = QString::fromUtf8(bytes) == file; // what a profile keeps exactly
+        const FileName& file = m_recentFiles[i];
+        // What a profile keeps exactly as text is a name that is valid UTF-8.
+        const bool text = FileName::FromText(file.Display()) == file;
         m_profile->setValue(QString("Recent File List/File%1").arg(i + 1),
-                            text ? QVariant(file) : QVariant(bytes));
+                            text ? QVariant(file.Display()) : QVariant(file.Bytes()));
     }
     m_profile->sync();
 }
 
-void CKelvoApp::AddRecentFile(const QString& path) {
+void CKelvoApp::AddRecentFile(const FileName& path) {
     if (path.isEmpty())
         return;
     m_recentFiles.removeAll(path);
@@ -364,7 +363,7 @@ bool CKelvoApp::OnUpdateCommand(CommandUpdate& update) {
 }
 
 void CKelvoApp::OnFileOpen() {
-    const QString path = m_docManager->AskOpenFileName(CurrentDirectory());
+    const FileName path = m_docManager->AskOpenFileName(CurrentDirectory());
     if (!path.isEmpty())
         OpenDocumentFile(path);
 }
@@ -372,7 +371,7 @@ void CKelvoApp::OnFileOpen() {
 void CKelvoApp::OnOpenRecentFile(int index) {
     if (index >= m_recentFiles.size())
         return;
-    const QString path = m_recentFiles[index];
+    const FileName path = m_recentFiles[index];
     if (OpenDocumentFile(path) == nullptr) {
         m_recentFiles.removeAll(path);
         m_pMainWnd->SetRecentFiles(m_recentFiles);

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include <QByteArrayList>
 #include <QObject>
 #include <QSettings>
-#include <QStringList>
 
 #include "CDocManager.h"
 #include "CMainFrame.h"
@@ -17,9 +17,9 @@
 class CKelvoApp : public QObject, public ViewDefaults, public FrameOwner {
     Q_OBJECT
 public:
-    // arguments: the process's, program name first. The profile keeps the recent-file
-    // list and is where the window-text colour is read.
-    CKelvoApp(Platform* platform, QSettings* profile, QStringList arguments,
+    // arguments: the process's, as the system gave them, program name first. The profile
+    // keeps the recent-file list and is where the window-text colour is read.
+    CKelvoApp(Platform* platform, QSettings* profile, QByteArrayList arguments,
               QObject* parent = nullptr);
     ~CKelvoApp() override;
 
@@ -58,11 +58,11 @@ public:
     void OnActionScope();
     void OnUpdateAction(CommandUpdate& update);
 
-    bool OpenCommandLine(const QString& text);
+    bool OpenCommandLine(const QByteArray& text);
     // Opens or activates the document for a full, home-relative or bare name.
-    CKelvoDoc* OpenByName(const QString& name) override;
+    CKelvoDoc* OpenByName(const FileName& name) override;
     // Opens or activates; a lone document is tiled to fill the area.
-    CKelvoDoc* OpenDocumentFile(const QString& path);
+    CKelvoDoc* OpenDocumentFile(const FileName& path);
     int CountDocuments() const { return m_docManager->CountDocuments(); }
 
     // The application's commands: File > New, Open, the recent files and Exit.
@@ -93,7 +93,7 @@ public:
     CDocManager* DocManager() const { return m_docManager.get(); }
     CMainFrame* MainFrame() const { return m_pMainWnd.get(); }
     Platform* GetPlatform() const override { return m_platform; }
-    const QStringList& RecentFiles() const { return m_recentFiles; }
+    const FileNameList& RecentFiles() const { return m_recentFiles; }
     // The files opened so far and the directories bare names are looked for in.
     const CFileLists& FileLists() const { return m_lists; }
     // Set when the program comes back to the front: the next idle pass outside every modal
@@ -109,7 +109,7 @@ private:
     // With `suiteCircuit`, the file is the suite's circuit (its 'i' request): found also
     // when its ".cir" differs in letter case, and opened as the circuit, in place of the
     // documents opened for the suite before.
-    bool OpenCommandLine(const QString& text, bool suiteCircuit);
+    bool OpenCommandLine(const QByteArray& text, bool suiteCircuit);
     // The idle pass's steps with the block: a second start's command line, and one of the
     // suite's requests.
     void ServeHandOff();
@@ -131,7 +131,7 @@ private:
     // The preference file, read once at start-up: applied to the main window, its bars
     // and the default font as far as it is whole and sound.
     void LoadPreferences();
-    void AddRecentFile(const QString& path);
+    void AddRecentFile(const FileName& path);
     void LoadRecentFiles();
     void SaveRecentFiles();
     bool BeepIfNothingToUndo(const QKeyEvent* key);
@@ -140,10 +140,10 @@ private:
     QSettings* m_profile;
     CFileLists m_lists;
     bool m_bCheckFiles = false;
-    QStringList m_arguments;
+    QByteArrayList m_arguments;
     std::unique_ptr<CDocManager> m_docManager;
     std::unique_ptr<CMainFrame> m_pMainWnd;
-    QStringList m_recentFiles;
+    FileNameList m_recentFiles;
     // A step that shows questions runs their loops, and idle passes come in them: these keep
     // such a pass from starting the same step again.
     bool m_bInFileCheck = false;

@@ -4,13 +4,11 @@
 
 #include <sys/stat.h>
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "AtomicSaveFile.h"
 #include "CKelvoApp.h"
-#include "FileName.h"
 #include "FrameworkMessages.h"
 #include "KelvoVersion.h"
 #include "PathSearch.h"
@@ -25,9 +23,9 @@ constexpr char kIncorrectVersion[] = "Incorrect preference file version:\n";
 constexpr std::size_t kMostBytes = 4096;
 
 // The file's bytes, or nothing when it cannot be opened or read.
-std::optional<QByteArray> ReadPreferenceFile(const QString& path) {
+std::optional<QByteArray> ReadPreferenceFile(const FileName& path) {
     try {
-        CPosixFile file(FileNameBytes(path).toStdString(), CPosixFile::modeRead);
+        CPosixFile file(path.ToStdString(), CPosixFile::modeRead);
         QByteArray bytes(qsizetype(kMostBytes), '\0');
         std::size_t got = 0;
         while (got < kMostBytes) {
@@ -44,8 +42,8 @@ std::optional<QByteArray> ReadPreferenceFile(const QString& path) {
 }
 
 // Makes the folder and the folders above it; 0, or why not as an errno value.
-int MakeFolders(const QString& folder) {
-    const QByteArray path = FileNameBytes(folder);
+int MakeFolders(const FileName& folder) {
+    const QByteArray& path = folder.Bytes();
     for (qsizetype at = 1; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != '/')
             continue;
@@ -71,21 +69,21 @@ QList<QRect> AvailableScreens() {
 void CKelvoApp::LoadPreferences() {
     // The preference folder first, then the program's own, where a default file ships in
     // the build, then the data folder of an install.
-    QString path;
+    FileName path;
     std::optional<QByteArray> bytes;
-    for (const QString& folder : {PreferenceDirectory(), ProgramDirectory(),
-                                  ProgramDirectory() + kKelvoDataFromProgram}) {
-        path = QDir::cleanPath(folder + Preferences::kFileName);
+    for (const FileName& folder :
+         {PreferenceDirectory(), ProgramDirectory(), ProgramDirectory() + kKelvoDataFromProgram}) {
+        path = (folder + Preferences::kFileName).Cleaned();
         if ((bytes = ReadPreferenceFile(path)))
             break;
     }
     if (!bytes) {
-        m_platform->MessageBox(kUnableToOpen + DisplayFileName(path), MB_OK);
+        m_platform->MessageBox(kUnableToOpen + path.Display(), MB_OK);
         return;
     }
     std::optional<Preferences> preferences = Preferences::FromBytes(*bytes);
     if (!preferences) {
-        m_platform->MessageBox(kIncorrectVersion + DisplayFileName(path), MB_OK);
+        m_platform->MessageBox(kIncorrectVersion + path.Display(), MB_OK);
         return;
     }
     preferences->MakeSafe(AvailableScreens());
@@ -100,8 +98,8 @@ void CKelvoApp::LoadPreferences() {
 }
 
 void CKelvoApp::OnSavePreferences() {
-    const QString folder = PreferenceDirectory();
-    const QString path = folder + Preferences::kFileName;
+    const FileName folder = PreferenceDirectory();
+    const FileName path = folder + Preferences::kFileName;
     Preferences preferences;
     preferences.placement = WindowPlacement::Of(*m_pMainWnd);
     // A bar counts as shown unless it is hidden now.
@@ -113,8 +111,8 @@ void CKelvoApp::OnSavePreferences() {
     try {
         // The folder is made when it is missing (a fresh per-user configuration).
         if (const int error = MakeFolders(folder); error != 0)
-            throw CFileException(folder.toStdString(), path.toStdString(), error);
-        CAtomicSaveFile file(FileNameBytes(path).toStdString());
+            throw CFileException(folder.ToStdString(), path.ToStdString(), error);
+        CAtomicSaveFile file(path.ToStdString());
         file.Write(bytes.constData(), std::size_t(bytes.size()));
         file.Commit();
     } catch (const CFileException& error) {

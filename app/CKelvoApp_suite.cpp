@@ -13,7 +13,6 @@
 
 #include "CommandIds.h"
 #include "CommandLine.h"
-#include "FileName.h"
 #include "PathSearch.h"
 #include "SimulationPrompts.h"
 
@@ -73,7 +72,7 @@ bool CKelvoApp::OpenShareBlock() {
 
 bool CKelvoApp::HandOffCommandLine(const ShareBlock& block) {
     // The file goes over made absolute: the running editor looks names up in its own folder.
-    const QByteArray line = FileNameBytes(CommandLine::Build(m_arguments, CurrentDirectory()));
+    const QByteArray line = CommandLine::Build(m_arguments, CurrentDirectory());
     const ShareBlock::HandOffResult result = block.WriteHandOff(line);
     if (result == ShareBlock::HandOffResult::TooLong) {
         std::fprintf(stderr,
@@ -148,7 +147,7 @@ void CKelvoApp::ServeHandOff() {
     if (m_bInHandOff || !m_pShare->HandOffPending())
         return;
     const QScopedValueRollback inHandOff(m_bInHandOff, true);
-    OpenCommandLine(FileNameFromBytes(m_pShare->HandOff()));
+    OpenCommandLine(m_pShare->HandOff());
     m_pShare->ClearHandOff();
     ShowAndArrange();
     m_pShare->Set(ShareBlock::kEditorFlags, 1);
@@ -202,7 +201,7 @@ void CKelvoApp::ServeCommandRequest(unsigned char request) {
         // double quote in its name still names the circuit, exactly.
         // A circuit not found yet is looked for again at every pass: the windows are
         // arranged once, when it is.
-        const QString circuit = FileNameFromBytes(block.CircuitDirectory() + block.CircuitName());
+        const QByteArray circuit = block.CircuitDirectory() + block.CircuitName();
         if (OpenCommandLine(CommandLine::Build({"x", circuit + ".cir"}, CurrentDirectory()), true))
             ShowAndArrange();
         break;
@@ -213,15 +212,14 @@ void CKelvoApp::ServeCommandRequest(unsigned char request) {
 }
 
 void CKelvoApp::OnFamilyFile(const CircuitFamily::Member& member) {
-    const QString base = CircuitFamily::FamilyBaseName(m_pShare.get(), m_lists.OpenedFiles());
+    const FileName base = CircuitFamily::FamilyBaseName(m_pShare.get(), m_lists.OpenedFiles());
     if (base.isEmpty())
         return;
-    const QString path = base + member.extension;
-    const QString found = CircuitFamily::FindFamilyFile(path);
+    const FileName path = base + member.extension;
+    const FileName found = CircuitFamily::FindFamilyFile(path);
     CKelvoDoc* document = found.isEmpty() ? nullptr : OpenByName(found);
     if (document == nullptr) {
-        m_platform->MessageBox("Unable to open file:\n" + DisplayFileName(path),
-                               MB_OK | MB_ICONNONE);
+        m_platform->MessageBox("Unable to open file:\n" + path.Display(), MB_OK | MB_ICONNONE);
         return;
     }
     if (member.circuit)

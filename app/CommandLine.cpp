@@ -1,22 +1,17 @@
 #include "CommandLine.h"
 
-#include <QDir>
-
-#include "FileName.h"
+#include <cstring>
 
 namespace CommandLine {
 
-bool IsSeparator(QChar c) {
-    for (const char* s = kSeparators; *s != '\0'; ++s)
-        if (c == QLatin1Char(*s))
-            return true;
-    return false;
+bool IsSeparator(char c) {
+    return c != '\0' && std::strchr(kSeparators, c) != nullptr;
 }
 
-QString NextToken(const QString& text, qsizetype& at, bool* exact) {
+QByteArray NextToken(const QByteArray& text, qsizetype& at, bool* exact) {
     while (at < text.size() && IsSeparator(text[at]) && text[at] != '"')
         ++at;
-    QString token;
+    QByteArray token;
     bool closed = true;
     if (at < text.size() && text[at] == '"') {
         closed = false;
@@ -39,35 +34,36 @@ QString NextToken(const QString& text, qsizetype& at, bool* exact) {
     return token;
 }
 
-QString Build(const QStringList& arguments, const QString& currentDirectory) {
-    QStringList parts;
+QByteArray Build(const QByteArrayList& arguments, const FileName& currentDirectory) {
+    QByteArrayList parts;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString argument = arguments[i];
+        QByteArray argument = arguments[i];
         if (i == 1 && !argument.isEmpty() && !argument.startsWith('/') &&
             !argument.startsWith("~/"))
-            argument = QDir::cleanPath(currentDirectory + '/' + argument); // text only
+            argument =
+                FileName::FromBytes(currentDirectory.Bytes() + '/' + argument).Cleaned().Bytes();
         bool separated = argument.isEmpty();
-        for (QChar c : argument)
+        for (char c : argument)
             separated = separated || IsSeparator(c);
-        parts << (separated ? '"' + QString(argument).replace('"', "\"\"") + '"' : argument);
+        parts << (separated ? '"' + QByteArray(argument).replace('"', "\"\"") + '"' : argument);
     }
     return parts.join(' ');
 }
 
-QStringList Arguments(int argc, const char* const* argv) {
-    QStringList arguments;
+QByteArrayList Arguments(int argc, const char* const* argv) {
+    QByteArrayList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << FileNameFromBytes(QByteArray(argv[i]));
+        arguments << QByteArray(argv[i]);
     return arguments;
 }
 
-QStringList DirectoryOptions(const QStringList& arguments) {
-    QStringList directories;
+FileNameList DirectoryOptions(const QByteArrayList& arguments) {
+    FileNameList directories;
     for (qsizetype i = 2; i < arguments.size(); ++i)
         if (arguments[i].startsWith("/p") || arguments[i].startsWith("-p"))
             directories << (arguments[i].endsWith('/') && arguments[i].size() > 2
-                                ? arguments[i].mid(2)
-                                : arguments[i].mid(2) + '/');
+                                ? FileName::FromBytes(arguments[i].mid(2))
+                                : FileName::FromBytes(arguments[i].mid(2) + '/'));
     return directories;
 }
 

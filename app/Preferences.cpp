@@ -5,11 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <QStandardPaths>
 #include <QWidget>
 #include <QtEndian>
 
-#include "FileName.h"
+#include "PathSearch.h"
 
 namespace {
 
@@ -185,9 +184,13 @@ void Preferences::MakeSafe(const QList<QRect>& screens) {
     place.bottom = std::int32_t(y + h);
 }
 
-QString PreferenceDirectory() {
+FileName PreferenceDirectory() {
     const QByteArray kvdir = qgetenv("KVDIR");
     if (!kvdir.isEmpty() && kvdir.size() < kLongestDirectory)
-        return FileNameFromBytes(kvdir) + (kvdir.endsWith('/') ? "" : "/");
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kelvo/";
+        return FileName::FromBytes(kvdir).WithSlash();
+    // The per-user configuration folder as the XDG rules place it, which ignore a relative
+    // XDG_CONFIG_HOME.
+    const FileName config = FileName::FromBytes(qgetenv("XDG_CONFIG_HOME"));
+    return (config.StartsWith("/") ? config : HomeDirectory().WithSlash() + ".config").WithSlash() +
+           "kelvo/";
 }

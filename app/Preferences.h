@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include "FileName.h"
 #include "LogFont.h"
 
 class QWidget;
@@ -72,4 +73,4 @@ struct Preferences {
 
 // The folder "kelvo.prf" is written to, and first read from: KVDIR when it is set (and
 // shorter than 255 bytes), else the per-user configuration folder. Ends with "/".
-QString PreferenceDirectory();
+FileName PreferenceDirectory();

@@ -46,8 +46,8 @@ public:
     void Beep() override {}
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
-    QString GetOpenFileName(const QString&) override { return {}; }
-    QString GetSaveFileName(const QString&) override { return {}; }
+    QString GetOpenFileName(const FileName&) override { return {}; }
+    QString GetSaveFileName(const FileName&) override { return {}; }
     bool ChooseFont(LogFont&, QColor&) override { return false; }
     int RunDialog(QDialog& dialog) override {
         return runDialog ? runDialog(dialog) : int(QDialog::Rejected);
@@ -68,7 +68,7 @@ Opened OpenAndPaintLastPage(QuietPlatform& platform, CFileLists& lists, ViewDefa
                             const QString& path) {
     Opened opened;
     opened.manager = std::make_unique<CDocManager>(&platform, &lists);
-    CKelvoDoc* doc = opened.manager->OpenDocumentFile(path);
+    CKelvoDoc* doc = opened.manager->OpenDocumentFile(FileName::FromText(path));
     opened.view = std::make_unique<CKelvoView>(doc, &defaults);
     opened.view->resize(1200, 800);
     opened.view->OnInitialUpdate(nullptr);

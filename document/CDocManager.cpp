@@ -2,20 +2,9 @@
 
 #include <sys/stat.h>
 
-#include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
 #include "PathSearch.h"
-
-namespace {
-
-// The folder part of a full path, without its final "/" (but "/" itself).
-QString FolderOf(const QString& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QString("/") : path.left(slash);
-}
-
-} // namespace
 
 CDocManager::CDocManager(Platform* platform, CFileLists* lists, QObject* parent)
     : QObject(parent), m_platform(platform), m_lists(lists) {}
@@ -38,34 +27,34 @@ CKelvoDoc* CDocManager::OpenNewDocument() {
     return Adopt(std::move(document));
 }
 
-CKelvoDoc* CDocManager::OpenDocumentFile(const QString& path) {
+CKelvoDoc* CDocManager::OpenDocumentFile(const FileName& path) {
     if (CKelvoDoc* open = FindOpenDocument(path))
         return open;
-    const QString absolute = AbsolutePath(path);
+    const FileName absolute = AbsolutePath(path);
     auto document = std::make_unique<CKelvoDoc>(m_platform, m_lists);
     if (!document->OnOpenDocument(absolute))
         return nullptr;
     document->SetPathName(absolute);
-    m_strLastDirectory = FolderOf(absolute);
+    m_strLastDirectory = absolute.Folder();
     return Adopt(std::move(document));
 }
 
-QString CDocManager::AskOpenFileName(const QString& directory) {
+FileName CDocManager::AskOpenFileName(const FileName& directory) {
     return UsableDialogName(m_platform->GetOpenFileName(directory));
 }
 
-QString CDocManager::UsableDialogName(const QString& name) {
-    if (name.isEmpty())
+FileName CDocManager::UsableDialogName(const QString& answer) {
+    if (answer.isEmpty())
         return {};
     // The dialog reads names through Qt, which turns bytes that are not valid UTF-8 into
     // U+FFFD: unless a file has exactly that name, the one chosen is another.
+    const FileName name = FileName::FromText(answer);
     struct stat info {};
-    const bool lost = name.contains(QChar::ReplacementCharacter) &&
-                      ::lstat(FileNameBytes(name).constData(), &info) != 0;
-    if (!lost && IsExactFileName(name))
+    const bool lost =
+        answer.contains(QChar::ReplacementCharacter) && ::lstat(name.Path(), &info) != 0;
+    if (!lost && !name.isEmpty())
         return name;
-    m_platform->MessageBox(QString(kNameNotExact).arg(DisplayFileName(name)),
-                           MB_OK | MB_ICONEXCLAMATION);
+    m_platform->MessageBox(QString(kNameNotExact).arg(answer), MB_OK | MB_ICONEXCLAMATION);
     return {};
 }
 
@@ -77,14 +66,16 @@ bool CDocManager::DoFileSave(CKelvoDoc* document) {
     return DoSave(document, document->GetPathName());
 }
 
-bool CDocManager::DoSave(CKelvoDoc* document, const QString& path) {
-    QString target = path;
+bool CDocManager::DoSave(CKelvoDoc* document, const FileName& path) {
+    FileName target = path;
     if (target.isEmpty()) {
-        const QString folder =
-            m_strLastDirectory.isEmpty() ? CurrentDirectory() : m_strLastDirectory + '/';
-        const QString suggested = document->GetPathName().isEmpty()
-                                      ? AbsolutePath(folder + document->GetTitle())
-                                      : document->GetPathName();
+        const FileName folder =
+            m_strLastDirectory.isEmpty() ? CurrentDirectory() : m_strLastDirectory;
+        // An untitled document's title is the program's own text, Untitled<n>.
+        const FileName suggested =
+            document->GetPathName().isEmpty()
+                ? AbsolutePath(folder + FileName::FromText(document->GetTitle()))
+                : document->GetPathName();
         target = UsableDialogName(m_platform->GetSaveFileName(suggested));
         if (target.isEmpty())
             return false;
@@ -93,7 +84,7 @@ bool CDocManager::DoSave(CKelvoDoc* document, const QString& path) {
     if (!document->OnSaveDocument(target))
         return false;
     document->SetPathName(target);
-    m_strLastDirectory = FolderOf(target);
+    m_strLastDirectory = target.Folder();
     return true;
 }
 
@@ -143,10 +134,10 @@ void CDocManager::CloseAllDocuments() {
         OnCloseDocument(m_documents.back().get());
 }
 
-CKelvoDoc* CDocManager::FindOpenDocument(const QString& path) const {
+CKelvoDoc* CDocManager::FindOpenDocument(const FileName& path) const {
     if (path.isEmpty())
         return nullptr;
-    const QString wanted = CanonicalPath(path);
+    const FileName wanted = CanonicalPath(path);
     for (const auto& document : m_documents)
         if (!document->GetPathName().isEmpty() && CanonicalPath(document->GetPathName()) == wanted)
             return document.get();

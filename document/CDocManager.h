@@ -20,15 +20,15 @@ public:
     CKelvoDoc* OpenNewDocument();
     // The document of that file: the one already open, or a newly opened one. Null, after
     // the framework's message, when it cannot be opened.
-    CKelvoDoc* OpenDocumentFile(const QString& path);
+    CKelvoDoc* OpenDocumentFile(const FileName& path);
     // The Open dialog's answer; empty on Cancel, or after a message when the name it gave
     // cannot be the file chosen.
-    QString AskOpenFileName(const QString& directory);
+    FileName AskOpenFileName(const FileName& directory);
 
     // File > Save: a document without a path, or whose file is read-only, is saved as.
     bool DoFileSave(CKelvoDoc* document);
     // File > Save As (path empty: ask for one).
-    bool DoSave(CKelvoDoc* document, const QString& path = {});
+    bool DoSave(CKelvoDoc* document, const FileName& path = {});
     // "Save changes to %1?" for a modified document: false when the user cancels or the
     // save fails.
     bool SaveModified(CKelvoDoc* document);
@@ -40,7 +40,7 @@ public:
     bool SaveAllModified();
     void CloseAllDocuments();
 
-    CKelvoDoc* FindOpenDocument(const QString& path) const;
+    CKelvoDoc* FindOpenDocument(const FileName& path) const;
     std::vector<CKelvoDoc*> Documents() const;
     int CountDocuments() const { return int(m_documents.size()); }
 
@@ -50,12 +50,13 @@ signals:
 
 private:
     CKelvoDoc* Adopt(std::unique_ptr<CKelvoDoc> document);
-    // A name from a file dialog, or empty after a message when it cannot be carried exactly.
-    QString UsableDialogName(const QString& name);
+    // The name a file dialog's answer gives, or empty after a message when the text
+    // cannot be the file chosen.
+    FileName UsableDialogName(const QString& answer);
 
     Platform* m_platform;
     CFileLists* m_lists;
     std::vector<std::unique_ptr<CKelvoDoc>> m_documents;
     int m_nUntitledCount = 0;
-    QString m_strLastDirectory;
+    FileName m_strLastDirectory;
 };

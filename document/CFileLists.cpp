@@ -1,20 +1,20 @@
 #include "CFileLists.h"
 
-void CFileLists::AddOpenedFile(const QString& path) {
+void CFileLists::AddOpenedFile(const FileName& path) {
     if (!m_openedFiles.contains(path))
         m_openedFiles.append(path);
 }
 
-void CFileLists::PrefixPath(const QString& path) {
+void CFileLists::PrefixPath(const FileName& path) {
     if (!m_openedFiles.contains(path))
         m_openedFiles.prepend(path);
 }
 
-void CFileLists::AddDirectory(const QString& directory) {
+void CFileLists::AddDirectory(const FileName& directory) {
     if (!directory.isEmpty() && !m_directories.contains(directory))
         m_directories.append(directory);
 }
 
-void CFileLists::AddDirectoryOf(const QString& path) {
-    AddDirectory(path.left(path.lastIndexOf('/') + 1));
+void CFileLists::AddDirectoryOf(const FileName& path) {
+    AddDirectory(path.Folder());
 }

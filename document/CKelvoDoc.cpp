@@ -6,7 +6,6 @@
 #include "AtomicSaveFile.h"
 #include "CDocManager.h"
 #include "CommandIds.h"
-#include "FileName.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
 #include "PosixFile.h"
@@ -48,16 +47,8 @@ void CKelvoDoc::TakeFileStatus(const FileStatus& status) {
     m_fileStamp = {status.modifiedNs, status.size};
 }
 
-bool CKelvoDoc::RefuseInexactName(const QString& path) {
-    if (IsExactFileName(path))
-        return false;
-    m_platform->MessageBox(QString(kNameNotExact).arg(DisplayFileName(path)),
-                           MB_OK | MB_ICONEXCLAMATION);
-    return true;
-}
-
-bool CKelvoDoc::OnOpenDocument(const QString& path) {
-    if (RefuseInexactName(path) || !ReadFile(path))
+bool CKelvoDoc::OnOpenDocument(const FileName& path) {
+    if (!ReadFile(path))
         return false;
     m_lists->AddOpenedFile(path);
     if (IsOutputFile(path))
@@ -66,7 +57,7 @@ bool CKelvoDoc::OnOpenDocument(const QString& path) {
     return true;
 }
 
-bool CKelvoDoc::ReadFile(const QString& path) {
+bool CKelvoDoc::ReadFile(const FileName& path) {
     // Looked at before reading: a file changed while it is read counts as changed later.
     const FileStatus status = QueryFileStatus(path);
     // A device or a folder is never opened at all: opening some devices does something.
@@ -78,7 +69,7 @@ bool CKelvoDoc::ReadFile(const QString& path) {
     // once it holds the whole file.
     auto store = std::make_unique<TextStore>(this);
     try {
-        CPosixFile file(FileNameBytes(path).toStdString(), CPosixFile::modeRead);
+        CPosixFile file(path.ToStdString(), CPosixFile::modeRead);
         CArchive archive(&file, CArchive::load);
         if (!store->Serialize(archive))
             return false; // the store has said why
@@ -92,12 +83,12 @@ bool CKelvoDoc::ReadFile(const QString& path) {
     return true;
 }
 
-bool CKelvoDoc::OnSaveDocument(const QString& path) {
-    if (RefuseInexactName(path) || !MayOverwrite(path))
+bool CKelvoDoc::OnSaveDocument(const FileName& path) {
+    if (!MayOverwrite(path))
         return false;
     std::string keptBackup; // where the old bytes are when they could not be put back
     try {
-        CAtomicSaveFile file(FileNameBytes(path).toStdString());
+        CAtomicSaveFile file(path.ToStdString());
         try {
             {
                 CArchive archive(&file, CArchive::store);
@@ -114,7 +105,7 @@ bool CKelvoDoc::OnSaveDocument(const QString& path) {
         if (!keptBackup.empty())
             message +=
                 QString(kOldBytesKept)
-                    .arg(DisplayFileName(FileNameFromBytes(QByteArray::fromStdString(keptBackup))));
+                    .arg(FileName::FromBytes(QByteArray::fromStdString(keptBackup)).Display());
         m_platform->MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -125,9 +116,9 @@ bool CKelvoDoc::OnSaveDocument(const QString& path) {
     return true;
 }
 
-void CKelvoDoc::SetPathName(const QString& path) {
+void CKelvoDoc::SetPathName(const FileName& path) {
     m_strPathName = path;
-    SetTitle(DisplayFileName(path.mid(path.lastIndexOf('/') + 1)));
+    SetTitle(path.Leaf().Display());
 }
 
 void CKelvoDoc::SetTitle(const QString& title) {
@@ -137,10 +128,8 @@ void CKelvoDoc::SetTitle(const QString& title) {
     emit titleChanged(title);
 }
 
-bool CKelvoDoc::IsOutputFile(const QString& path) {
-    const QString name = path.mid(path.lastIndexOf('/') + 1);
-    const qsizetype dot = name.lastIndexOf('.');
-    return dot >= 1 && name.mid(dot).compare(".out", Qt::CaseInsensitive) == 0;
+bool CKelvoDoc::IsOutputFile(const FileName& path) {
+    return path.Extension().compare(".out", Qt::CaseInsensitive) == 0;
 }
 
 void CKelvoDoc::SetModifiedFlag(bool modified) {

@@ -7,6 +7,7 @@
 
 #include "CFileLists.h"
 #include "CommandTarget.h"
+#include "FileName.h"
 #include "Platform.h"
 #include "TextStore.h"
 
@@ -43,14 +44,14 @@ public:
     // One empty line, no path.
     bool OnNewDocument();
     // Reads the file; on failure the framework's message has been shown.
-    bool OnOpenDocument(const QString& path);
+    bool OnOpenDocument(const FileName& path);
     // Writes the file (atomically); on failure the old file is untouched, the document
     // stays modified and the framework's message has been shown.
-    bool OnSaveDocument(const QString& path);
+    bool OnSaveDocument(const FileName& path);
 
-    const QString& GetPathName() const { return m_strPathName; }
+    const FileName& GetPathName() const { return m_strPathName; }
     // Also makes the title the file's name, as a person reads it.
-    void SetPathName(const QString& path);
+    void SetPathName(const FileName& path);
     const QString& GetTitle() const { return m_strTitle; }
     void SetTitle(const QString& title);
     bool IsModified() const { return m_bModified; }
@@ -62,7 +63,7 @@ public:
 
     Platform* GetPlatform() const { return m_platform; }
     // An output file: its name's own extension is ".out", in any case.
-    static bool IsOutputFile(const QString& path);
+    static bool IsOutputFile(const FileName& path);
 
     // The store's questions.
     bool AllowEdit() override;
@@ -107,20 +108,18 @@ signals:
     void modifiedChanged(bool modified);
     void titleChanged(const QString& title);
     // File > Save or Save As wrote the file: it joins the recent-file list.
-    void savedByUser(const QString& path);
+    void savedByUser(const FileName& path);
 
 private:
     friend class CDocManager; // sets m_pManager when it takes the document in
 
-    // A name that stands for no one file is refused with a message: true when refused.
-    bool RefuseInexactName(const QString& path);
     void TakeFileStatus(const FileStatus& status);
     // Reads the file into a new store, which then takes the present one's place; false,
     // after a message, with the text as it was.
-    bool ReadFile(const QString& path);
+    bool ReadFile(const FileName& path);
     // False when the file at path was changed by another program since it was last read
     // or written here and the user will not have it overwritten.
-    bool MayOverwrite(const QString& path);
+    bool MayOverwrite(const FileName& path);
     // The question of AllowEdit for a mark the user may lift: true, with the mark cleared,
     // on Yes.
     bool AskToLift(bool& mark, const char* reason);
@@ -130,7 +129,7 @@ private:
     Platform* m_platform;
     CFileLists* m_lists;
     CDocManager* m_pManager = nullptr; // the manager that holds this document
-    QString m_strPathName;
+    FileName m_strPathName;
     QString m_strTitle;
     bool m_bModified = false;
     std::unique_ptr<TextStore> m_pStore;

@@ -2,7 +2,6 @@
 // text, and the check for a file that another program changed on disk.
 
 #include "CKelvoDoc.h"
-#include "FileName.h"
 #include "FileStatus.h"
 
 namespace {
@@ -25,7 +24,7 @@ constexpr char kChangedOverwrite[] = "This file has been changed by another proc
 bool CKelvoDoc::AllowEdit() {
     if (m_bDiskReadOnly) {
         m_platform->Beep();
-        m_platform->MessageBox(kDiskReadOnly + DisplayFileName(m_strPathName), MB_OK | MB_ICONHAND);
+        m_platform->MessageBox(kDiskReadOnly + m_strPathName.Display(), MB_OK | MB_ICONHAND);
         return false;
     }
     if (m_bUserReadOnly)
@@ -37,7 +36,7 @@ bool CKelvoDoc::AllowEdit() {
 
 bool CKelvoDoc::AskToLift(bool& mark, const char* reason) {
     m_platform->Beep();
-    const QString question = QString(reason) + kEditAnyway + DisplayFileName(m_strPathName);
+    const QString question = QString(reason) + kEditAnyway + m_strPathName.Display();
     if (m_platform->MessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     mark = false; // the check mark follows at the next update
@@ -66,7 +65,7 @@ void CKelvoDoc::CheckExternalChange() {
     if (!status.exists || FileStamp{status.modifiedNs, status.size} == m_fileStamp)
         return;
     // No: the stamp stays, so the question comes again at the next return to the program.
-    if (m_platform->MessageBox(kChangedReload + DisplayFileName(m_strPathName),
+    if (m_platform->MessageBox(kChangedReload + m_strPathName.Display(),
                                MB_YESNO | MB_ICONQUESTION) == IDYES)
         Reload();
 }
@@ -75,12 +74,12 @@ bool CKelvoDoc::Reload() {
     return ReadFile(m_strPathName);
 }
 
-bool CKelvoDoc::MayOverwrite(const QString& path) {
+bool CKelvoDoc::MayOverwrite(const FileName& path) {
     if (path != m_strPathName || m_fileStamp == FileStamp{})
         return true;
     const FileStatus status = QueryFileStatus(path);
     if (!status.exists || FileStamp{status.modifiedNs, status.size} == m_fileStamp)
         return true;
-    return m_platform->MessageBox(kChangedOverwrite + DisplayFileName(path),
-                                  MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return m_platform->MessageBox(kChangedOverwrite + path.Display(), MB_YESNO | MB_ICONQUESTION) ==
+           IDYES;
 }

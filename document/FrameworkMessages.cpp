@@ -2,10 +2,8 @@
 
 #include <cerrno>
 
-#include "FileName.h"
-
-QString OpenFailureMessage(int error, const QString& path) {
-    const QString shown = DisplayFileName(path);
+QString OpenFailureMessage(int error, const FileName& path) {
+    const QString& shown = path.Display();
     switch (error) {
     case ENOENT:
     case ENOTDIR:
@@ -19,8 +17,8 @@ QString OpenFailureMessage(int error, const QString& path) {
     }
 }
 
-QString SaveFailureMessage(int error, const QString& path) {
-    const QString shown = DisplayFileName(path);
+QString SaveFailureMessage(int error, const FileName& path) {
+    const QString& shown = path.Display();
     switch (error) {
     case EACCES:
     case EPERM:

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "FileName.h"
+
 // The document framework's own failure messages. %1 is the file's path, as shown.
 inline constexpr char kFailedToOpen[] = "Failed to open document.";
 inline constexpr char kFailedToSave[] = "Failed to save document.";
@@ -21,5 +23,5 @@ inline constexpr char kNameNotExact[] =
     "so it may name another file.\nPlease rename the file or open it from the command line.";
 
 // The message for a file error (an errno value) met while opening or saving.
-QString OpenFailureMessage(int error, const QString& path);
-QString SaveFailureMessage(int error, const QString& path);
+QString OpenFailureMessage(int error, const FileName& path);
+QString SaveFailureMessage(int error, const FileName& path);

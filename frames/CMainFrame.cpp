@@ -227,14 +227,13 @@ void CMainFrame::ShowMenus(bool documentOpen) {
         menuBar()->addMenu(menu);
 }
 
-void CMainFrame::SetRecentFiles(const QStringList& files) {
+void CMainFrame::SetRecentFiles(const FileNameList& files) {
     for (int i = 0; i < kRecentFiles; ++i) {
         QAction* recent = m_recentActions[std::size_t(i)];
         const bool used = i < files.size();
         recent->setVisible(used);
         if (used) {
-            recent->setText(QString("&%1 %2").arg(i + 1).arg(DisplayFileName(files[i])));
-            recent->setData(files[i]);
+            recent->setText(QString("&%1 %2").arg(i + 1).arg(files[i].Display()));
         }
     }
     // The placeholder shows only while the list is empty.

@@ -10,6 +10,7 @@
 
 #include "CChildFrame.h"
 #include "CommandTable.h"
+#include "FileName.h"
 #include "FrameOwner.h"
 
 class ContextHelpMode;
@@ -52,7 +53,7 @@ public:
     void UpdateCaption();
     // The menu bar for a document window, or for none.
     void ShowMenus(bool documentOpen);
-    void SetRecentFiles(const QStringList& files);
+    void SetRecentFiles(const FileNameList& files);
 
     // The main frame's commands: the Window menu's arrangements and the two bars.
     bool OnCommand(int id) override;

@@ -2,18 +2,10 @@
 
 namespace {
 
-constexpr char16_t kEscapeBase = 0xDC00; // a byte b (0x80..0xFF) travels as kEscapeBase + b
-
-bool IsEscapedByte(const QString& name, qsizetype i) {
-    const char16_t unit = name[i].unicode();
-    const bool pairedLow = i > 0 && name[i - 1].isHighSurrogate();
-    return unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF && !pairedLow;
-}
-
 // The length of the valid UTF-8 sequence at `at` and its code point, or 0 when the byte
 // there starts none (overlong forms, encoded surrogates and values past U+10FFFF are
 // not valid).
-int Utf8Sequence(const QByteArray& bytes, qsizetype at, char32_t& code) {
+int Utf8Sequence(QByteArrayView bytes, qsizetype at, char32_t& code) {
     const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char lead = byte(at);
     int length = 0;
@@ -42,50 +34,111 @@ int Utf8Sequence(const QByteArray& bytes, qsizetype at, char32_t& code) {
     return length;
 }
 
-} // namespace
-
-QString FileNameFromBytes(const QByteArray& bytes) {
-    QString name;
-    name.reserve(bytes.size());
+// Each byte that starts no valid sequence is one U+FFFD, so that a name shows as many
+// marks as it has such bytes.
+QString Shown(QByteArrayView bytes) {
+    QString shown;
+    shown.reserve(bytes.size());
     for (qsizetype at = 0; at < bytes.size();) {
         char32_t code = 0;
         const int length = Utf8Sequence(bytes, at, code);
         if (length == 0) {
-            name += QChar(char16_t(kEscapeBase + static_cast<unsigned char>(bytes[at])));
+            shown += QChar::ReplacementCharacter;
             ++at;
-            continue;
-        }
-        name += QString::fromUcs4(&code, 1);
-        at += length;
-    }
-    return name;
-}
-
-QByteArray FileNameBytes(const QString& name) {
-    QByteArray bytes;
-    bytes.reserve(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (IsEscapedByte(name, i)) {
-            bytes += char(name[i].unicode() - kEscapeBase);
-        } else if (name[i].isHighSurrogate() && i + 1 < name.size() &&
-                   name[i + 1].isLowSurrogate()) {
-            bytes += name.mid(i, 2).toUtf8();
-            ++i;
         } else {
-            bytes += QString(name[i]).toUtf8(); // a lone surrogate gives U+FFFD's bytes
+            shown += QString::fromUcs4(&code, 1);
+            at += length;
         }
     }
-    return bytes;
-}
-
-bool IsExactFileName(const QString& name) {
-    return !name.contains(QChar(0)) && FileNameFromBytes(FileNameBytes(name)) == name;
-}
-
-QString DisplayFileName(const QString& name) {
-    QString shown = name;
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        if (IsEscapedByte(name, i))
-            shown[i] = QChar::ReplacementCharacter;
     return shown;
+}
+
+} // namespace
+
+FileName::FileName(QByteArray bytes) : m_bytes(std::move(bytes)), m_display(Shown(m_bytes)) {}
+
+QString FileName::DisplayOf(QByteArrayView bytes) {
+    return Shown(bytes);
+}
+
+FileName FileName::FromBytes(QByteArrayView bytes) {
+    if (bytes.contains('\0'))
+        return {};
+    return FileName(bytes.toByteArray());
+}
+
+FileName FileName::FromText(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isNull() || c.isLowSurrogate())
+            return {};
+        if (c.isHighSurrogate() && !(i + 1 < text.size() && text[++i].isLowSurrogate()))
+            return {};
+    }
+    return FileName(text.toUtf8());
+}
+
+FileName FileName::Folder() const {
+    return FileName(m_bytes.left(m_bytes.lastIndexOf('/') + 1));
+}
+
+FileName FileName::Leaf() const {
+    return FileName(m_bytes.mid(m_bytes.lastIndexOf('/') + 1));
+}
+
+QByteArray FileName::Extension() const {
+    const QByteArray leaf = m_bytes.mid(m_bytes.lastIndexOf('/') + 1);
+    const qsizetype dot = leaf.lastIndexOf('.');
+    return dot >= 1 ? leaf.mid(dot) : QByteArray();
+}
+
+FileName FileName::WithExtension(QByteArrayView extension) const {
+    return FromBytes(m_bytes.chopped(Extension().size()).append(extension));
+}
+
+FileName FileName::operator+(const FileName& more) const {
+    return FileName(m_bytes + more.m_bytes);
+}
+
+FileName FileName::operator+(QByteArrayView more) const {
+    return FromBytes(QByteArray(m_bytes).append(more));
+}
+
+FileName FileName::WithSlash() const {
+    return isEmpty() || EndsWith('/') ? *this : *this + "/";
+}
+
+FileName FileName::Cleaned() const {
+    if (isEmpty())
+        return {};
+    const bool absolute = m_bytes.startsWith('/');
+    QByteArrayList parts;
+    for (const QByteArray& part : m_bytes.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == ".." && !parts.isEmpty() && parts.last() != "..")
+            parts.removeLast();
+        else if (part != ".." || !absolute) // ".." above the root is the root
+            parts << part;
+    }
+    const QByteArray joined = parts.join('/');
+    if (absolute)
+        return FileName('/' + joined);
+    return FileName(joined.isEmpty() ? QByteArray(".") : joined);
+}
+
+bool FileName::SameButCase(const FileName& other) const {
+    const auto shownExactly = [](const FileName& name) {
+        return !name.m_display.contains(QChar::ReplacementCharacter);
+    };
+    if (shownExactly(*this) && shownExactly(other))
+        return m_display.compare(other.m_display, Qt::CaseInsensitive) == 0;
+    if (m_bytes.size() != other.m_bytes.size())
+        return false;
+    for (qsizetype i = 0; i < m_bytes.size(); ++i) {
+        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (fold(m_bytes[i]) != fold(other.m_bytes[i]))
+            return false;
+    }
+    return true;
 }

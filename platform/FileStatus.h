@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "FileName.h"
+
 // What the program asks of a file by name.
 struct FileStatus {
     bool exists = false;
@@ -28,7 +30,7 @@ struct FileStatus {
 // Everything the program asks of a file by name, from one look at it; exists is false
 // when the status cannot be read. Never blocks: only a regular file is opened, to prove
 // it readable, and opening some devices does something.
-FileStatus QueryFileStatus(const QString& path);
+FileStatus QueryFileStatus(const FileName& path);
 
 // A time as the program shows file times.
 QString FormatFileTime(long long secondsSinceEpoch);

@@ -1,8 +1,7 @@
 #include "PathSearch.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QStringList>
+#include <QFile>
 
 #include <climits>
 #include <cstdlib>
@@ -11,90 +10,81 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileName.h"
-
 namespace {
 
 enum class Kind { File, Anything };
 
-QString Existing(const QString& path, Kind kind) {
+FileName Existing(const FileName& path, Kind kind) {
     struct stat info {};
-    if (::stat(FileNameBytes(path).constData(), &info) != 0)
+    if (::stat(path.Path(), &info) != 0)
         return {};
     if (kind == Kind::File && S_ISDIR(info.st_mode))
         return {};
     return AbsolutePath(path);
 }
 
-QString WithSlash(QString directory) {
-    if (!directory.isEmpty() && !directory.endsWith('/'))
-        directory += '/';
-    return directory;
-}
-
-QString Search(const QString& directory, const QString& name, Kind kind) {
+FileName Search(const FileName& directory, const FileName& name, Kind kind) {
     if (name.isEmpty())
         return {};
-    if (name.startsWith('/'))
+    if (name.StartsWith("/"))
         return Existing(name, kind);
-    if (name.startsWith("~/"))
-        return Existing(HomeDirectory() + name.mid(1), kind);
+    if (name.StartsWith("~/"))
+        return Existing(HomeDirectory() + name.Bytes().mid(1), kind);
     if (!directory.isEmpty())
-        return Existing(WithSlash(directory) + name, kind);
-    QStringList order{ProgramDirectory(), CurrentDirectory()};
-    const QString path = FileNameFromBytes(qgetenv("PATH"));
-    for (const QString& entry : path.split(':', Qt::SkipEmptyParts))
-        order << WithSlash(entry);
-    for (const QString& entry : order)
-        if (QString found = Existing(entry + name, kind); !found.isEmpty())
+        return Existing(directory.WithSlash() + name, kind);
+    FileNameList order{ProgramDirectory(), CurrentDirectory()};
+    for (const QByteArray& entry : qgetenv("PATH").split(':'))
+        if (!entry.isEmpty())
+            order << FileName::FromBytes(entry).WithSlash();
+    for (const FileName& entry : order)
+        if (FileName found = Existing(entry + name, kind); !found.isEmpty())
             return found;
     return {};
 }
 
 } // namespace
 
-QString ProgramDirectory() {
+FileName ProgramDirectory() {
     char program[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", program, sizeof program);
     if (n <= 0 || n == ssize_t(sizeof program))
-        return WithSlash(QCoreApplication::applicationDirPath());
-    const QByteArray path(program, n);
-    return FileNameFromBytes(path.left(path.lastIndexOf('/') + 1));
+        return FileName::FromBytes(QFile::encodeName(QCoreApplication::applicationDirPath()))
+            .WithSlash();
+    return FileName::FromBytes(QByteArrayView(program, n)).Folder();
 }
 
-QString CurrentDirectory() {
+FileName CurrentDirectory() {
     char* current = ::getcwd(nullptr, 0);
     if (current == nullptr)
         return {};
-    const QString directory = FileNameFromBytes(current);
+    const FileName directory = FileName::FromBytes(current);
     std::free(current);
-    return WithSlash(directory);
+    return directory.WithSlash();
 }
 
-QString HomeDirectory() {
+FileName HomeDirectory() {
     QByteArray home = qgetenv("HOME");
     if (home.isEmpty())
         if (const passwd* user = ::getpwuid(::getuid()))
             home = user->pw_dir;
-    return FileNameFromBytes(home.isEmpty() ? QByteArray("/") : home);
+    return FileName::FromBytes(home.isEmpty() ? QByteArray("/") : home);
 }
 
-QString SearchFile(const QString& directory, const QString& name) {
+FileName SearchFile(const FileName& directory, const FileName& name) {
     return Search(directory, name, Kind::File);
 }
 
-QString SearchEntry(const QString& directory, const QString& name) {
+FileName SearchEntry(const FileName& directory, const FileName& name) {
     return Search(directory, name, Kind::Anything);
 }
 
-QString AbsolutePath(const QString& name) {
-    // Text only: QDir::cleanPath never asks the file system, so escaped bytes survive it.
-    return QDir::cleanPath(name.startsWith('/') ? name : CurrentDirectory() + name);
+FileName AbsolutePath(const FileName& name) {
+    return (name.StartsWith("/") ? name : CurrentDirectory() + name).Cleaned();
 }
 
-QString CanonicalPath(const QString& path) {
+FileName CanonicalPath(const FileName& path) {
     char resolved[PATH_MAX];
-    if (::realpath(FileNameBytes(path).constData(), resolved) != nullptr)
-        return FileNameFromBytes(resolved);
+    if (::realpath(path.Path(), resolved) != nullptr)
+        return FileName::FromBytes(resolved);
     return AbsolutePath(path);
 }

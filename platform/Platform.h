@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QString>
 
+#include "FileName.h"
+
 #include "LogFont.h"
 
 class QWidget;
@@ -57,9 +59,10 @@ public:
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
 
-    // File dialogs offering "All Files (*)"; an empty result is Cancel.
-    virtual QString GetOpenFileName(const QString& directory) = 0;
-    virtual QString GetSaveFileName(const QString& suggestedPath) = 0;
+    // File dialogs offering "All Files (*)", opening on a name as shown; an empty result
+    // is Cancel. The answer is the dialog's text, which a caller makes a name of.
+    virtual QString GetOpenFileName(const FileName& directory) = 0;
+    virtual QString GetSaveFileName(const FileName& suggestedPath) = 0;
 
     // The font dialog with a text colour, on a font description in screen pixels. False
     // is Cancel, and then neither argument is touched.

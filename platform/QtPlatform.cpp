@@ -176,13 +176,12 @@ void QtPlatform::EndWaitCursor() {
 
 // The dialogs read and show names through Qt's own decoding: a byte that is not valid
 // UTF-8 comes to them, and back from them, as U+FFFD, which the callers refuse.
-QString QtPlatform::GetOpenFileName(const QString& directory) {
-    return QFileDialog::getOpenFileName(Owner(), "Open", DisplayFileName(directory), kAllFiles);
+QString QtPlatform::GetOpenFileName(const FileName& directory) {
+    return QFileDialog::getOpenFileName(Owner(), "Open", directory.Display(), kAllFiles);
 }
 
-QString QtPlatform::GetSaveFileName(const QString& suggestedPath) {
-    return QFileDialog::getSaveFileName(Owner(), "Save As", DisplayFileName(suggestedPath),
-                                        kAllFiles);
+QString QtPlatform::GetSaveFileName(const FileName& suggestedPath) {
+    return QFileDialog::getSaveFileName(Owner(), "Save As", suggestedPath.Display(), kAllFiles);
 }
 
 bool QtPlatform::ChooseFont(LogFont& font, QColor& colour) {

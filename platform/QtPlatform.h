@@ -17,8 +17,8 @@ public:
     void Beep() override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
-    QString GetOpenFileName(const QString& directory) override;
-    QString GetSaveFileName(const QString& suggestedPath) override;
+    QString GetOpenFileName(const FileName& directory) override;
+    QString GetSaveFileName(const FileName& suggestedPath) override;
     bool ChooseFont(LogFont& font, QColor& colour) override;
     int RunDialog(QDialog& dialog) override;
     void WinHelp(int data, unsigned command) override;

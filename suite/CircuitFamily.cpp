@@ -1,11 +1,15 @@
 #include "CircuitFamily.h"
 
-#include <QDir>
 #include <QPointer>
+
+#include <algorithm>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include "CDocManager.h"
 #include "CommandIds.h"
-#include "FileName.h"
 #include "FileStatus.h"
 #include "ShareBlock.h"
 
@@ -31,41 +35,51 @@ const Member* MemberForRequest(unsigned char request) {
     return nullptr;
 }
 
-QString FamilyBaseName(const ShareBlock* block, const QStringList& openedFiles) {
+FileName FamilyBaseName(const ShareBlock* block, const FileNameList& openedFiles) {
     if (block != nullptr) {
         const QByteArray directory = block->CircuitDirectory();
         const QByteArray name = block->CircuitName();
         if (!directory.isEmpty() && !name.isEmpty())
-            return FileNameFromBytes(directory + name);
+            return FileName::FromBytes(directory + name);
     }
-    for (const QString& file : openedFiles) {
+    for (const FileName& file : openedFiles) {
         // The extension itself, not just the last three characters: "x.pcir" and a folder
         // "a.b/cir" are no circuits.
-        const qsizetype dot = file.lastIndexOf('.');
-        const QString ending = file.mid(dot + 1);
-        if (dot >= 1 && dot > file.lastIndexOf('/') && (ending == "CIR" || ending == "cir"))
-            return file.left(dot);
+        const QByteArray& bytes = file.Bytes();
+        const qsizetype dot = bytes.lastIndexOf('.');
+        const QByteArray ending = bytes.mid(dot + 1);
+        if (dot >= 1 && dot > bytes.lastIndexOf('/') && (ending == "CIR" || ending == "cir"))
+            return FileName::FromBytes(bytes.left(dot));
     }
     return {};
 }
 
-QString FindFamilyFile(const QString& path) {
+FileName FindFamilyFile(const FileName& path) {
     if (QueryFileStatus(path).exists)
         return path;
-    const qsizetype slash = path.lastIndexOf('/');
-    const QString folder = path.left(slash + 1);
-    const QString name = path.mid(slash + 1);
+    const FileName folder = path.Folder();
+    const FileName name = path.Leaf();
     if (name.isEmpty())
         return {};
-    const QString base = name.left(name.lastIndexOf('.'));
-    QString found;
-    const QStringList entries =
-        QDir(folder.isEmpty() ? QString(".") : folder)
-            .entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        if (entry.startsWith(base + '.'))
+    const QByteArray base = name.Bytes().left(name.Bytes().lastIndexOf('.'));
+    // The folder's entries that are no folders, in byte order, as the system names them.
+    std::vector<FileName> entries;
+    if (DIR* listing = ::opendir(folder.isEmpty() ? "." : folder.Path())) {
+        while (const dirent* entry = ::readdir(listing)) {
+            const FileName entryName = FileName::FromBytes(entry->d_name);
+            struct stat info {};
+            const bool folderEntry =
+                ::stat((folder + entryName).Path(), &info) == 0 && S_ISDIR(info.st_mode);
+            if (entryName.SameButCase(name) && !folderEntry)
+                entries.push_back(entryName);
+        }
+        ::closedir(listing);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const FileName& a, const FileName& b) { return a.Bytes() < b.Bytes(); });
+    FileName found;
+    for (const FileName& entry : entries) {
+        if (entry.StartsWith(base + '.'))
             return folder + entry;
         if (found.isEmpty())
             found = folder + entry;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "FileName.h"
 
 class CDocManager;
 class CKelvoDoc;
@@ -27,12 +26,12 @@ const Member* MemberForRequest(unsigned char request);
 // The circuit's full path without its extension: the circuit the suite names in the block
 // when both its directory and name are there; otherwise the first opened file whose
 // extension is exactly "CIR" or "cir". Empty when neither gives one.
-QString FamilyBaseName(const ShareBlock* block, const QStringList& openedFiles);
+FileName FamilyBaseName(const ShareBlock* block, const FileNameList& openedFiles);
 
 // The file at `path`, or else the one file of the same folder whose name differs only in
 // letter case (a circuit amp.cir finds amp.out for "amp.OUT"); a name that matches in its
 // base exactly is preferred. Empty when there is none.
-QString FindFamilyFile(const QString& path);
+FileName FindFamilyFile(const FileName& path);
 
 // Closes the documents opened for the suite, taking each one's successor first: with
 // `circuits`, every circuit document but `spared`, each offered for saving first and left

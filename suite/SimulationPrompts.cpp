@@ -3,7 +3,6 @@
 #include <QPointer>
 
 #include "CDocManager.h"
-#include "FileName.h"
 #include "Platform.h"
 #include "ShareBlock.h"
 
@@ -20,7 +19,7 @@ bool AnyModified(const CDocManager& manager) {
 
 QString ShownName(const CKelvoDoc& document) {
     return document.GetPathName().isEmpty() ? document.GetTitle()
-                                            : DisplayFileName(document.GetPathName());
+                                            : document.GetPathName().Display();
 }
 
 } // namespace

@@ -117,8 +117,8 @@ void CKelvoView::OnBeginPrinting(QPainter& painter) {
 }
 
 QString CKelvoView::PrintTitle(const QFontMetrics& metrics, int room) const {
-    QString title = m_pDoc->GetPathName().isEmpty() ? m_pDoc->GetTitle()
-                                                    : DisplayFileName(m_pDoc->GetPathName());
+    QString title =
+        m_pDoc->GetPathName().isEmpty() ? m_pDoc->GetTitle() : m_pDoc->GetPathName().Display();
     title +=
         m_pDoc->IsModified() ? QString(kNotSaved) : QString(" (%1) ").arg(m_pDoc->GetFileTime());
     // The path loses its leading folders one at a time while it does not fit.

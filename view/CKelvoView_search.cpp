@@ -272,8 +272,9 @@ void CKelvoView::OnOpenSelection() {
     const auto [start, end] = FirstLineOfSelection(0);
     // The bytes are the name, blanks and quotes included: nothing is trimmed or added.
     const std::string bytes = m_pStore->GetText(start, end, false);
-    const QString name = FileNameFromBytes(QByteArray(bytes.data(), qsizetype(bytes.size())));
+    const QByteArrayView given(bytes.data(), qsizetype(bytes.size()));
+    const FileName name = FileName::FromBytes(given); // empty when it holds a NUL
     Platform* platform = m_pDoc->GetPlatform();
-    if (m_pApp->OpenByName(name) == nullptr)
-        platform->MessageBox("Unable to open the file:\n" + DisplayFileName(name), MB_OK);
+    if (name.isEmpty() || m_pApp->OpenByName(name) == nullptr)
+        platform->MessageBox("Unable to open the file:\n" + FileName::DisplayOf(given), MB_OK);
 }

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "FileName.h"
 #include "LogFont.h"
 
 class CKelvoDoc;
@@ -34,7 +35,7 @@ struct ViewDefaults {
 
     // Opens or activates the document of a full, relative or bare file name: null when
     // it is not found or does not open. Without an application nothing opens.
-    virtual CKelvoDoc* OpenByName(const QString& name) {
+    virtual CKelvoDoc* OpenByName(const FileName& name) {
         Q_UNUSED(name);
         return nullptr;
     }

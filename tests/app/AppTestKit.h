@@ -32,15 +32,22 @@ protected:
         return *qtPlatform;
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
+    FileName Path(const QString& name) const { return FileName::FromText(dir.filePath(name)); }
+    QString TextPath(const QString& name) const { return dir.filePath(name); }
     void Write(const QString& name, const QByteArray& bytes) {
-        QFile file(Path(name));
+        QFile file(dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
     // Starts the program with these arguments after its name; `other` answers in place of
     // the script (the real dialogs, say).
-    CKelvoApp& Start(QStringList arguments, Platform* other = nullptr) {
+    CKelvoApp& Start(const QStringList& arguments, Platform* other = nullptr) {
+        QByteArrayList bytes;
+        for (const QString& argument : arguments)
+            bytes << argument.toUtf8();
+        return StartWithBytes(bytes, other);
+    }
+    CKelvoApp& StartWithBytes(QByteArrayList arguments, Platform* other = nullptr) {
         arguments.prepend("kelvo");
         app = std::make_unique<CKelvoApp>(other != nullptr ? other : &platform, profile.get(),
                                           arguments);
@@ -49,10 +56,10 @@ protected:
     }
     void SetUp() {
         platform = ScriptedPlatform();
-        profile = std::make_unique<QSettings>(Path("profile.ini"), QSettings::IniFormat);
+        profile = std::make_unique<QSettings>(dir.filePath("profile.ini"), QSettings::IniFormat);
         // A preference folder of the test's own, holding the file a fresh install has.
         QDir(dir.path()).mkpath("prefs");
-        qputenv("KVDIR", QFile::encodeName(Path("prefs")));
+        qputenv("KVDIR", Path("prefs").Bytes());
         Write("prefs/kelvo.prf", Preferences().ToBytes());
         previousDirectory = QDir::currentPath();
         QDir::setCurrent(dir.path());

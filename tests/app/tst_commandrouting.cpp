@@ -140,14 +140,14 @@ private slots:
         CKelvoApp& kelvo = Start({"a.cir"});
         kelvo.OpenDocumentFile(Path("b.cir"));
         CMainFrame* frame = kelvo.MainFrame();
-        QCOMPARE(kelvo.RecentFiles(), (QStringList{Path("b.cir"), Path("a.cir")}));
+        QCOMPARE(kelvo.RecentFiles(), (FileNameList{Path("b.cir"), Path("a.cir")}));
         kelvo.DocManager()->CloseDocument(frame->ActiveDocument()); // b.cir
         QVERIFY(frame->RouteCommand(ID_FILE_MRU_FILE1));
         QCOMPARE(frame->ActiveDocument()->GetPathName(), Path("b.cir"));
-        QFile::remove(Path("a.cir"));
+        QFile::remove(TextPath("a.cir"));
         kelvo.DocManager()->CloseDocument(kelvo.DocManager()->FindOpenDocument(Path("a.cir")));
         QVERIFY(frame->RouteCommand(ID_FILE_MRU_FILE1 + 1));
-        QCOMPARE(kelvo.RecentFiles(), QStringList{Path("b.cir")});
+        QCOMPARE(kelvo.RecentFiles(), FileNameList{Path("b.cir")});
     }
 };
 

@@ -42,7 +42,7 @@ const QByteArray kTag("kelvo 2-22-95\0", 14);
 class PreferencesTest : public AppTestKit {
     Q_OBJECT
 
-    QString PreferenceFile() { return Path("prefs/kelvo.prf"); }
+    QString PreferenceFile() { return TextPath("prefs/kelvo.prf"); }
     // Where an installed program finds its default file: share/kelvo/ beside its bin/.
     static QString InstalledDefault() {
         return QDir::cleanPath(QCoreApplication::applicationDirPath() + '/' +
@@ -266,11 +266,11 @@ private slots:
     void preferenceFolderFollowsKvdir() {
         QCOMPARE(PreferenceDirectory(), Path("prefs") + "/");
         qunsetenv("KVDIR");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path("config")));
+        qputenv("XDG_CONFIG_HOME", Path("config").Bytes());
         QCOMPARE(PreferenceDirectory(), Path("config") + "/kelvo/");
         CKelvoApp& kelvo = Start({});
         kelvo.OnSavePreferences();
-        QCOMPARE(ReadAll(Path("config/kelvo/kelvo.prf")).size(), 126);
+        QCOMPARE(ReadAll(TextPath("config/kelvo/kelvo.prf")).size(), 126);
         qunsetenv("XDG_CONFIG_HOME");
     }
 };

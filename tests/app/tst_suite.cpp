@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,9 +123,9 @@ private slots:
         // Simulate asks only when ngspice can be found: one stands in, whatever the machine.
         QDir(dir.path()).mkdir("bin");
         Write("bin/ngspice", "#!/bin/sh\n");
-        QFile::setPermissions(Path("bin/ngspice"), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions(TextPath("bin/ngspice"), QFile::ReadOwner | QFile::ExeOwner);
         previousPath = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(Path("bin")) + ':' + previousPath);
+        qputenv("PATH", QFile::encodeName(TextPath("bin")) + ':' + previousPath);
     }
     void cleanup() {
         TearDown();
@@ -165,12 +166,12 @@ private slots:
     // folder, not in the one this start was made in.
     void secondStartHandsOverAnAbsolutePath() {
         PrepareBlock(std::uint32_t(::getpid()), 3);
-        QDir::setCurrent(Path("sim"));
+        QDir::setCurrent(TextPath("sim"));
         HandOffTaker editor(platform.shareBlock.data());
         CKelvoApp& kelvo = Start({"amp.cir"});
         QCOMPARE(kelvo.StartExitCode(), 0);
         QVERIFY(!kelvo.MainFrame()->isVisible());
-        QCOMPARE(editor.Taken(), "kelvo " + Path("sim/amp.cir").toUtf8());
+        QCOMPARE(editor.Taken(), "kelvo " + TextPath("sim/amp.cir").toUtf8());
         QVERIFY(platform.shown.empty());
         kelvo.ExitInstance(); // leaves the running editor's bytes alone
         QCOMPARE(Byte(ShareBlock::kEditorFlags), 3);
@@ -179,7 +180,7 @@ private slots:
 
     void commandLineOf256IsNotHandedOver() {
         PrepareBlock(std::uint32_t(::getpid()), 1);
-        const QString name = Path(QString(256, 'n') + ".cir");
+        const QString name = TextPath(QString(256, 'n') + ".cir");
         CKelvoApp& kelvo = Start({name});
         QVERIFY(kelvo.StartExitCode() != 0);
         QCOMPARE(Byte(ShareBlock::kHandOff), 0);
@@ -245,7 +246,7 @@ private slots:
         if (handedOver) {
             QCOMPARE(kelvo.StartExitCode(), 0);
             QVERIFY(!kelvo.MainFrame()->isVisible());
-            QCOMPARE(editor->Taken(), "kelvo " + Path("b.cir").toUtf8());
+            QCOMPARE(editor->Taken(), "kelvo " + TextPath("b.cir").toUtf8());
             QCOMPARE(Block().EditorPid(), holder);
         } else {
             QVERIFY(kelvo.MainFrame()->isVisible());
@@ -311,7 +312,7 @@ private slots:
 
     void handOffOpensTheFileAndArranges() {
         CKelvoApp& kelvo = Start({});
-        QVERIFY(Block().WriteHandOff("kelvo " + Path("b.cir").toUtf8()) ==
+        QVERIFY(Block().WriteHandOff("kelvo " + TextPath("b.cir").toUtf8()) ==
                 ShareBlock::HandOffResult::Written);
         SetByte(ShareBlock::kEditorFlags, 0);
         kelvo.OnIdle();
@@ -325,7 +326,7 @@ private slots:
 
         // A lone window is tiled: it fills the area.
         kelvo.DocManager()->CloseAllDocuments();
-        Block().WriteHandOff("kelvo " + Path("b.cir").toUtf8());
+        Block().WriteHandOff("kelvo " + TextPath("b.cir").toUtf8());
         kelvo.OnIdle();
         QCOMPARE(kelvo.CountDocuments(), 1);
         QCOMPARE(kelvo.MainFrame()->ActiveChild()->geometry(), area);
@@ -352,7 +353,7 @@ private slots:
         environment.insert("KELVO_SHARE_BLOCK", QString::fromStdString(name));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         second.setProcessEnvironment(environment);
-        second.setWorkingDirectory(Path("sim"));
+        second.setWorkingDirectory(TextPath("sim"));
         second.start(KELVO_BINARY, {"amp.cir"});
         // It ends once this editor has taken its command line, at an idle pass.
         QTRY_VERIFY_WITH_TIMEOUT((kelvo.OnIdle(), second.state() == QProcess::NotRunning), 15000);
@@ -407,7 +408,7 @@ private slots:
         CKelvoApp& kelvo = Start({});
         QVERIFY(Block().WriteHandOff(handOff) == ShareBlock::HandOffResult::Written);
         kelvo.OnIdle();
-        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), name);
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), FileName::FromText(name));
         kelvo.DocManager()->CloseAllDocuments();
 
         NameCircuit(place, base);
@@ -415,7 +416,7 @@ private slots:
         kelvo.OnIdle();
         QCOMPARE(Byte(ShareBlock::kRequest), 0);
         QCOMPARE(kelvo.CountDocuments(), 1);
-        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), name);
+        QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), FileName::FromText(name));
         QVERIFY(kelvo.MainFrame()->ActiveDocument()->IsSuiteCircuit());
         QVERIFY(platform.shown.empty());
     }
@@ -438,7 +439,7 @@ private slots:
         Write("q.cir", "* another\r\n");
         Write("x.cir", "* a third\r\n");
         CKelvoApp& kelvo = Start({});
-        Block().WriteHandOff(FileNameBytes(text.arg(dir.path())));
+        Block().WriteHandOff(text.arg(dir.path()).toUtf8());
         kelvo.OnIdle();
         QCOMPARE(kelvo.CountDocuments(), 1);
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetTitle(), QString("Untitled1"));
@@ -598,7 +599,7 @@ private slots:
         kelvo.OnActionSimulate();
         QStringList expected;
         for (const QString& name : asked)
-            expected << wording + (name == "Untitled1" ? name : Path(name));
+            expected << wording + (name == "Untitled1" ? name : TextPath(name));
         QCOMPARE(ShownTexts(), expected);
         for (const ScriptedPlatform::Shown& shown : platform.shown)
             QCOMPARE(shown.style, MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -613,7 +614,7 @@ private slots:
         Modify(kelvo.MainFrame()->ActiveDocument());
         kelvo.OnIdle();
         QDir(dir.path()).mkdir("empty");
-        qputenv("PATH", QFile::encodeName(Path("empty")));
+        qputenv("PATH", QFile::encodeName(TextPath("empty")));
         kelvo.OnActionSimulate();
         QCOMPARE(platform.shown.size(), std::size_t(1));
         QVERIFY(platform.shown[0].text.startsWith("Simulate runs ngspice, which is not installed"));
@@ -667,7 +668,7 @@ private slots:
         kelvo.OnIdle();
         QCOMPARE(kelvo.CountDocuments(), 1);
         QCOMPARE(ShownTexts(),
-                 QStringList{"Save changes before simulation?\n\n" + Path("sim/amp.cir")});
+                 QStringList{"Save changes before simulation?\n\n" + TextPath("sim/amp.cir")});
         QVERIFY(!circuit->IsModified()); // Cancel saved it
         QCOMPARE(Byte(ShareBlock::kRequest), 0);
         QCOMPARE(Byte(ShareBlock::kRequestBusy), 0);
@@ -679,7 +680,7 @@ private slots:
         platform.answers = {IDCANCEL};
         kelvo.OnIdle();
         QCOMPARE(ShownTexts(),
-                 QStringList{"Save changes before running Corvane?\n\n" + Path("sim/amp.cir")});
+                 QStringList{"Save changes before running Corvane?\n\n" + TextPath("sim/amp.cir")});
         QVERIFY(circuit->IsModified());
         QCOMPARE(int(Byte(ShareBlock::kEditState)), int(ShareBlock::kSaveCancelled));
     }
@@ -735,13 +736,13 @@ private slots:
         CKelvoApp& kelvo = Start({"sim/amp.cir"});
         kelvo.OnWindowErr();
         QCOMPARE(platform.shown.size(), std::size_t(1));
-        QCOMPARE(platform.shown[0].text, "Unable to open file:\n" + Path("sim/amp.ERR"));
+        QCOMPARE(platform.shown[0].text, "Unable to open file:\n" + TextPath("sim/amp.ERR"));
         QCOMPARE(platform.shown[0].style, MB_OK | MB_ICONNONE);
         QCOMPARE(kelvo.CountDocuments(), 1);
     }
 
     void familyBaseName_data() {
-        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QStringList>("openedText");
         QTest::addColumn<QString>("base");
         QTest::newRow("lower case") << QStringList{"/s/amp.cir"} << "/s/amp";
         QTest::newRow("upper case") << QStringList{"/s/AMP.CIR"} << "/s/AMP";
@@ -753,16 +754,20 @@ private slots:
         QTest::newRow("none") << QStringList{} << "";
     }
     void familyBaseName() {
-        QFETCH(QStringList, opened);
+        QFETCH(QStringList, openedText);
         QFETCH(QString, base);
-        QCOMPARE(CircuitFamily::FamilyBaseName(nullptr, opened), base);
+        FileNameList opened;
+        for (const QString& file : openedText)
+            opened << FileName::FromText(file);
+        QCOMPARE(CircuitFamily::FamilyBaseName(nullptr, opened), FileName::FromText(base));
         // The suite's circuit comes first, whatever was opened.
         std::vector<unsigned char> bytes(ShareBlock::kSize);
         ShareBlock block(bytes.data());
         block.SetText(ShareBlock::kCircuitDirectory, ShareBlock::kCircuitDirectorySize, "/w/");
-        QCOMPARE(CircuitFamily::FamilyBaseName(&block, opened), base); // name missing
+        QCOMPARE(CircuitFamily::FamilyBaseName(&block, opened),
+                 FileName::FromText(base)); // name missing
         block.SetText(ShareBlock::kCircuitName, ShareBlock::kCircuitNameSize, "osc");
-        QCOMPARE(CircuitFamily::FamilyBaseName(&block, opened), QString("/w/osc"));
+        QCOMPARE(CircuitFamily::FamilyBaseName(&block, opened), FileName::FromText("/w/osc"));
     }
 
     void familyFileIgnoresLetterCase() {
@@ -770,8 +775,20 @@ private slots:
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.OUT")), Path("sim/amp.out"));
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.out")), Path("sim/amp.out"));
         QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.TMP")), Path("sim/Amp.tmp"));
-        QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.ERR")), QString());
-        QCOMPARE(CircuitFamily::FindFamilyFile(Path("nowhere/amp.OUT")), QString());
+        QCOMPARE(CircuitFamily::FindFamilyFile(Path("sim/amp.ERR")), FileName());
+        QCOMPARE(CircuitFamily::FindFamilyFile(Path("nowhere/amp.OUT")), FileName());
+    }
+
+    // The folder was listed through Qt, which cannot name a folder that is not UTF-8.
+    void familyFileFoundInAFolderNotValidUtf8() {
+        const FileName folder = Path("").WithSlash() + "r\xFFn/";
+        const FileName out = folder + "amp.out";
+        QCOMPARE(::mkdir(folder.Path(), 0755), 0);
+        const int fd = ::open(out.Path(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QCOMPARE(CircuitFamily::FindFamilyFile(folder + "amp.OUT"), out);
+        QCOMPARE(::unlink(out.Path()) + ::rmdir(folder.Path()), 0);
     }
 
     void familyRequestOpensItsMember_data() {
@@ -791,7 +808,7 @@ private slots:
         Write("sim/amp.err", "error\r\n");
         Write("sim/amp.tmp", "scratch\r\n");
         CKelvoApp& kelvo = Start({"b.cir"});
-        NameCircuit(Path("sim/"), "amp");
+        NameCircuit(TextPath("sim/"), "amp");
         SetByte(ShareBlock::kFamilyRequest, static_cast<unsigned char>(request));
         kelvo.OnIdle();
         QCOMPARE(Byte(ShareBlock::kFamilyRequest), 0);
@@ -814,7 +831,7 @@ private slots:
         kelvo.OnIdle();
         QCOMPARE(kelvo.CountDocuments(), 1); // no circuit: nothing, no message
         QVERIFY(platform.shown.empty());
-        NameCircuit(Path("sim/"), "amp");
+        NameCircuit(TextPath("sim/"), "amp");
         SetByte(ShareBlock::kFamilyRequest, 'o');
         kelvo.OnIdle();
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), Path("sim/amp.out"));
@@ -829,7 +846,7 @@ private slots:
         kelvo.OnWindowCir();
         CKelvoDoc* old = Modify(kelvo.MainFrame()->ActiveDocument());
         QVERIFY(old->IsSuiteCircuit());
-        NameCircuit(Path("sim/"), "amp");
+        NameCircuit(TextPath("sim/"), "amp");
         SetByte(ShareBlock::kFamilyRequest, 'o');
         kelvo.OnIdle();
         CKelvoDoc* output = kelvo.MainFrame()->ActiveDocument();
@@ -861,7 +878,7 @@ private slots:
 
     void openCircuitRequestRetriesUntilFound() {
         CKelvoApp& kelvo = Start({});
-        NameCircuit(Path("later/"), "osc");
+        NameCircuit(TextPath("later/"), "osc");
         SetByte(ShareBlock::kRequest, 'i');
         kelvo.OnIdle();
         kelvo.OnIdle();
@@ -871,7 +888,7 @@ private slots:
         // The circuit appears, its extension in capitals, in a folder with a space.
         QDir(dir.path()).mkdir("later on");
         Write("later on/osc.CIR", "* osc\r\n");
-        NameCircuit(Path("later on/"), "osc");
+        NameCircuit(TextPath("later on/"), "osc");
         kelvo.OnIdle();
         QCOMPARE(Byte(ShareBlock::kRequest), 0);
         QCOMPARE(kelvo.MainFrame()->ActiveDocument()->GetPathName(), Path("later on/osc.CIR"));
@@ -881,9 +898,9 @@ private slots:
     // A hand-off is not the suite's circuit, even when an open-circuit request waits.
     void handOffIsNotTakenForTheSuitesCircuit() {
         CKelvoApp& kelvo = Start({});
-        NameCircuit(Path("sim/"), "amp");
+        NameCircuit(TextPath("sim/"), "amp");
         SetByte(ShareBlock::kRequest, 'i');
-        Block().WriteHandOff("kelvo " + Path("b.cir").toUtf8());
+        Block().WriteHandOff("kelvo " + TextPath("b.cir").toUtf8());
         kelvo.OnIdle();
         CKelvoDoc* handed = kelvo.DocManager()->FindOpenDocument(Path("b.cir"));
         QVERIFY(handed != nullptr);

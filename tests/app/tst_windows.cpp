@@ -379,7 +379,7 @@ private slots:
         frame->Action(ID_FILE_CLOSE)->trigger();
         QVERIFY(askingAfterSignal);
         QTRY_VERIFY((kelvo.OnIdle(), !frame->isVisible())); // the exit goes on once answered
-        QCOMPARE(QFile(Path("a.cir")).size(), qint64(16));  // answered No: not saved
+        QCOMPARE(QFile(TextPath("a.cir")).size(), qint64(16)); // answered No: not saved
     }
 
     void signalCancelsOnlyMessagesThatAskNothing_data() {

@@ -61,6 +61,8 @@ class DocumentTest : public QObject {
     QList<QByteArray> rawNames; // made by a test; Qt could not remove them
 
     QString Path(const QString& name) const { return dir.filePath(name); }
+    // A name the test spells as text.
+    static FileName Name(const QString& text) { return FileName::FromText(text); }
 
 private slots:
     void init() {
@@ -88,7 +90,7 @@ private slots:
     void openEditSaveRoundTrip() {
         WriteAll(Path("amp.cir"), "* amp\r\nR1 1 2 10k\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("amp.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("amp.cir")));
         QVERIFY(doc != nullptr);
         QCOMPARE(doc->GetTitle(), QString("amp.cir"));
         QVERIFY(platform.shown.empty());
@@ -103,8 +105,8 @@ private slots:
         QVERIFY(!doc->IsModified());
         QVERIFY(!doc->CanUndo());
         QVERIFY(!doc->CanRedo());
-        QCOMPARE(lists.OpenedFiles(), QStringList{Path("amp.cir")});
-        QCOMPARE(lists.Directories(), QStringList{dir.path() + "/"});
+        QCOMPARE(lists.OpenedFiles(), FileNameList{Name(Path("amp.cir"))});
+        QCOMPARE(lists.Directories(), FileNameList{Name(dir.path() + "/")});
     }
 
     void sameFileOpensOnce() {
@@ -112,12 +114,12 @@ private slots:
         WriteAll(Path("A.cir"), "y\r\n");
         QFile::link(Path("a.cir"), Path("link.cir"));
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("a.cir"));
-        QCOMPARE(manager.OpenDocumentFile(Path("link.cir")), doc);
-        QCOMPARE(manager.OpenDocumentFile(dir.path() + "/./a.cir"), doc);
-        CKelvoDoc* other = manager.OpenDocumentFile(Path("A.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("a.cir")));
+        QCOMPARE(manager.OpenDocumentFile(Name(Path("link.cir"))), doc);
+        QCOMPARE(manager.OpenDocumentFile(Name(dir.path() + "/./a.cir")), doc);
+        CKelvoDoc* other = manager.OpenDocumentFile(Name(Path("A.cir")));
         QVERIFY(other != doc);
-        QCOMPARE(lists.OpenedFiles(), (QStringList{Path("a.cir"), Path("A.cir")}));
+        QCOMPARE(lists.OpenedFiles(), (FileNameList{Name(Path("a.cir")), Name(Path("A.cir"))}));
         QCOMPARE(manager.CountDocuments(), 2);
     }
 
@@ -138,7 +140,7 @@ private slots:
         QDir(dir.path()).mkpath(QFileInfo(Path(relative)).path());
         WriteAll(Path(relative), "x\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path(relative));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path(relative)));
         QVERIFY(doc != nullptr);
         QCOMPARE(bool(doc->IsOutputReadOnly()), output);
         CommandUpdate readOnly(ID_OPTIONS_READ_ONLY);
@@ -151,7 +153,7 @@ private slots:
         const QString name = QString(255, 'n');
         WriteAll(Path(name), "old\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path(name));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path(name)));
         QVERIFY(doc != nullptr);
         doc->GetStore()->Edit({0, 0}, kInsertChar, "N");
         QVERIFY(manager.DoFileSave(doc));
@@ -180,13 +182,13 @@ private slots:
         platform.saveNames = {Path("plain/amp.cir")};
         QVERIFY(!manager.DoSave(doc));
         QCOMPARE(platform.shown.back().text, QString(kFailedToSave));
-        QCOMPARE(doc->GetPathName(), Path(name));
+        QCOMPARE(doc->GetPathName(), Name(Path(name)));
     }
 
     void readOnlyFileIsSavedAs() {
         WriteAll(Path("ro.cir"), "a\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("ro.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("ro.cir")));
         doc->GetStore()->Edit({0, 1}, kInsertChar, "b");
         // Made read-only while open: the file's state now decides.
         QFile::setPermissions(Path("ro.cir"), QFile::ReadOwner | QFile::ReadGroup);
@@ -197,11 +199,11 @@ private slots:
         QCOMPARE(ReadAll(Path("ro.cir")), QByteArray("a\r\n"));
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path("rw.cir")), QByteArray("ab\r\n"));
-        QCOMPARE(doc->GetPathName(), Path("rw.cir"));
+        QCOMPARE(doc->GetPathName(), Name(Path("rw.cir")));
         QCOMPARE(doc->GetTitle(), QString("rw.cir"));
         QVERIFY(!doc->IsDiskReadOnly());
         // A read-only file opened as such is writable once saved under a writable name.
-        CKelvoDoc* second = manager.OpenDocumentFile(Path("ro.cir"));
+        CKelvoDoc* second = manager.OpenDocumentFile(Name(Path("ro.cir")));
         QVERIFY(second->IsDiskReadOnly());
         platform.saveNames = {Path("rw2.cir")};
         QVERIFY(manager.DoSave(second));
@@ -212,7 +214,7 @@ private slots:
         doc->GetStore()->Edit({0, 0}, kInsertChar, "c");
         platform.saveNames = {};
         QVERIFY(!manager.DoFileSave(doc)); // the dialog was cancelled
-        QCOMPARE(platform.saveSuggestions.back(), Path("rw.cir"));
+        QCOMPARE(platform.saveSuggestions.back(), Name(Path("rw.cir")));
         QCOMPARE(ReadAll(Path("rw.cir")), QByteArray("ab\r\n"));
     }
 
@@ -222,7 +224,7 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
         QFile::link(Path("perm.cir"), Path("perm-link.cir"));
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("perm-link.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("perm-link.cir")));
         doc->GetStore()->Edit({0, 1}, kInsertChar, "z");
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path("perm.cir")), QByteArray("az\r\n"));
@@ -241,8 +243,8 @@ private slots:
         platform.saveNames = {Path("new/first.cir")};
         QVERIFY(manager.DoFileSave(doc));
         QCOMPARE(ReadAll(Path("new/first.cir")), QByteArray("\r\n"));
-        QVERIFY(lists.Directories().contains(dir.path() + "/new/"));
-        QCOMPARE(platform.saveSuggestions.back(), QDir::current().filePath("Untitled1"));
+        QVERIFY(lists.Directories().contains(Name(dir.path() + "/new/")));
+        QCOMPARE(platform.saveSuggestions.back(), Name(QDir::current().filePath("Untitled1")));
     }
 
     void filesThatCannotOpenAreRefused_data() {
@@ -261,7 +263,7 @@ private slots:
         ::mkfifo(Path("fifo").toLocal8Bit().constData(), 0600);
         CDocManager manager(&platform, &lists);
         const QString path = relative.startsWith('/') ? relative : Path(relative);
-        QCOMPARE(manager.OpenDocumentFile(path), nullptr);
+        QCOMPARE(manager.OpenDocumentFile(Name(path)), nullptr);
         QCOMPARE(platform.shown.size(), std::size_t(1));
         QCOMPARE(platform.shown[0].text, message);
         QCOMPARE(manager.CountDocuments(), 0);
@@ -273,7 +275,7 @@ private slots:
     void fileSizeLimitIsADiskFull() {
         WriteAll(Path("big.cir"), "old\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("big.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("big.cir")));
         QVERIFY(doc != nullptr);
         doc->GetStore()->Edit({0, 0}, kInsertText, QByteArray(5000, 'y').constData());
         ::signal(SIGXFSZ, SIG_DFL);
@@ -293,13 +295,12 @@ private slots:
                  QStringList());
     }
 
-    // A name whose bytes are not valid UTF-8 (café in Latin-1) keeps its bytes: the
-    // program carries each such byte as the lone surrogate U+DC80 + (byte - 0x80).
+    // A name whose bytes are not valid UTF-8 (café in Latin-1) keeps its bytes.
     void nameNotValidUtf8OpensAndSavesItself() {
         QDir(dir.path()).mkdir("latin1");
         const QByteArray bytes = QFile::encodeName(Path("latin1")) + "/caf\xE9.cir";
         rawNames << bytes;
-        const QString name = Path("latin1") + "/caf" + QChar(0xDCE9) + ".cir";
+        const FileName name = FileName::FromBytes(bytes);
         const int fd = ::open(bytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         QVERIFY(fd >= 0);
         QCOMPARE(::write(fd, "old\r\n", 5), ssize_t(5));
@@ -350,13 +351,13 @@ private slots:
 
         if (saving) {
             WriteAll(folder + "/mine.cir", "mine\r\n");
-            CKelvoDoc* doc = manager.OpenDocumentFile(folder + "/mine.cir");
+            CKelvoDoc* doc = manager.OpenDocumentFile(Name(folder + "/mine.cir"));
             doc->GetStore()->Edit({0, 0}, kInsertChar, "x");
             platform.saveNames = {asTheDialogSaysIt};
             QVERIFY(!manager.DoSave(doc));
             QCOMPARE(platform.shown.back().text, refusal);
             QVERIFY(doc->IsModified());
-            QCOMPARE(doc->GetPathName(), folder + "/mine.cir");
+            QCOMPARE(doc->GetPathName(), Name(folder + "/mine.cir"));
             QCOMPARE(Entries(QFile::encodeName(folder)),
                      (QList<QByteArray>{"caf\xE9.cir", "mine.cir"}));
             QFile original;
@@ -367,7 +368,7 @@ private slots:
         }
         // File > Open as the application runs it: the dialog's answer, then that file.
         const auto openThroughDialog = [&]() -> CKelvoDoc* {
-            const QString path = manager.AskOpenFileName(folder);
+            const FileName path = manager.AskOpenFileName(Name(folder));
             return path.isEmpty() ? nullptr : manager.OpenDocumentFile(path);
         };
         platform.openNames = {asTheDialogSaysIt};
@@ -379,13 +380,13 @@ private slots:
         platform.openNames = {asTheDialogSaysIt};
         CKelvoDoc* real = openThroughDialog();
         QVERIFY(real != nullptr);
-        QCOMPARE(real->GetPathName(), asTheDialogSaysIt);
+        QCOMPARE(real->GetPathName(), Name(asTheDialogSaysIt));
     }
 
     void nonStandardLineEndsWarn() {
         WriteAll(Path("lf.cir"), "a\nb\n");
         CDocManager manager(&platform, &lists);
-        QVERIFY(manager.OpenDocumentFile(Path("lf.cir")) != nullptr);
+        QVERIFY(manager.OpenDocumentFile(Name(Path("lf.cir"))) != nullptr);
         QCOMPARE(platform.shown.size(), std::size_t(1));
         QVERIFY(platform.shown[0].text.startsWith("This file does not use standard line"));
         QCOMPARE(platform.shown[0].style, MB_OK | MB_ICONEXCLAMATION);
@@ -394,13 +395,13 @@ private slots:
     void closingAsksToSave() {
         WriteAll(Path("ask.cir"), "a\r\n");
         CDocManager manager(&platform, &lists);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("ask.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("ask.cir")));
         QSignalSpy closing(&manager, &CDocManager::documentClosing);
         QVERIFY(manager.CloseDocument(doc)); // unmodified: no question
         QVERIFY(platform.shown.empty());
         QCOMPARE(closing.count(), 1);
 
-        doc = manager.OpenDocumentFile(Path("ask.cir"));
+        doc = manager.OpenDocumentFile(Name(Path("ask.cir")));
         doc->GetStore()->Edit({0, 0}, kInsertChar, "x");
         platform.answers = {IDCANCEL};
         QVERIFY(!manager.CloseDocument(doc));

@@ -56,10 +56,11 @@ class ReadOnlyTest : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
 
     QString Path(const QString& name) const { return dir->filePath(name); }
+    static FileName Name(const QString& text) { return FileName::FromText(text); }
 
     CKelvoDoc* Open(CDocManager& manager, const QString& name, const QByteArray& bytes) {
         WriteAll(Path(name), bytes);
-        return manager.OpenDocumentFile(Path(name));
+        return manager.OpenDocumentFile(Name(Path(name)));
     }
 
 private slots:
@@ -98,7 +99,7 @@ private slots:
         WriteAll(Path(name), "R1 1 2 1k\r\n");
         if (mark == "disk")
             QFile::setPermissions(Path(name), QFile::ReadOwner | QFile::ReadGroup);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path(name));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path(name)));
         QVERIFY(doc != nullptr);
         if (mark == "user")
             doc->OnReadOnlyStatus();
@@ -193,7 +194,7 @@ private slots:
         CDocManager manager(&platform, &lists);
         WriteAll(Path("amp.cir"), "R1 1 2 1k\r\n");
         SetFileTime(Path("amp.cir"), 1'700'000'000, 100);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("amp.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("amp.cir")));
         doc->GetStore()->Edit({0, 0}, kInsertChar, "*");
         const QString shownTime = doc->GetFileTime();
 
@@ -250,7 +251,7 @@ private slots:
         CDocManager manager(&platform, &lists);
         WriteAll(Path("amp.cir"), "R1 1 2 1k\r\n");
         QFile::setPermissions(Path("amp.cir"), QFile::ReadOwner);
-        CKelvoDoc* doc = manager.OpenDocumentFile(Path("amp.cir"));
+        CKelvoDoc* doc = manager.OpenDocumentFile(Name(Path("amp.cir")));
         QVERIFY(doc->IsDiskReadOnly());
         QFile::setPermissions(Path("amp.cir"), QFile::ReadOwner | QFile::WriteOwner);
         WriteAll(Path("amp.cir"), "R1 1 2 1k\r\nR2 2 0 1k\r\n");

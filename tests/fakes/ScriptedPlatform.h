@@ -52,7 +52,7 @@ public:
     std::function<void()> whileAsking;
 
     std::vector<Shown> shown;
-    std::vector<QString> saveSuggestions;
+    std::vector<FileName> saveSuggestions;
     int beeps = 0;
     int waitDepth = 0;
 
@@ -70,8 +70,8 @@ public:
     void Beep() override { ++beeps; }
     void BeginWaitCursor() override { ++waitDepth; }
     void EndWaitCursor() override { --waitDepth; }
-    QString GetOpenFileName(const QString&) override { return Next(openNames); }
-    QString GetSaveFileName(const QString& suggested) override {
+    QString GetOpenFileName(const FileName&) override { return Next(openNames); }
+    QString GetSaveFileName(const FileName& suggested) override {
         saveSuggestions.push_back(suggested);
         return Next(saveNames);
     }

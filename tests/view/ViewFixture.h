@@ -98,7 +98,7 @@ public:
         file.write(bytes);
         file.close();
         auto doc = std::make_unique<Doc>(&platform, &lists);
-        if (!doc->OnOpenDocument(path))
+        if (!doc->OnOpenDocument(FileName::FromText(path)))
             return nullptr;
         return doc;
     }

@@ -139,7 +139,7 @@ private slots:
         ViewDefaults defaults;
         defaults.m_crWindowText = QColor(0x20, 0x30, 0x40);
         CKelvoDoc doc(&platform, &lists);
-        QVERIFY(doc.OnOpenDocument(path));
+        QVERIFY(doc.OnOpenDocument(FileName::FromText(path)));
         CKelvoView view(&doc, &defaults);
         view.resize(300, 200);
         view.OnInitialUpdate(nullptr);

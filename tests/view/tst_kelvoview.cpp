@@ -166,7 +166,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("ab\r\ncdef\r\n");
         file.close();
-        QVERIFY(doc->OnOpenDocument(path));
+        QVERIFY(doc->OnOpenDocument(FileName::FromText(path)));
         QVERIFY(doc->GetStore() != old);
         for (CKelvoView* view : {first.get(), second.get()}) {
             QCOMPARE(view->GetStore(), doc->GetStore());
@@ -181,7 +181,7 @@ private slots:
 
         const TextStore* kept = doc->GetStore();
         QVERIFY(QFile::remove(path));
-        QVERIFY(!doc->OnOpenDocument(path));
+        QVERIFY(!doc->OnOpenDocument(FileName::FromText(path)));
         QCOMPARE(doc->GetStore(), kept);
         QCOMPARE(first->GetStore(), kept);
         QCOMPARE(kept->LineCount(), 2);

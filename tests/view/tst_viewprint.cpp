@@ -45,7 +45,7 @@ private slots:
     // document; the page number on the right.
     void headerSaysWhatIsPrinted() {
         auto doc = Document(".title amp\r\nR1 1 2 1k\r\n");
-        doc->SetPathName(dir.filePath("view.cir"));
+        doc->SetPathName(FileName::FromText(dir.filePath("view.cir")));
         auto view = Show(doc.get());
         PdfPrinter();
         platform.printAnswers = {false};
@@ -159,8 +159,8 @@ private slots:
         file.write("x\r\n");
         file.close();
         CKelvoDoc doc(&platform, &lists);
-        QVERIFY(doc.OnOpenDocument(path));
-        doc.SetPathName(path);
+        QVERIFY(doc.OnOpenDocument(FileName::FromText(path)));
+        doc.SetPathName(FileName::FromText(path));
         auto view = Show(&doc);
         const QFontMetrics metrics(QApplication::font());
         const QString full = view->PrintTitle(metrics, 100000);

@@ -13,9 +13,9 @@ namespace {
 
 // The application's side of Open Selection: records the names and opens what it is told.
 struct Opener : ViewDefaults {
-    QStringList names;
+    FileNameList names;
     CKelvoDoc* opened = nullptr;
-    CKelvoDoc* OpenByName(const QString& name) override {
+    CKelvoDoc* OpenByName(const FileName& name) override {
         names << name;
         return opened;
     }
@@ -407,19 +407,20 @@ private slots:
     void openSelectionTakesTheSelectedBytes_data() {
         QTest::addColumn<TextPos>("from");
         QTest::addColumn<TextPos>("to");
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("name");
         QTest::newRow("a trailing blank goes with it")
-            << TextPos{0, 9} << TextPos{0, 17} << "amp.lib ";
+            << TextPos{0, 9} << TextPos{0, 17} << QByteArray("amp.lib ");
         QTest::newRow("over two lines: the first line's part")
-            << TextPos{0, 9} << TextPos{1, 3} << "amp.lib 'x'";
-        QTest::newRow("quotes are part of it") << TextPos{0, 17} << TextPos{0, 20} << "'x'";
+            << TextPos{0, 9} << TextPos{1, 3} << QByteArray("amp.lib 'x'");
+        QTest::newRow("quotes are part of it")
+            << TextPos{0, 17} << TextPos{0, 20} << QByteArray("'x'");
         QTest::newRow("a byte that is not UTF-8")
-            << TextPos{1, 0} << TextPos{1, 8} << FileNameFromBytes(QByteArray("mod\xe9le.c", 8));
+            << TextPos{1, 0} << TextPos{1, 8} << QByteArray("mod\xe9le.c", 8);
     }
     void openSelectionTakesTheSelectedBytes() {
         QFETCH(TextPos, from);
         QFETCH(TextPos, to);
-        QFETCH(QString, name);
+        QFETCH(QByteArray, name);
         auto doc = Document(".include amp.lib 'x'\r\nmod\xe9le.cir\r\n");
         Opener opener;
         auto view = std::make_unique<CKelvoView>(doc.get(), &opener);
@@ -428,9 +429,10 @@ private slots:
         Select(*view, from, to);
         QVERIFY(Enabled(*view, ID_SEARCH_OPEN_SELECTION));
         view->OnCommand(ID_SEARCH_OPEN_SELECTION);
-        QCOMPARE(opener.names, QStringList{name});
+        QCOMPARE(opener.names, FileNameList{FileName::FromBytes(name)});
         QCOMPARE(platform.shown.size(), std::size_t(1));
-        QCOMPARE(platform.shown[0].text, "Unable to open the file:\n" + DisplayFileName(name));
+        QCOMPARE(platform.shown[0].text,
+                 "Unable to open the file:\n" + FileName::FromBytes(name).Display());
         QCOMPARE(platform.shown[0].style, MB_OK);
         QCOMPARE(view->CaretPos(), from); // the selection stays
         QCOMPARE(view->SelEnd(), to);

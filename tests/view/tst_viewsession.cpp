@@ -105,7 +105,7 @@ private slots:
             file.write(original);
         }
         CKelvoDoc doc(&platform, &lists);
-        QVERIFY(doc.OnOpenDocument(path));
+        QVERIFY(doc.OnOpenDocument(FileName::FromText(path)));
         TextModel model{StoreLines(*doc.GetStore())};
 
         QSplitter window(Qt::Vertical);
@@ -298,7 +298,7 @@ private slots:
             view->OnEditUndo();
         QVERIFY(!doc.IsModified());
         const QString copy = dir.filePath("undone.cir");
-        QVERIFY(doc.OnSaveDocument(copy));
+        QVERIFY(doc.OnSaveDocument(FileName::FromText(copy)));
         QFile file(copy);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), original);
