@@ -109,8 +109,8 @@ private slots:
         second->SetCaretPosition({38, 3});
         first->Settle();
         second->Settle();
-        doc->SetPathName(dir.filePath("view.cir"));
-        QFile file(doc->GetPathName());
+        doc->SetPathName(FileName::FromText(dir.filePath("view.cir")));
+        QFile file(dir.filePath("view.cir"));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("one\r\n" + kWide + "\r\n");
         file.close();
