@@ -33,7 +33,7 @@ private slots:
     void cleanup() { TearDown(); }
 
     void f1ShowsTheCaretLinesKeywordElseTheMainWindowsTopic() {
-        CMainFrame* frame = StartOn("* amp\r\n.model QGEN NPN(BF=150)\r\n  .tran 1n 1u\r\n");
+        CMainFrame* frame = StartOn("* amp\r\n.model QGEN NPN(BF=150)\r\n  1n 1u\r\n");
         QVERIFY(frame != nullptr);
         CKelvoView* view = frame->ActiveView();
         view->SetCaretPosition({1, 3});
@@ -79,7 +79,7 @@ private slots:
     // Shift+F1: the next click asks for the topic of what it lands on and does nothing
     // else; keys do nothing meanwhile; Escape leaves without a topic.
     void contextHelpAsksTheClickedLine() {
-        CMainFrame* frame = StartOn("* amp\r\n.tran 10u 5m\r\n  foo bar\r\n");
+        CMainFrame* frame = StartOn("* amp\r\n.tran 10u 5m\r\n  12 34\r\n");
         QVERIFY(frame != nullptr);
         CKelvoView* view = frame->ActiveView();
         const int documents = int(frame->MdiArea()->subWindowList().size());

@@ -1,8 +1,11 @@
-// The help context of a netlist line: the first word of the keyword table that begins it,
-// ASCII case ignored, longer words found before the shorter ones they start with.
+// The help context of a netlist line: its first word as a whole word of the keyword table,
+// ASCII case ignored, or the first letter of an element's name; read in its netlist.
 
 #include <set>
+#include <string>
+#include <vector>
 
+#include "HelpTopics.h"
 #include "KeywordTable.h"
 #include "ViewFixture.h"
 
@@ -30,76 +33,114 @@ class KeywordHelpTest : public QObject, ViewFixture {
     }
 
 private slots:
+    // Each row is reached by its own word, outside .control and, for a command, inside it.
     void everyKeywordIsFoundAtTheStartOfALine() {
-        QByteArray text;
-        int rows = 0;
-        for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry, ++rows)
-            text += MixedCase(entry->keyword) + " 1 2 10k\r\n";
-        QCOMPARE(rows, 102);
+        std::set<std::string> words;
+        for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry) {
+            QVERIFY2(words.insert(entry->keyword).second, entry->keyword); // no dead row
+            const QByteArray line = MixedCase(entry->keyword) + " 1 2 10k";
+            QVERIFY2(KeywordContext(line.toStdString(), false) == entry->helpContext,
+                     entry->keyword);
+            if (entry->keyword[0] != '.' && entry->keyword[0] != '*' && entry->keyword[1] != 0)
+                QVERIFY2(KeywordContext(line.toStdString(), true) == entry->helpContext,
+                         entry->keyword);
+        }
+    }
+
+    // The page F1 opens on one line, inside .control or not, named by its title.
+    void lineGivesTopic_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("inControl");
+        QTest::addColumn<QString>("title");
+        const QString none;
+        const struct {
+            const char* name;
+            const char* line;
+            bool inControl;
+            const char* title;
+        } rows[] = {
+            {".MODEL in capitals", ".MODEL QGEN NPN(BF=150)", false, ".MODEL: device models"},
+            {".options", ".options reltol=1e-4", false, ".OPTIONS: simulator options"},
+            {".option is not .op", ".option noacct", false, ".OPTIONS: simulator options"},
+            {".op", ".op", false, ".OP: operating point"},
+            {".endif is not .end", ".endif", false, ".IF/.ELSE/.ENDIF: parts of the netlist by condition"},
+            {".endc", ".endc", true, ".ENDC: end of control commands"},
+            {".end", ".END", false, ".END: end of the netlist"},
+            {".include", ".include models.lib", false, ".INCLUDE: read another file"},
+            {".inc", ".INC opamp.mod", false, ".INCLUDE: read another file"},
+            {".measure", ".measure tran t1 WHEN v(1)=0.5", false, ".MEAS/.MEASURE: measurements"},
+            {".param", ".param r=1k", false, ".PARAM: parameters"},
+            {".title", ".title amplifier", false, ".TITLE: the netlist's title"},
+            {"an indented card", "   .model q npn", false, ".MODEL: device models"},
+            {"a tab before an element", "\tR1 1 2 1k", false, "R: resistor"},
+            {"a resistor", "rload 1 2 10k", false, "R: resistor"},
+            {"resume outside .control", "resume", false, "RESUME: continue a stopped simulation"},
+            {"a code model", "a1 in out amp", false, "A: code model instance"},
+            {"a lossy line", "Y1 1 0 2 0 ymod", false, "Y: lossy line"},
+            {"a comment", "* Two-stage amplifier", false, "*: comment line"},
+            {"*include", "*INCLUDE lib/stage.lib", false, "*INCLUDE: include a file"},
+            {"a commented-out card", "*.include x.lib", false, "*: comment line"},
+            {"a comment in .control", "** results", true, "*: comment line"},
+            {"plot", "plot v(out)", true, "PLOT: plot vectors"},
+            {"an indented command", "  echo done", true, "ECHO: print text"},
+            {"tran in .control", "tran 1u 1m", true, ".TRAN: transient analysis"},
+            {"meas in .control", "meas tran t1 WHEN v(1)=0.5", true, ".MEAS/.MEASURE: measurements"},
+            {"op in .control", "op", true, ".OP: operating point"},
+            {"listing", "listing expand", true, "LISTING: list the circuit"},
+            {"end closes a block", "end", true, "END: close a block"},
+            {"set is not setplot", "set color0=white", true, "SET: set an option variable"},
+            {"setplot", "setplot tran1", true, "SETPLOT: choose the current plot"},
+            {"show is not showmod", "show all", true, "SHOW: show device values"},
+            {"wrdata", "wrdata out.txt v(1)", true, "WRDATA: write vectors as a table"},
+            {"no element in .control", "rload 1 2 10k", true, ""},
+            {"a word no command", "foo", true, ""},
+            {"empty", "", false, ""},
+            {"a number", "1e-3 2e-3", false, ""},
+            {"an unknown card", ".frobnicate", false, ""},
+            {"a byte above ASCII", "\xc9tage 1", false, ""},
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name) << QByteArray(row.line) << row.inControl
+                                    << (row.title[0] != 0 ? QString(row.title) : none);
+    }
+    void lineGivesTopic() {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, inControl);
+        QFETCH(QString, title);
+        const HelpTopics& topics = HelpTopics::Shipped();
+        const QString page = topics.PageOf(KeywordContext(line.toStdString(), inControl));
+        QCOMPARE(page.isEmpty() ? QString() : topics.TitleOf(page), title);
+    }
+
+    // A line is read in its netlist: the first is the title, a + line continues the card
+    // before its comments, and .control to .endc holds commands.
+    void netlistGivesEachLineItsContext() {
+        const char* text = "Simple RC filter\r\n"
+                           "* values\r\n"
+                           "R1 in out 1k\r\n"
+                           "* between\r\n"
+                           "+ tc1=0.001\r\n"
+                           "\r\n"
+                           ".control\r\n"
+                           "  tran 1u 1m\r\n"
+                           "rload\r\n"
+                           ".endc\r\n"
+                           "run 1 2 1k\r\n";
+        const std::vector<int> expected{kTitleHelpContext, 41, 2, 41, 2, 0, 47, 27, 0, 48, 74};
         auto doc = Document(text);
         CKelvoView view(doc.get(), &defaults);
         view.OnInitialUpdate(nullptr);
-        for (int row = 0; row < rows; ++row)
-            QVERIFY2(view.FindHelpContext(row) == KeywordTable[row].helpContext,
-                     KeywordTable[row].keyword);
-    }
-
-    void everyContextNumberOnce() {
-        std::set<int> contexts;
-        for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
-            QVERIFY2(contexts.insert(entry->helpContext).second, entry->keyword);
-        std::set<int> expected;
-        for (int context = 2; context <= 113; ++context)
-            expected.insert(context);
-        // The gaps are numbers the help never used.
-        for (int unused : {33, 34, 35, 36, 37, 40, 104, 106, 108, 109})
-            expected.erase(unused);
+        std::vector<int> contexts;
+        for (int line = 0; line < int(expected.size()); ++line)
+            contexts.push_back(view.FindHelpContext(line));
         QCOMPARE(contexts, expected);
-    }
-
-    void lineGivesContext_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<int>("context");
-        QTest::newRow(".MODEL in capitals") << QByteArray(".MODEL QGEN NPN(BF=150)") << 19;
-        QTest::newRow(".options before .op") << QByteArray(".options reltol=1e-4") << 32;
-        QTest::newRow(".op") << QByteArray(".op") << 21;
-        QTest::newRow("showmod before show") << QByteArray("showmod q1") << 56;
-        QTest::newRow("show") << QByteArray("show all") << 55;
-        QTest::newRow("setplot before set") << QByteArray("setplot tran1") << 97;
-        QTest::newRow("set") << QByteArray("set width=80") << 95;
-        QTest::newRow(".endc") << QByteArray(".endc") << 48;
-        QTest::newRow(".ends") << QByteArray(".ENDS CESTAGE") << 38;
-        QTest::newRow(".end") << QByteArray(".end") << 39;
-        QTest::newRow("functionundef before function") << QByteArray("functionundef f") << 63;
-        QTest::newRow("function") << QByteArray("function f(x) x*2") << 62;
-        QTest::newRow("a voltage source") << QByteArray("VIN in 0 AC 1") << 105;
-        QTest::newRow("version") << QByteArray("version") << 101;
-        QTest::newRow("view") << QByteArray("View") << 57;
-        QTest::newRow(".view") << QByteArray(".view tran v(1)") << 107;
-        QTest::newRow("a comment") << QByteArray("* Two-stage amplifier") << 41;
-        QTest::newRow("*include") << QByteArray("*INCLUDE lib/stage.lib") << 110;
-        QTest::newRow("a capacitor") << QByteArray("C2 col2 out 10u") << 3;
-        QTest::newRow("a coupling of two inductors") << QByteArray("K1 L1 L2 0.99") << 6;
-        QTest::newRow("a resistor") << QByteArray("rload 1 2 10k") << 2;
-        QTest::newRow("resume before r") << QByteArray("resume") << 71;
-        QTest::newRow("run before r") << QByteArray("RUN") << 74;
-        QTest::newRow("foreach") << QByteArray("foreach v 1 2 3") << 83;
-        QTest::newRow("a subcircuit call") << QByteArray("X1 src mid vcc CESTAGE") << 17;
-        QTest::newRow("leading blanks") << QByteArray("   .model q npn") << 0;
-        QTest::newRow("a leading tab") << QByteArray("\tR1 1 2 1k") << 0;
-        QTest::newRow("empty") << QByteArray("") << 0;
-        QTest::newRow("shorter than every dot card") << QByteArray(".e") << 0;
-        QTest::newRow("a number") << QByteArray("1e-3 2e-3") << 0;
-        QTest::newRow("a byte above ASCII") << QByteArray("\xc9tage 1") << 0;
-    }
-    void lineGivesContext() {
-        QFETCH(QByteArray, line);
-        QFETCH(int, context);
-        QCOMPARE(ContextOf(line), context);
+        // A library or included file begins with a card or a comment, not a title.
+        QCOMPARE(ContextOf(".subckt inv a y"), 18);
+        QCOMPARE(ContextOf("* models"), 41);
     }
 
     void pointGivesTheLineUnderIt() {
-        auto doc = Document("* amp\r\n.tran 10u 5m\r\n  indented\r\nQ1 c b e QGEN\r\n");
+        auto doc = Document("* amp\r\n.tran 10u 5m\r\n  1e-3\r\nQ1 c b e QGEN\r\n");
         auto view = Show(doc.get());
         const int lh = view->LineHeight();
         QCOMPARE(view->HelpHitTest({20, lh + lh / 2}), 27);
@@ -113,7 +154,7 @@ private slots:
     // F1: a topic the frame names wins; else the caret's line; a line with no keyword
     // leaves the help to the frame and shows nothing itself.
     void keywordHelpShowsTheTopicOfTheCaretsLine() {
-        auto doc = Document("* amp\r\n.MODEL QGEN NPN(BF=150)\r\n  .tran 1n 1u\r\n");
+        auto doc = Document("* amp\r\n.MODEL QGEN NPN(BF=150)\r\n  1n 1u\r\n");
         auto view = Show(doc.get());
         view->SetCaretPosition({1, 4});
         QVERIFY(view->OnKeywordHelp(0, 0));
