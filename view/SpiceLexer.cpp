@@ -170,8 +170,10 @@ SpiceLexer::State DotCardState(std::string_view card, std::string_view line, std
     using L = SpiceLexer;
     closesNothing = false;
     if (SameWord(card, ".control")) {
-        state |= L::kControl;
-    } else if (SameWord(card, ".endc")) {
+        // Nothing continues a control section's lines, nor the card before it.
+        return SpiceLexer::State((state | L::kControl) & ~L::kCard);
+    }
+    if (SameWord(card, ".endc")) {
         closesNothing = true; // inside .control, .endc is read as the control section's
     } else if (SameWord(card, ".subckt")) {
         if (SubcktDepth(state) != L::kSubcktMask)
