@@ -73,7 +73,7 @@ private slots:
                            "pp........nn.cccccc",
                            "pp.....n.nnnnn.ccccc",
                            "ss....n....nnnn....",
-                           "dd..................nnnn.nnnnnnnn"};
+                           "dd..............nnnn.nnnnnnnn"};
         QTest::newRow("expressions, parameters and continuations")
             << SpiceKind::Netlist
             << QStringList{"t",
