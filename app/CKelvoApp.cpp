@@ -320,6 +320,8 @@ const CommandEntry<CKelvoApp> kAppCommands[] = {
     {ID_FILE_OPEN, &CKelvoApp::OnFileOpen, nullptr},
     {ID_APP_EXIT, &CKelvoApp::OnAppExit, nullptr},
     {ID_OPTIONS_SAVE_PREFERENCES, &CKelvoApp::OnSavePreferences, nullptr},
+    {ID_OPTIONS_SYNTAX_COLOURS, &CKelvoApp::OnOptionsSyntaxColours,
+     &CKelvoApp::OnUpdateOptionsSyntaxColours},
     {ID_APP_ABOUT, &CKelvoApp::OnAppAbout, nullptr},
     {ID_FILE_PRINT_SETUP, &CKelvoApp::OnFilePrintSetup, nullptr},
     {ID_ACTIONS_ORVAS, &CKelvoApp::OnActionOrvas, &CKelvoApp::OnUpdateAction},

@@ -79,6 +79,9 @@ public:
     void OnAppAbout();
     // Options > Save Preferences: the window's place, the bars and the active view's font.
     void OnSavePreferences();
+    // Options > Syntax Colours: colours on or off in every view, kept by Save Preferences.
+    void OnOptionsSyntaxColours();
+    void OnUpdateOptionsSyntaxColours(CommandUpdate& update);
     bool CanCloseMainFrame() override;
 
     // The "WindowText" colour value: "%d %d %d" as red, green, blue (low 8 bits each);

@@ -95,6 +95,18 @@ void CKelvoApp::LoadPreferences() {
         m_pMainWnd->StatusBar()->hide();
     if (preferences->font)
         m_lfDefault = *preferences->font;
+    if (preferences->syntaxColours)
+        m_bSyntaxColours = *preferences->syntaxColours;
+}
+
+void CKelvoApp::OnOptionsSyntaxColours() {
+    m_bSyntaxColours = !m_bSyntaxColours;
+    for (CKelvoView* view : m_pMainWnd->findChildren<CKelvoView*>())
+        view->viewport()->update();
+}
+
+void CKelvoApp::OnUpdateOptionsSyntaxColours(CommandUpdate& update) {
+    update.SetCheck(m_bSyntaxColours);
 }
 
 void CKelvoApp::OnSavePreferences() {
@@ -107,6 +119,7 @@ void CKelvoApp::OnSavePreferences() {
     preferences.statusBarVisible = !m_pMainWnd->StatusBar()->isHidden();
     if (const CKelvoView* view = m_pMainWnd->ActiveView())
         preferences.font = view->GetLogFont();
+    preferences.syntaxColours = m_bSyntaxColours;
     const QByteArray bytes = preferences.ToBytes();
     try {
         // The folder is made when it is missing (a fresh per-user configuration).

@@ -125,6 +125,12 @@ QByteArray Preferences::ToBytes() const {
     bytes += bars;
     if (font)
         bytes += font->ToBytes();
+    if (syntaxColours) {
+        QByteArray choices(kChoicesTag, sizeof kChoicesTag);
+        choices += QByteArray(4, '\0');
+        qToLittleEndian<std::uint32_t>(*syntaxColours ? 1 : 0, choices.data() + sizeof kChoicesTag);
+        bytes += choices;
+    }
     return bytes;
 }
 
@@ -145,8 +151,18 @@ std::optional<Preferences> Preferences::FromBytes(const QByteArray& bytes) {
         *bar = qFromLittleEndian<std::uint32_t>(bytes.constData() + at) != 0;
         at += 4;
     }
-    if (whole(LogFont::kBytes))
+    // The choices block is told from a font by its tag.
+    const auto choices = [&] {
+        return whole(kChoicesBytes) &&
+               std::memcmp(bytes.constData() + at, kChoicesTag, sizeof kChoicesTag) == 0;
+    };
+    if (!choices() && whole(LogFont::kBytes)) {
         preferences.font = LogFont::FromBytes(bytes.mid(at, LogFont::kBytes));
+        at += LogFont::kBytes;
+    }
+    if (choices())
+        preferences.syntaxColours =
+            qFromLittleEndian<std::uint32_t>(bytes.constData() + at + sizeof kChoicesTag) != 0;
     return preferences;
 }
 

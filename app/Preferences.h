@@ -45,7 +45,9 @@ struct WindowPlacement {
 };
 
 // "kelvo.prf": the tag, the main window's placement, the two bars and, when a view was
-// active at saving, its font.
+// active at saving, its font; then a tagged block of this version's own choices, which an
+// older reader leaves alone: it reads no further than the font, and the block is shorter
+// than a font, so a file without one ends too early for a font.
 struct Preferences {
     static constexpr char kFileName[] = "kelvo.prf";
     // The tag with its NUL: the file's whole version check.
@@ -53,12 +55,17 @@ struct Preferences {
     static constexpr int kTagBytes = 14;
     static constexpr int kBytesWithoutFont = kTagBytes + WindowPlacement::kBytes + 8;
     static constexpr int kBytesWithFont = kBytesWithoutFont + LogFont::kBytes;
+    // The choices block: its tag with the NUL, then one 32-bit flag.
+    static constexpr char kChoicesTag[] = "colours";
+    static constexpr int kChoicesBytes = int(sizeof kChoicesTag) + 4;
+    static_assert(kChoicesBytes < LogFont::kBytes);
 
     // Each part is there only when the file held it whole.
     std::optional<WindowPlacement> placement;
     std::optional<bool> toolbarVisible;
     std::optional<bool> statusBarVisible;
     std::optional<LogFont> font;
+    std::optional<bool> syntaxColours;
 
     QByteArray ToBytes() const;
     // Empty (nothing to apply) when the tag is not the first 14 bytes.

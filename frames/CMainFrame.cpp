@@ -112,6 +112,7 @@ void CMainFrame::CreateActions() {
     Action(ID_VIEW_TOOLBAR)->setCheckable(true);
     Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
     Action(ID_OPTIONS_READ_ONLY)->setCheckable(true);
+    Action(ID_OPTIONS_SYNTAX_COLOURS)->setCheckable(true);
     for (int i = 0; i < kRecentFiles; ++i) {
         auto* recent = new QAction(this);
         recent->setStatusTip(PromptOf(*FindCommand(ID_FILE_MRU_FILE1)));

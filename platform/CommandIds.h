@@ -56,6 +56,7 @@ enum CommandId : int {
     ID_WINDOW_ERR = 32786,
     ID_WINDOW_OUT = 32787,
     ID_WINDOW_TMP = 32788,
+    ID_OPTIONS_SYNTAX_COLOURS = 32789,
 };
 
 inline constexpr int kStatusBarId = 101;

@@ -47,6 +47,7 @@ void CKelvoView::SetStore(TextStore* store) {
 
 void CKelvoView::OnStoreReplaced(TextStore* store) {
     SetStore(store);
+    m_lineStates.Reset(m_lineStates.Kind()); // another text: its lines are lexed afresh
     if (m_pFont == nullptr)
         return; // not set up yet: OnInitialUpdate takes the store
     MeasureAllLines();
@@ -66,6 +67,10 @@ void CKelvoView::OnTextChanged(const TextChange& change) {
         KeepPositionsInText();
     const int widest = m_nWidestLine;
     NoteEditedWidths(change.from.line, change.LastLine());
+    // A coloured line may change colour left of the edit ("1k" becomes the name "1kx") and
+    // the lines below it with its state (".control" typed).
+    const bool coloured = m_lineStates.Kind() != SpiceKind::Plain;
+    const bool settled = m_lineStates.OnTextChanged(*m_pStore, change);
     QRect area = viewport()->rect().translated(m_ptScrollPos);
     area.setTop(change.from.line * m_nLineHeight);
     if (change.SpansLines() || m_nWidestLine != widest)
@@ -77,9 +82,11 @@ void CKelvoView::OnTextChanged(const TextChange& change) {
         SetCaretPixel(m_ptCaret);
         return;
     }
-    if (!change.SpansLines()) {
+    if (!change.SpansLines() && settled) {
         area.setBottom((change.from.line + 1) * m_nLineHeight - 1);
-        area.setLeft(kLeftMargin + Extent(m_pStore->LineAt(change.from.line), change.from.column));
+        if (!coloured)
+            area.setLeft(kLeftMargin +
+                         Extent(m_pStore->LineAt(change.from.line), change.from.column));
     }
     viewport()->update(area.translated(-m_ptScrollPos));
 }

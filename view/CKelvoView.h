@@ -17,6 +17,7 @@
 class QDialog;
 #include "CVirtualScrollView.h"
 #include "GlyphTable.h"
+#include "SpiceLineStates.h"
 #include "ViewDefaults.h"
 
 // Set when a view is destroyed or a program dialog is closed by Cancel: the next drag
@@ -215,6 +216,11 @@ public:
     QPoint CaretPixel() const { return m_ptSystemCaret; }
     bool IsCaretShown() const;
 
+    // The colour of a style on screen; plain text is the view's text colour.
+    [[nodiscard]] QColor StyleColour(SpiceStyle style) const;
+    // The states of the lines painted so far, for tests and benchmarks.
+    [[nodiscard]] const SpiceLineStates& LineStates() const { return m_lineStates; }
+
     // The lines the last screen paint drew, for tests and benchmarks.
     int LastPaintFirst() const { return m_nLastPaintFirst; }
     int LastPaintLast() const { return m_nLastPaintLast; }
@@ -261,7 +267,13 @@ private:
     void CreateFontAndMeasure();
     // The sibling's font object and measures (the font is shared, not copied).
     void ShareFontOf(const CKelvoView& other);
-    void DrawLine(QPainter& painter, const LineRecord* line, int x, int y, int clipRight) const;
+    // A line's text from x; with `spans`, each run of them in its style's colour.
+    void DrawLine(QPainter& painter, const LineRecord* line, int x, int y, int clipRight,
+                  const std::vector<SpiceSpan>* spans = nullptr) const;
+    // The kind of colouring the document's lines get now: plain when colours are off. The
+    // line states are forgotten when it changed (colours switched, a file saved as another
+    // kind).
+    SpiceKind ColourKind();
     // The tab-expanding walk that measuring and painting share: calls `piece` with each
     // run of at most kPieceBytes bytes without a tab, its x and its width; stops when
     // `piece` returns false. Returns the x where the walk ended.
@@ -324,6 +336,8 @@ private:
     QPoint m_ptSystemCaret{kLeftMargin, 0};
     bool m_bCaretBlinkOn = true;
     QBasicTimer m_caretBlink;
+    SpiceLineStates m_lineStates;
+    std::vector<SpiceSpan> m_spans; // one painted line's runs, kept for its capacity
     int m_nLastPaintFirst = -1;
     int m_nLastPaintLast = -1;
 

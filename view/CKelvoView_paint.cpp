@@ -98,14 +98,77 @@ void CKelvoView::NoteWidth(const LineRecord* line) {
     m_nWidestLine = std::max(m_nWidestLine, Extent(line, line->length));
 }
 
-void CKelvoView::DrawLine(QPainter& painter, const LineRecord* line, int x, int y,
-                          int clipRight) const {
+QColor CKelvoView::StyleColour(SpiceStyle style) const {
+    // Dark enough to read on the window's white, apart enough to tell at a glance.
+    static constexpr QRgb kColours[kSpiceStyles] = {
+        0,        // Plain: the view's text colour
+        0x7b1fa2, // Title
+        0x2e7d32, // Comment
+        0xad1457, // Continuation
+        0x0d47a1, // DotCard
+        0x6d4c41, // Passive
+        0xc62828, // Source
+        0x00695c, // Device
+        0x283593, // Instance
+        0xb35c00, // Number
+        0x827717, // Expression
+        0x455a64, // Parameter
+        0x8e24aa, // String
+        0x0d47a1, // Command
+        0x00838f, // Variable
+        0xc62828, // Error
+        0xb35c00, // Warning
+    };
+    return style == SpiceStyle::Plain ? m_crText : QColor::fromRgb(kColours[int(style)]);
+}
+
+SpiceKind CKelvoView::ColourKind() {
+    SpiceKind kind = SpiceKind::Plain;
+    if (m_pApp->m_bSyntaxColours && m_pDoc != nullptr) {
+        const FileName& path = m_pDoc->GetPathName();
+        kind = SpiceLexer::KindOf(path.isEmpty() ? m_pDoc->GetTitle().toStdString()
+                                                 : path.Leaf().ToStdString());
+    }
+    if (kind != m_lineStates.Kind())
+        m_lineStates.Reset(kind);
+    return kind;
+}
+
+void CKelvoView::DrawLine(QPainter& painter, const LineRecord* line, int x, int y, int clipRight,
+                          const std::vector<SpiceSpan>* spans) const {
     const int baseline = y + m_glyphs->Metrics().ascent();
+    const char* const text = Chars(line).data();
+    std::size_t next = 0; // the first span that may reach the piece
     WalkLine(line, line->length, x, [&](std::string_view run, int at, int width) {
         if (at >= clipRight)
             return false;
-        if (at + width > 0)
+        if (at + width <= 0)
+            return true;
+        if (spans == nullptr) {
             m_glyphs->Draw(painter, run, at, baseline);
+            return true;
+        }
+        // The piece in stretches of one style each, every one placed after the widths of
+        // those before it.
+        const auto begin = std::size_t(run.data() - text);
+        const std::size_t end = begin + run.size();
+        std::size_t from = begin;
+        while (from < end) {
+            while (next < spans->size() && (*spans)[next].start + (*spans)[next].length <= from)
+                ++next;
+            const SpiceSpan* span = next < spans->size() ? &(*spans)[next] : nullptr;
+            const bool inside = span != nullptr && span->start <= from;
+            const std::size_t to =
+                inside ? std::min<std::size_t>(end, span->start + span->length)
+                       : std::min<std::size_t>(end, span != nullptr ? span->start : end);
+            const std::string_view stretch = run.substr(from - begin, to - from);
+            const QColor colour = StyleColour(inside ? span->style : SpiceStyle::Plain);
+            if (painter.pen().color() != colour)
+                painter.setPen(colour);
+            m_glyphs->Draw(painter, stretch, at + m_glyphs->Width(run.substr(0, from - begin)),
+                           baseline);
+            from = to;
+        }
         return true;
     });
 }
@@ -169,13 +232,22 @@ void CKelvoView::paintEvent(QPaintEvent* event) {
     m_nLastPaintFirst = m_nLastPaintLast = -1;
     if (m_pStore != nullptr && start < m_pStore->LineCount()) {
         const int clipRight = clip.left() + clip.width();
+        const SpiceKind kind = ColourKind();
         const LineRecord* line = m_pStore->LineAt(start);
         int i = start;
         for (; line != nullptr && i <= last; ++i, line = line->next) {
+            const std::vector<SpiceSpan>* spans = nullptr;
+            if (kind != SpiceKind::Plain) {
+                m_spans.clear();
+                SpiceLexer::Lex(kind, Chars(line), m_lineStates.StateBefore(*m_pStore, i),
+                                &m_spans);
+                spans = &m_spans;
+            }
             DrawLine(painter, line, kLeftMargin - m_ptScrollPos.x(), i * m_nLineHeight - scrollY,
-                     clipRight);
+                     clipRight, spans);
             NoteWidth(line); // lines too many to measure at an edit reach the width here
         }
+        painter.setPen(m_crText);
         m_nLastPaintFirst = start;
         m_nLastPaintLast = i - 1;
     }

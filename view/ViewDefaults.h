@@ -24,6 +24,8 @@ struct ViewDefaults {
     LogFont m_lfDefault = LogFont::Default();
     QColor m_crWindowText = Qt::black;
     QCursor m_hMarginCursor{Qt::ArrowCursor};
+    // Options > Syntax Colours: netlists and simulator outputs are painted in colours.
+    bool m_bSyntaxColours = true;
 
     // The program's one printer setting, made when first used: Print Setup changes it and
     // every later print and preview uses it.

@@ -53,7 +53,9 @@ private slots:
     void init() { SetUp(); }
     void cleanup() { TearDown(); }
 
-    // Without a view the file is 66 bytes; with one, 126, its last 60 the view's font.
+    // Without a view the file is 66 bytes; with one, 126, its last 60 the view's font; then
+    // the 12 bytes of Syntax Colours, which the last version's reader leaves alone: it reads
+    // nothing after a font, and 12 bytes are too few to be taken for one.
     void savedFileHasTheLayout() {
         CKelvoApp& kelvo = Start({});
         CMainFrame* frame = kelvo.MainFrame();
@@ -62,7 +64,8 @@ private slots:
         kelvo.DocManager()->CloseAllDocuments();
         QVERIFY(frame->RouteCommand(ID_OPTIONS_SAVE_PREFERENCES));
         QByteArray bytes = ReadAll(PreferenceFile());
-        QCOMPARE(bytes.size(), 66);
+        QCOMPARE(bytes.size(), 66 + 12);
+        QCOMPARE(bytes.mid(66), QByteArray("colours\0\1\0\0\0", 12));
         QCOMPARE(bytes.left(14), kTag);
         QCOMPARE(bytes.mid(14, 44), Placement(WindowPlacement::kShowNormal, {40, 50, 700, 500}));
         QCOMPARE(bytes.mid(58, 8), Bars(false, true));
@@ -73,10 +76,14 @@ private slots:
         font.SetFaceName("DejaVu Sans Mono");
         platform.fontAnswers = {ScriptedPlatform::FontAnswer{font, Qt::black}};
         frame->ActiveView()->OnOptionsFont();
+        QVERIFY(frame->RouteCommand(ID_OPTIONS_SYNTAX_COLOURS));
         QVERIFY(frame->RouteCommand(ID_OPTIONS_SAVE_PREFERENCES));
         bytes = ReadAll(PreferenceFile());
-        QCOMPARE(bytes.size(), 126);
-        QCOMPARE(bytes.mid(66), font.ToBytes());
+        QCOMPARE(bytes.size(), 126 + 12);
+        QCOMPARE(bytes.mid(66, 60), font.ToBytes());
+        QCOMPARE(bytes.mid(126), QByteArray("colours\0\0\0\0\0", 12));
+        const std::optional<Preferences> read = Preferences::FromBytes(bytes);
+        QVERIFY(read && read->font && read->syntaxColours == false);
         QVERIFY(platform.shown.empty());
     }
 
@@ -270,7 +277,7 @@ private slots:
         QCOMPARE(PreferenceDirectory(), Path("config") + "/kelvo/");
         CKelvoApp& kelvo = Start({});
         kelvo.OnSavePreferences();
-        QCOMPARE(ReadAll(TextPath("config/kelvo/kelvo.prf")).size(), 126);
+        QCOMPARE(ReadAll(TextPath("config/kelvo/kelvo.prf")).size(), 126 + 12);
         qunsetenv("XDG_CONFIG_HOME");
     }
 };

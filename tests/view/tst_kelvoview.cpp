@@ -2,6 +2,7 @@
 #include <QPaintEvent>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QVector3D>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -117,6 +118,47 @@ private slots:
         QCOMPARE(qGray(image.pixel(m + extent(2, 7) + w + 3, 2 * lh + lh / 2)), 255);
         QCOMPARE(qGray(image.pixel(m + w + 3, 4 * lh + lh / 2)), 255);
         QVERIFY(!view->IsCaretShown());
+    }
+
+    // The ink of each run leans towards its style's colour (glyph edges blend it with the
+    // white), and all of it is the text colour with colours off.
+    void coloursPaintEachRunInItsStyle() {
+        auto doc = Document("title\r\nV1 nd 10k\r\n");
+        doc->SetPathName(FileName::FromText(dir.filePath("view.cir"))); // as the document manager names it
+        auto view = Show(doc.get());
+        const int lh = view->LineHeight();
+        const LineRecord* line = doc->GetStore()->LineAt(1);
+        // The inkiest pixel of columns [from, to) of line 1, as its distance from white.
+        auto ink = [&](const QImage& image, int from, int to) {
+            QVector3D best;
+            for (int x = CKelvoView::kLeftMargin + view->Extent(line, from);
+                 x < CKelvoView::kLeftMargin + view->Extent(line, to); ++x)
+                for (int y = lh; y < 2 * lh; ++y) {
+                    const QColor c = image.pixelColor(x, y);
+                    const QVector3D away(255 - c.red(), 255 - c.green(), 255 - c.blue());
+                    if (away.length() > best.length())
+                        best = away;
+                }
+            return best.normalized();
+        };
+        auto leansTo = [&](QVector3D seen, SpiceStyle style) {
+            const QColor c = view->StyleColour(style);
+            const QVector3D want =
+                QVector3D(255 - c.red(), 255 - c.green(), 255 - c.blue()).normalized();
+            return QVector3D::dotProduct(seen, want) > 0.99f;
+        };
+        QImage image = view->viewport()->grab().toImage();
+        QVERIFY(leansTo(ink(image, 0, 2), SpiceStyle::Source));
+        QVERIFY(leansTo(ink(image, 3, 5), SpiceStyle::Plain));
+        QVERIFY(leansTo(ink(image, 6, 9), SpiceStyle::Number));
+        QVERIFY(!leansTo(ink(image, 0, 2), SpiceStyle::Plain));
+
+        defaults.m_bSyntaxColours = false;
+        view->viewport()->repaint();
+        image = view->viewport()->grab().toImage();
+        defaults.m_bSyntaxColours = true;
+        QVERIFY(leansTo(ink(image, 0, 2), SpiceStyle::Plain));
+        QVERIFY(leansTo(ink(image, 6, 9), SpiceStyle::Plain));
     }
 
     void editsRepaintWhatTheyChanged() {
