@@ -61,6 +61,9 @@ public:
     bool OpenCommandLine(const QByteArray& text);
     // Opens or activates the document for a full, home-relative or bare name.
     CKelvoDoc* OpenByName(const FileName& name) override;
+    // The netlist beside an output, with the line its message names selected and the
+    // message in the status bar.
+    bool ShowNetlistPlace(CKelvoDoc& output, const NetlistPlace& place) override;
     // Opens or activates; a lone document is tiled to fill the area.
     CKelvoDoc* OpenDocumentFile(const FileName& path);
     int CountDocuments() const { return m_docManager->CountDocuments(); }

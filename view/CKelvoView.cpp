@@ -320,6 +320,9 @@ const CommandEntry<CKelvoView> kViewCommands[] = {
     {ID_SEARCH_REPLACE_FIND, &CKelvoView::OnReplaceFindAgain, &CKelvoView::OnUpdateReplaceFollowUp},
     {ID_SEARCH_GO_TO_LINE, &CKelvoView::OnGoToLine, nullptr},
     {ID_SEARCH_OPEN_SELECTION, &CKelvoView::OnOpenSelection, &CKelvoView::OnUpdateNeedSelection},
+    {ID_SEARCH_GO_TO_ERROR, &CKelvoView::OnGoToError, &CKelvoView::OnUpdateGoToError},
+    {ID_SEARCH_GO_TO_PREVIOUS_ERROR, &CKelvoView::OnGoToPreviousError,
+     &CKelvoView::OnUpdateGoToError},
 };
 
 } // namespace

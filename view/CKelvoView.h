@@ -64,6 +64,9 @@ public:
     TextPos ActiveEnd() const { return m_caret.ActiveEnd(); }
     // Ends any selection and puts the caret at pos, scrolled into view.
     void SetCaretPosition(TextPos pos);
+    // The whole line selected, up to the start of the next (a line brought within the
+    // text), its start scrolled into view.
+    void SelectLine(int line);
     // Moves the selection's moving end to pos, starting a selection from the caret when
     // none is in force; nothing happens when pos is the caret. Does not scroll.
     void ExtendSelection(TextPos pos);
@@ -156,6 +159,14 @@ public:
     void OnReplaceFindAgain();
     void OnGoToLine();
     void OnOpenSelection();
+    // Search > Go To Error (F4) and Go To Previous Error (Shift+F4), in a simulator's
+    // output or error file: the next message after the selection (or the previous one
+    // before it) that names a netlist line is selected whole, and its netlist place shown.
+    void OnGoToError();
+    void OnGoToPreviousError();
+    void OnUpdateGoToError(CommandUpdate& update);
+    // A simulator's output or error file: its name ends in .out or .err, in any case.
+    [[nodiscard]] bool IsSimulatorOutput() const;
     void OnUpdateNeedSearchText(CommandUpdate& update);
     void OnUpdateReplaceFollowUp(CommandUpdate& update);
     // What a Find (forReplace false) or Replace dialog starts with: the selection's part of
@@ -323,6 +334,10 @@ private:
     void SelectNextMatch(bool forward);
     // Find Again in a direction: from the selection's far end that way, or the caret.
     void FindInDirection(bool forward);
+    // The message headed on `line` selected whole and its netlist place shown: false when
+    // the line heads no message that names one.
+    bool GoToMessage(int line);
+    void GoToError(bool forward);
     // Every match from the caret to the end replaced; returns how many.
     int ReplaceAllFromCaret();
     // The lesser and greater ends of the selection, the greater one brought onto the

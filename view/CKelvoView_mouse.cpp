@@ -107,6 +107,9 @@ void CKelvoView::OnLButtonDblClk(QPoint point) {
         return;
     const TextPos pos = PointToPos(point);
     m_bDragging = true;
+    // In a simulator's output a message that names a netlist line leads there.
+    if (IsSimulatorOutput() && GoToMessage(pos.line))
+        return;
     if (pos.column <= 0)
         return; // at the start of a line there is no word to take
     const auto [word, end] = m_caret.WordAndBlanks(pos);

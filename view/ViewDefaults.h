@@ -10,6 +10,7 @@
 
 #include "FileName.h"
 #include "LogFont.h"
+#include "SimulatorMessages.h"
 
 class CKelvoDoc;
 
@@ -40,6 +41,15 @@ struct ViewDefaults {
     virtual CKelvoDoc* OpenByName(const FileName& name) {
         Q_UNUSED(name);
         return nullptr;
+    }
+
+    // Shows where in the netlist a message of the output document points: the circuit's
+    // netlist opened or activated, the card's line selected and the message in the status
+    // bar. False, after a beep or a message, when no netlist or no such card was found.
+    virtual bool ShowNetlistPlace(CKelvoDoc& output, const NetlistPlace& place) {
+        Q_UNUSED(output);
+        Q_UNUSED(place);
+        return false;
     }
 
 private:

@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include "AppTestKit.h"
+#include "CMainFrame.h"
+#include "CommandIds.h"
 
 namespace {
 
@@ -449,6 +451,45 @@ private slots:
         QCOMPARE(kelvo.FileLists().OpenedFiles().value(0), expected);
     }
 
+    // Go To Error from an output: each message in turn selects the netlist line it names,
+    // an element inside a subcircuit the instance's line, with the message in the status
+    // bar; past the last one, a beep. An output with no netlist beside it says so.
+    void errorsLeadToTheirNetlistLines() {
+        Write("run.cir", "* run\r\nR1 1 0 1k\r\n.subckt amp a b\r\nQ7 a b b q\r\n.ends\r\n"
+                         "X1 1 0 amp\r\n.end\r\n");
+        Write("run.out", "Circuit: run\r\nError on line 2 or its substitute:\r\n  r1 1 0 1k\r\n"
+                         "bad value\r\nError on line:\r\n  q.x1.q7 1 0 0 q\r\nno model\r\n");
+        CKelvoApp& kelvo = Start({"run.out"});
+        CMainFrame* frame = kelvo.MainFrame();
+        const struct {
+            TextPos selected;
+            QString status;
+        } steps[] = {
+            {{1, 0}, "Error on line 2 or its substitute: bad value"},
+            {{5, 0}, "Error on line: no model (q7 inside X1)"},
+        };
+        for (const auto& step : steps) {
+            QVERIFY(kelvo.OpenByName(Path("run.out")) != nullptr);
+            QVERIFY(frame->ActiveView()->OnCommand(ID_SEARCH_GO_TO_ERROR));
+            const CKelvoView* netlist = frame->ActiveView();
+            QCOMPARE(netlist->GetDocument()->GetTitle(), QString("run.cir"));
+            QCOMPARE(netlist->CaretPos(), step.selected);
+            QCOMPARE(netlist->SelEnd(), (TextPos{step.selected.line + 1, 0}));
+            QCOMPARE(frame->StatusBar()->currentMessage(), step.status);
+        }
+        QVERIFY(kelvo.OpenByName(Path("run.out")) != nullptr);
+        QVERIFY(frame->ActiveView()->OnCommand(ID_SEARCH_GO_TO_ERROR));
+        QCOMPARE(platform.beeps, 1);
+        // Back from the message gone to last: the one before it.
+        QVERIFY(frame->ActiveView()->OnCommand(ID_SEARCH_GO_TO_PREVIOUS_ERROR));
+        QCOMPARE(frame->ActiveView()->GetDocument()->GetTitle(), QString("run.cir"));
+        QCOMPARE(frame->ActiveView()->CaretPos(), (TextPos{1, 0}));
+
+        Write("lone.err", "Netlist line no. 3:\r\n");
+        QVERIFY(kelvo.OpenByName(Path("lone.err")) != nullptr);
+        QVERIFY(frame->ActiveView()->OnCommand(ID_SEARCH_GO_TO_ERROR));
+        QCOMPARE(platform.shown.back().text, "Unable to open file:\n" + TextPath("lone.cir"));
+    }
 private:
     static FileName ProgramDirectoryForTest() {
         return FileName::FromText(QCoreApplication::applicationDirPath() + "/");

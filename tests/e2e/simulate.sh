@@ -5,7 +5,8 @@
 # Scope draws the run's plots in a gnuplot window; ORVAS and Schematic are answered with a
 # line each. A second start hands its file to the running editor and ends. watch ends when the
 # editor ends, and starts one when none runs, which its Ctrl+C leaves open.
-#   simulate.sh KELVO SUITE EXAMPLES
+# A double-click on the error's message leads to the netlist line it names.
+#   simulate.sh KELVO SUITE EXAMPLES PROBE
 set -euo pipefail
 if ! command -v ngspice >/dev/null; then
     echo "SKIP: ngspice is not installed (tools/setup-deps.sh installs it)"
@@ -17,6 +18,7 @@ fi
 KELVO=$(realpath "$1")
 SUITE=$(realpath "$2")
 EXAMPLES=$(realpath "$3")
+PROBE=$(realpath "$4")
 source "$(dirname "$(realpath "$0")")/e2e_lib.sh"
 # A block of this run's own: the user's editor, or another test's, is never reached.
 export KELVO_SHARE_BLOCK="/kelvo-e2e-simulate-$$"
@@ -84,6 +86,10 @@ key alt+a p
 check "Scope opens the transient's window" \
     wait_until 20 has_visible_window "^Scope - amp.raw: Transient Analysis$"
 check "and the AC analysis's" has_visible_window "^Scope - amp.raw: AC Analysis$"
+# Closed as the user closes them, so that they cover nothing the clicks below aim at.
+for scope in $(xdotool search --name "^Scope - " 2>/dev/null); do
+    xdotool windowkill "$scope" 2>/dev/null || true
+done
 said() {
     grep -q "$1" "$E2E_DIR/watch.log"
 }
@@ -106,7 +112,26 @@ if wait_until 30 caption_is "Kelvo - broken.err"; then
 else
     fail "caption \"$(caption)\" after a failing Simulate, expected \"Kelvo - broken.err\""
 fi
-check "the errors name the bad line" grep -qi 'error' broken.err
+check "the errors name the bad line" grep -q '^Error on line 3' broken.err
+# The message is the first line, just under the window's title bar: a double-click on it
+# selects line 3 of the netlist, which a line typed then replaces.
+xdotool windowraise "$MAIN"
+read_bar
+xdotool mousemove --sync $((BAR_X + BAR_W / 3)) $((BAR_Y + BAR_H + 7)) click --repeat 2 --delay 60 1
+expect_caption "Kelvo - broken.cir" 10
+focus_main
+xdotool type --delay 20 "*fixed"
+key Return ctrl+s
+third_line() {
+    [ "$(sed -n 3p broken.cir)" = $'*fixed\r' ] && [ "$(sed -n 4p broken.cir)" = $'.tran 1u 1m\r' ]
+}
+check "the error's line was the one selected" wait_until 5 third_line
+if ! third_line; then
+    echo "--- the netlist, then the errors:"
+    od -c broken.cir | head -20
+    od -c broken.err | head -20
+    import -window root /tmp/kelvo-simulate-error-line.png 2>/dev/null || true
+fi
 stop_watch
 
 # A second start from another folder hands its file over and ends at once.

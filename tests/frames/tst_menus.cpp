@@ -40,6 +40,8 @@ private slots:
             "&Search/Replace && &Stop\tCtrl+T",
             "&Search/Replace && Find A&gain\tCtrl+Shift+R",
             "&Search/&Go To Line...\tCtrl+M",
+            "&Search/Go To &Error\tF4",
+            "&Search/Go To &Previous Error\tShift+F4",
             "&Search/&Open Selection\tCtrl+D",
             "&Actions/&Simulate\tCtrl+G",
             "&Help/&Help\tF1",
