@@ -57,6 +57,7 @@ enum CommandId : int {
     ID_WINDOW_OUT = 32787,
     ID_WINDOW_TMP = 32788,
     ID_OPTIONS_SYNTAX_COLOURS = 32789,
+    ID_SEARCH_GO_TO_DEFINITION = 32797,
 };
 
 inline constexpr int kStatusBarId = 101;

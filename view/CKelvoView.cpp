@@ -320,6 +320,7 @@ const CommandEntry<CKelvoView> kViewCommands[] = {
     {ID_SEARCH_REPLACE_FIND, &CKelvoView::OnReplaceFindAgain, &CKelvoView::OnUpdateReplaceFollowUp},
     {ID_SEARCH_GO_TO_LINE, &CKelvoView::OnGoToLine, nullptr},
     {ID_SEARCH_OPEN_SELECTION, &CKelvoView::OnOpenSelection, &CKelvoView::OnUpdateNeedSelection},
+    {ID_SEARCH_GO_TO_DEFINITION, &CKelvoView::OnGoToDefinition, &CKelvoView::OnUpdateGoToDefinition},
 };
 
 } // namespace

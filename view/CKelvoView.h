@@ -158,6 +158,13 @@ public:
     void OnOpenSelection();
     void OnUpdateNeedSearchText(CommandUpdate& update);
     void OnUpdateReplaceFollowUp(CommandUpdate& update);
+    // Go To Definition (F12), for netlists and libraries: the subcircuit, model or
+    // parameter at the caret, in this netlist or a file it includes. One definition is
+    // selected, several are offered in a list, none beeps and says so in the status bar.
+    void OnGoToDefinition();
+    void OnUpdateGoToDefinition(CommandUpdate& update);
+    // A whole line selected, the caret at its start, brought into sight.
+    void SelectLine(int line);
     // What a Find (forReplace false) or Replace dialog starts with: the selection's part of
     // its first line (for Replace less that line's last character), else the word at the
     // caret.
@@ -274,6 +281,8 @@ private:
     // line states are forgotten when it changed (colours switched, a file saved as another
     // kind).
     SpiceKind ColourKind();
+    // The kind of the document's file by its name, colours on or off.
+    SpiceKind FileKind() const;
     // The tab-expanding walk that measuring and painting share: calls `piece` with each
     // run of at most kPieceBytes bytes without a tab, its x and its width; stops when
     // `piece` returns false. Returns the x where the walk ended.
