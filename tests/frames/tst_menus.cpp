@@ -40,6 +40,7 @@ private slots:
             "&Search/Replace && &Stop\tCtrl+T",
             "&Search/Replace && Find A&gain\tCtrl+Shift+R",
             "&Search/&Go To Line...\tCtrl+M",
+            "&Search/Go To &Definition\tF12",
             "&Search/&Open Selection\tCtrl+D",
             "&Actions/&Simulate\tCtrl+G",
             "&Help/&Help\tF1",
