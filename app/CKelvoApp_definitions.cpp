@@ -12,8 +12,7 @@ FileNameList CKelvoApp::SearchDirectories() const {
 const TextStore* CKelvoApp::OpenText(const FileName& path) const {
     const FileName wanted = CanonicalPath(path);
     for (const CKelvoDoc* document : m_docManager->Documents())
-        if (!document->GetPathName().isEmpty() &&
-            CanonicalPath(document->GetPathName()) == wanted)
+        if (!document->GetPathName().isEmpty() && CanonicalPath(document->GetPathName()) == wanted)
             return document->GetStore();
     return nullptr;
 }

@@ -12,8 +12,8 @@
 CDefinitionsDlg::CDefinitionsDlg(const QString& name, const QStringList& places, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle("Go To Definition");
-    auto* label = new QLabel(QString("%1 is defined in %2 places:").arg(name).arg(places.size()),
-                             this);
+    auto* label =
+        new QLabel(QString("%1 is defined in %2 places:").arg(name).arg(places.size()), this);
     label->setTextFormat(Qt::PlainText);
     m_pList = new QListWidget(this);
     m_pList->addItems(places);

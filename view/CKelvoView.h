@@ -163,7 +163,7 @@ public:
     // selected, several are offered in a list, none beeps and says so in the status bar.
     void OnGoToDefinition();
     void OnUpdateGoToDefinition(CommandUpdate& update);
-    // A whole line selected, the caret at its start, brought into sight.
+    // A whole line selected, from its start, brought into sight.
     void SelectLine(int line);
     // What a Find (forReplace false) or Replace dialog starts with: the selection's part of
     // its first line (for Replace less that line's last character), else the word at the

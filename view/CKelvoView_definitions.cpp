@@ -33,8 +33,12 @@ void CKelvoView::SelectLine(int line) {
     const int shown = std::max(1, viewport()->height() / m_nLineHeight);
     if (start.line < top || start.line >= top + shown)
         ScrollTo(QPoint(0, std::max(0, start.line - shown / 3) * m_nLineHeight));
-    // The caret ends at the line's start, where the defined name is.
-    SelectMatch(TextPos{start.line, m_pStore->LineAt(start.line)->length}, start);
+    // Selected as a drag in the margin selects it, to the next line's start: the view
+    // stays at the left however long the line, and the status bar shows the line's start.
+    const TextPos end = start.line + 1 < m_pStore->LineCount()
+                            ? TextPos{start.line + 1, 0}
+                            : TextPos{start.line, m_pStore->LineAt(start.line)->length};
+    SelectMatch(start, end);
 }
 
 void CKelvoView::OnGoToDefinition() {

@@ -41,9 +41,9 @@ char LowerAscii(char c) noexcept {
 }
 
 bool SameName(std::string_view a, std::string_view b) noexcept {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
 }
 
 std::string Lowered(std::string_view text) {
@@ -449,8 +449,8 @@ private:
         return {};
     }
 
-    void Include(const FileName& from, std::string_view given, Mode mode,
-                 std::string_view section, int depth) {
+    void Include(const FileName& from, std::string_view given, Mode mode, std::string_view section,
+                 int depth) {
         if (depth + 1 > kMaxDepth || m_nFiles >= kMaxFiles)
             return;
         const FileName name = FileName::FromBytes(QByteArrayView(given.data(), given.size()));
@@ -458,9 +458,7 @@ private:
         if (path.isEmpty())
             return;
         // A file, or a library's section, is read once: an include cycle ends here too.
-        if (!m_visited
-                 .insert({CanonicalPath(path).Bytes().toStdString(), Lowered(section)})
-                 .second)
+        if (!m_visited.insert({CanonicalPath(path).Bytes().toStdString(), Lowered(section)}).second)
             return;
         ++m_nFiles;
         if (const TextStore* open = m_sources.openText ? m_sources.openText(path) : nullptr) {

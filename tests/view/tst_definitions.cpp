@@ -37,22 +37,22 @@ class DefinitionsTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        m_top = "* an amplifier\n"                   // 0: the title
-                ".include sub/level1.inc\n"          // 1
-                ".lib 'lib/models.lib' tt\n"         // 2
-                ".param gain=2\n"                    // 3
-                "X1 in out amp\n"                    // 4
-                "Q1 c b e sub qfast 1.5 off\n"       // 5
-                "R1 out 0 {gain*rload}\n"            // 6
-                "D1 a 0 dtwice\n"                    // 7
-                "X2 a b\n"                           // 8
-                "+ nowhere params: w=1\n"            // 9
+        m_top = "* an amplifier\n"                    // 0: the title
+                ".include sub/level1.inc\n"           // 1
+                ".lib 'lib/models.lib' tt\n"          // 2
+                ".param gain=2\n"                     // 3
+                "X1 in out amp\n"                     // 4
+                "Q1 c b e sub qfast 1.5 off\n"        // 5
+                "R1 out 0 {gain*rload}\n"             // 6
+                "D1 a 0 dtwice\n"                     // 7
+                "X2 a b\n"                            // 8
+                "+ nowhere params: w=1\n"             // 9
                 ".subckt local a b params: rload=5\n" // 10
-                ".param gain=3\n"                    // 11
-                "R2 a b {gain}\n"                    // 12
-                "X3 a b amp\n"                       // 13
-                ".ends local\n"                      // 14
-                ".include loop1.inc\n"               // 15
+                ".param gain=3\n"                     // 11
+                "R2 a b {gain}\n"                     // 12
+                "X3 a b amp\n"                        // 13
+                ".ends local\n"                       // 14
+                ".include loop1.inc\n"                // 15
                 ".end\n";
         Write("top.cir", m_top);
         // Found beside the file that includes it, two levels down.
@@ -149,9 +149,9 @@ private slots:
         const Definitions::Lines lines = Split(untitled);
         Definitions::Sources sources;
         sources.directories = {FileName::FromText(m_dir.filePath("sub") + "/")};
-        QCOMPARE(Definitions::Find({}, lines, true, {2, 10}, {"dtwice", Kind::Model}, sources)
-                     .size(),
-                 std::size_t(2));
+        QCOMPARE(
+            Definitions::Find({}, lines, true, {2, 10}, {"dtwice", Kind::Model}, sources).size(),
+            std::size_t(2));
     }
 };
 
