@@ -66,6 +66,14 @@ public:
     bool ShowNetlistPlace(CKelvoDoc& output, const NetlistPlace& place) override;
     // Opens or activates; a lone document is tiled to fill the area.
     CKelvoDoc* OpenDocumentFile(const FileName& path);
+
+    // --- Go To Definition's way to other files (CKelvoApp_definitions.cpp).
+    FileNameList SearchDirectories() const override;
+    const TextStore* OpenText(const FileName& path) const override;
+    bool ShowDefinition(const FileName& file, int line, const QString& status) override;
+    void ShowStatus(const QString& text) override;
+    // The active view's line `line` (0-based) selected, and `status` in the status bar.
+    void SelectLineInActiveView(int line, const QString& status);
     int CountDocuments() const { return m_docManager->CountDocuments(); }
 
     // The application's commands: File > New, Open, the recent files and Exit.

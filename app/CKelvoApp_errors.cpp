@@ -24,17 +24,17 @@ bool CKelvoApp::ShowNetlistPlace(CKelvoDoc& output, const NetlistPlace& place) {
     const std::int32_t line = place.line >= 0 ? place.line : FindCard(store, place.card);
     if (line < 0 || line >= store.LineCount()) {
         m_platform->Beep();
-        m_pMainWnd->StatusBar()->showMessage(
-            place.line >= 0 ? QString("The netlist has no line %1").arg(place.line + 1)
-                            : QString("The netlist has no card %1").arg(card));
+        ShowStatus(place.line >= 0 ? QString("The netlist has no line %1").arg(place.line + 1)
+                                   : QString("The netlist has no card %1").arg(card));
         return false;
     }
-    view->SelectLine(line);
     QString status = DecodeBytes(place.message);
     // The card is the instance of the outermost subcircuit: the message meant an element
     // inside it.
     if (!place.innerPath.empty())
         status += QString(" (%1 inside %2)").arg(DecodeBytes(place.innerPath), card.toUpper());
+    // The message stays while the line is worked on, until the next one replaces it.
+    view->SelectLine(line);
     m_pMainWnd->StatusBar()->showMessage(status);
     return true;
 }

@@ -59,6 +59,7 @@ enum CommandId : int {
     ID_OPTIONS_SYNTAX_COLOURS = 32789,
     ID_SEARCH_GO_TO_ERROR = 32795,
     ID_SEARCH_GO_TO_PREVIOUS_ERROR = 32796,
+    ID_SEARCH_GO_TO_DEFINITION = 32797,
 };
 
 inline constexpr int kStatusBarId = 101;

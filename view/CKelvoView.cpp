@@ -323,6 +323,7 @@ const CommandEntry<CKelvoView> kViewCommands[] = {
     {ID_SEARCH_GO_TO_ERROR, &CKelvoView::OnGoToError, &CKelvoView::OnUpdateGoToError},
     {ID_SEARCH_GO_TO_PREVIOUS_ERROR, &CKelvoView::OnGoToPreviousError,
      &CKelvoView::OnUpdateGoToError},
+    {ID_SEARCH_GO_TO_DEFINITION, &CKelvoView::OnGoToDefinition, &CKelvoView::OnUpdateGoToDefinition},
 };
 
 } // namespace

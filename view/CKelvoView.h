@@ -65,7 +65,7 @@ public:
     // Ends any selection and puts the caret at pos, scrolled into view.
     void SetCaretPosition(TextPos pos);
     // The whole line selected, up to the start of the next (a line brought within the
-    // text), its start scrolled into view.
+    // text); a line out of sight comes a third of the way down the window.
     void SelectLine(int line);
     // Moves the selection's moving end to pos, starting a selection from the caret when
     // none is in force; nothing happens when pos is the caret. Does not scroll.
@@ -169,6 +169,11 @@ public:
     [[nodiscard]] bool IsSimulatorOutput() const;
     void OnUpdateNeedSearchText(CommandUpdate& update);
     void OnUpdateReplaceFollowUp(CommandUpdate& update);
+    // Go To Definition (F12), for netlists and libraries: the subcircuit, model or
+    // parameter at the caret, in this netlist or a file it includes. One definition is
+    // selected, several are offered in a list, none beeps and says so in the status bar.
+    void OnGoToDefinition();
+    void OnUpdateGoToDefinition(CommandUpdate& update);
     // What a Find (forReplace false) or Replace dialog starts with: the selection's part of
     // its first line (for Replace less that line's last character), else the word at the
     // caret.
@@ -285,6 +290,8 @@ private:
     // line states are forgotten when it changed (colours switched, a file saved as another
     // kind).
     SpiceKind ColourKind();
+    // The kind of the document's file by its name, colours on or off.
+    SpiceKind FileKind() const;
     // The tab-expanding walk that measuring and painting share: calls `piece` with each
     // run of at most kPieceBytes bytes without a tab, its x and its width; stops when
     // `piece` returns false. Returns the x where the walk ended.

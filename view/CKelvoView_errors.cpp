@@ -49,13 +49,3 @@ bool CKelvoView::GoToMessage(int line) {
     m_pApp->ShowNetlistPlace(*m_pDoc, *place);
     return true;
 }
-
-void CKelvoView::SelectLine(int line) {
-    KeepPositionsInText();
-    if (m_pStore == nullptr)
-        return;
-    const TextPos start{std::clamp(line, 0, m_pStore->LineCount() - 1), 0};
-    SetCaretPosition(start);
-    ExtendSelection(m_caret.LineTarget(start));
-    emit caretChanged();
-}

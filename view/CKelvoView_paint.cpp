@@ -123,12 +123,7 @@ QColor CKelvoView::StyleColour(SpiceStyle style) const {
 }
 
 SpiceKind CKelvoView::ColourKind() {
-    SpiceKind kind = SpiceKind::Plain;
-    if (m_pApp->m_bSyntaxColours && m_pDoc != nullptr) {
-        const FileName& path = m_pDoc->GetPathName();
-        kind = SpiceLexer::KindOf(path.isEmpty() ? m_pDoc->GetTitle().toStdString()
-                                                 : path.Leaf().ToStdString());
-    }
+    const SpiceKind kind = m_pApp->m_bSyntaxColours ? FileKind() : SpiceKind::Plain;
     if (kind != m_lineStates.Kind())
         m_lineStates.Reset(kind);
     return kind;

@@ -49,6 +49,22 @@ void CKelvoView::SelectMatch(TextPos start, TextPos end) {
     emit caretChanged();
 }
 
+void CKelvoView::SelectLine(int line) {
+    KeepPositionsInText();
+    if (m_pStore == nullptr)
+        return;
+    const TextPos start = m_pStore->Clamp(TextPos{line, 0});
+    // A line out of sight comes a third of the way down the window, with what leads to it
+    // above, rather than at its edge.
+    const int top = m_ptScrollPos.y() / m_nLineHeight;
+    const int shown = std::max(1, viewport()->height() / m_nLineHeight);
+    if (start.line < top || start.line >= top + shown)
+        ScrollTo(QPoint(0, std::max(0, start.line - shown / 3) * m_nLineHeight));
+    // Selected as a drag in the margin selects it, to the next line's start: the view
+    // stays at the left however long the line, and the status bar shows the line's start.
+    SelectMatch(start, m_caret.LineTarget(start));
+}
+
 void CKelvoView::SelectNextMatch(bool forward) {
     TextPos start = CaretPos();
     TextPos end = SelEnd();

@@ -13,6 +13,7 @@
 #include "SimulatorMessages.h"
 
 class CKelvoDoc;
+class TextStore;
 
 // What a new view takes from the application: the display font, the text colour and the
 // cursor of the left margin; and the way to other files. The application object provides it.
@@ -51,6 +52,24 @@ struct ViewDefaults {
         Q_UNUSED(place);
         return false;
     }
+    // The directories bare file names are looked for in, in order.
+    virtual FileNameList SearchDirectories() const { return {}; }
+    // The text of the document open on a full path, unsaved changes and all; null when
+    // none is.
+    virtual const TextStore* OpenText(const FileName& path) const {
+        Q_UNUSED(path);
+        return nullptr;
+    }
+    // Opens or activates the document of a full path, selects its 0-based line `line` in
+    // the active view and says `status` in the status bar; false when it does not open.
+    virtual bool ShowDefinition(const FileName& file, int line, const QString& status) {
+        Q_UNUSED(file);
+        Q_UNUSED(line);
+        Q_UNUSED(status);
+        return false;
+    }
+    // A passing message in the status bar.
+    virtual void ShowStatus(const QString& text) { Q_UNUSED(text); }
 
 private:
     std::shared_ptr<QPrinter> m_printer;

@@ -57,6 +57,9 @@ protected:
     void SetUp() {
         platform = ScriptedPlatform();
         profile = std::make_unique<QSettings>(dir.filePath("profile.ini"), QSettings::IniFormat);
+        // The folder outlives each test: what one test's run left in the profile (its recent
+        // files) must not reach the next.
+        profile->clear();
         // A preference folder of the test's own, holding the file a fresh install has.
         QDir(dir.path()).mkpath("prefs");
         qputenv("KVDIR", Path("prefs").Bytes());

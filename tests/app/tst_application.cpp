@@ -324,6 +324,39 @@ private slots:
         QCOMPARE(field.selectedText(), QString("amp.cir"));
     }
 
+    // F12 on a model's name opens the library that defines it, the definition's line
+    // selected; a name defined nowhere beeps and says so.
+    void goToDefinitionOpensTheFileThatDefinesIt() {
+        Write("defs.cir", "* defs\n.include lib/parts.lib\nD1 a 0 dfast\nD2 a 0 dnone\n");
+        QDir(dir.path()).mkpath("lib");
+        Write("lib/parts.lib", "* parts\n.model dslow d\n\n.model DFAST d is=1n\n* end\n");
+        CKelvoApp& kelvo = Start({"defs.cir"});
+        CMainFrame* frame = kelvo.MainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        CKelvoView* netlist = frame->ActiveView();
+        netlist->setFocus();
+        QTRY_VERIFY(netlist->hasFocus());
+        netlist->SetCaretPosition({2, 9});
+        QTest::keyClick(netlist, Qt::Key_F12);
+
+        QCOMPARE(kelvo.CountDocuments(), 2);
+        CKelvoView* library = frame->ActiveView();
+        QCOMPARE(library->GetDocument()->GetPathName(), Path("lib/parts.lib"));
+        QVERIFY(library->HasSelection());
+        QCOMPARE(library->CaretPos(), TextPos(3, 0));
+        QCOMPARE(library->SelEnd(), TextPos(4, 0));
+        QCOMPARE(frame->StatusBar()->currentMessage(),
+                 "Definition of dfast: " + TextPath("lib/parts.lib") + ", line 4");
+        QCOMPARE(platform.beeps, 0);
+
+        frame->Activate(frame->FindChild(netlist->GetDocument()));
+        netlist->SetCaretPosition({3, 9});
+        QVERIFY(frame->RouteCommand(ID_SEARCH_GO_TO_DEFINITION));
+        QCOMPARE(platform.beeps, 1);
+        QCOMPARE(frame->StatusBar()->currentMessage(), QString("No definition of dnone found"));
+        QCOMPARE(kelvo.CountDocuments(), 2);
+    }
+
     void windowTextColourComesFromTheProfile() {
         profile->setValue("Control Panel/Colors/WindowText", "0 0 128");
         QCOMPARE(Start({}).m_crWindowText, QColor(0, 0, 128));

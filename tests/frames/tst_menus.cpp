@@ -42,6 +42,7 @@ private slots:
             "&Search/&Go To Line...\tCtrl+M",
             "&Search/Go To &Error\tF4",
             "&Search/Go To &Previous Error\tShift+F4",
+            "&Search/Go To &Definition\tF12",
             "&Search/&Open Selection\tCtrl+D",
             "&Actions/&Simulate\tCtrl+G",
             "&Help/&Help\tF1",
