@@ -96,6 +96,8 @@ BenchOptions ParseOptions(int argc, char** argv) {
             options.dir = argv[i + 1];
         else if (std::strcmp(argv[i], "--lines") == 0)
             options.lines = std::atoll(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--only") == 0)
+            options.only = argv[i + 1];
     }
     return options;
 }

@@ -29,10 +29,16 @@ std::string MakeOutput(std::int64_t lines);
 // Writes MakeOutput(lines) to path.
 void WriteOutputFile(const std::string& path, std::int64_t lines);
 
-// --dir DIR (where the scratch file goes, /tmp) and --lines N (1,700,000).
+// --dir DIR (where the scratch file goes, /tmp), --lines N (1,700,000) and --only WORD
+// (run only the parts whose name holds WORD, besides the figures every run needs).
 struct BenchOptions {
     std::string dir = "/tmp";
     std::int64_t lines = 1'700'000;
+    std::string only;
+
+    [[nodiscard]] bool Runs(const std::string& part) const {
+        return only.empty() || part.find(only) != std::string::npos;
+    }
 };
 BenchOptions ParseOptions(int argc, char** argv);
 

@@ -143,6 +143,42 @@ void BenchKeyboard(QuietPlatform& platform, CFileLists& lists, ViewDefaults& def
     Report("Ctrl+End from the top, with its repaint", ctrlEnd * 1000, pagePaint * 1000, 2, "us");
 }
 
+// Scroll-bar jumps to the middle of the file with their repaint: from the top, from the
+// end, and from the top just after a line break typed there, which moves the index of
+// every line below it. Each within one frame, however large the file.
+void BenchJumps(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                const QString& path) {
+    Opened opened = OpenAndPaintLastPage(platform, lists, defaults, path);
+    CKelvoView& view = *opened.view;
+    const int middle = view.GetTotalSize().height() / 2;
+    const int end = view.GetScrollLimit(1);
+    const auto jump = [&](const std::function<void()>& before) {
+        double best = 1e300;
+        for (int run = 0; run < 5; ++run) {
+            before();
+            view.viewport()->repaint();
+            const double start = Now();
+            view.ScrollToPosition({0, middle + run * 7919});
+            view.viewport()->repaint();
+            best = std::min(best, Now() - start);
+        }
+        return best;
+    };
+    const double fromTop = jump([&] { view.ScrollToPosition({0, 0}); });
+    const double fromEnd = jump([&] { view.ScrollToPosition({0, end}); });
+    const double afterEdit = jump([&] {
+        view.ScrollToPosition({0, 0});
+        view.SetCaretPosition({0, 0});
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QCoreApplication::sendEvent(&view, &enter);
+    });
+    std::printf("(jumped to line %d of %d)\n", view.LastPaintFirst() + 1,
+                view.GetStore()->LineCount());
+    Report("jump from the top to the middle, with its repaint", fromTop, 16.7, 1);
+    Report("jump from the end to the middle, with its repaint", fromEnd, 16.7, 1);
+    Report("jump to the middle after a line break typed at the top", afterEdit, 16.7, 1);
+}
+
 // Select All, then the Delete key's edit, then Undo, each with the repaint it asks for,
 // against reading and splitting the same file. Delete is timed as Paste with an empty
 // clipboard over the selection: the same DeleteBlock edit, sibling repaint, caret and
@@ -423,11 +459,18 @@ int main(int argc, char** argv) {
     std::printf("(a first paint in the middle, jumping from the top: %.3f ms)\n", Now() - jump);
 
     opened = Opened{};
-    BenchKeyboard(platform, lists, defaults, qpath);
-    BenchDeleteAllAndUndo(platform, lists, defaults, qpath, split);
-    BenchSearchOutput(platform, lists, defaults, path);
-    BenchReplaceNetlist(platform, lists, defaults, dir);
-    BenchColours(platform, lists, defaults, dir);
+    if (options.Runs("keyboard"))
+        BenchKeyboard(platform, lists, defaults, qpath);
+    if (options.Runs("jumps"))
+        BenchJumps(platform, lists, defaults, qpath);
+    if (options.Runs("delete"))
+        BenchDeleteAllAndUndo(platform, lists, defaults, qpath, split);
+    if (options.Runs("search"))
+        BenchSearchOutput(platform, lists, defaults, path);
+    if (options.Runs("replace"))
+        BenchReplaceNetlist(platform, lists, defaults, dir);
+    if (options.Runs("colours"))
+        BenchColours(platform, lists, defaults, dir);
     std::remove(path.c_str());
     return ReportTotals();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include "KvMem.h"
 #include "LineScan.h"
@@ -25,11 +26,35 @@ TextStore::~TextStore() {
 }
 
 void TextStore::ReleaseText() {
+    m_marks.Clear();
     while (firstLine != nullptr)
         FreeLine(UnlinkLine(firstLine));
     m_journal.Clear();
     delete[] fileBuffer;
     fileBuffer = nullptr;
+}
+
+TextStore::LineCursor TextStore::NearestKnownLine(std::int32_t index) const noexcept {
+    const KnownLine known = NearestKnown(index);
+    return {known.line, known.index};
+}
+
+TextStore::KnownLine TextStore::NearestKnown(std::int32_t index) const noexcept {
+    const std::int32_t lastIndex = lineCount - 1;
+    KnownLine best{firstLine, 0};
+    std::int64_t distance = std::llabs(std::int64_t{index});
+    const auto consider = [&](LineRecord* line, std::int32_t at) {
+        const std::int64_t d = std::llabs(std::int64_t{at} - index);
+        if (line != nullptr && d < distance) {
+            best = {line, at};
+            distance = d;
+        }
+    };
+    consider(lastLine, lastIndex);
+    consider(m_cursorLine, m_cursorIndex);
+    const LineMarks::Mark mark = m_marks.Nearest(index);
+    consider(mark.line, mark.index);
+    return best;
 }
 
 LineRecord* TextStore::MutableLineAt(std::int32_t index) const {
@@ -41,26 +66,30 @@ LineRecord* TextStore::MutableLineAt(std::int32_t index) const {
         m_cursorIndex = lastIndex;
         return lastLine;
     }
-    // Start from whichever known line is nearest: the first, the last or the cursor.
-    LineRecord* line = firstLine;
-    std::int32_t at = 0;
-    std::int64_t distance = index;
-    if (lastIndex - index < distance) {
-        line = lastLine;
-        at = lastIndex;
-        distance = lastIndex - index;
-    }
-    if (m_cursorLine != nullptr && std::llabs(std::int64_t{m_cursorIndex} - index) < distance) {
-        line = m_cursorLine;
-        at = m_cursorIndex;
-    }
+    const KnownLine start = NearestKnown(index);
+    LineRecord* line = start.line;
+    std::int32_t at = start.index;
+    // A long walk means an unmarked stretch (many lines linked where the marks are far
+    // apart, or the marks dropped): the lines it passes become marks.
+    const std::int32_t spacing = m_marks.Spacing();
+    const bool marking = std::llabs(std::int64_t{at} - index) > 2 * std::int64_t{spacing};
+    std::vector<LineMarks::Mark> passed;
     while (at < index && line->next != nullptr) {
         line = line->next;
         ++at;
+        if (marking && (at - start.index) % spacing == 0)
+            passed.push_back({line, at});
     }
     while (at > index && line->prev != nullptr) {
         line = line->prev;
         --at;
+        if (marking && (start.index - at) % spacing == 0)
+            passed.push_back({line, at});
+    }
+    if (!passed.empty()) {
+        if (passed.front().index > passed.back().index)
+            std::reverse(passed.begin(), passed.end());
+        m_marks.Add(passed);
     }
     m_cursorLine = line;
     m_cursorIndex = at;
@@ -89,6 +118,16 @@ std::int32_t TextStore::IndexOf(const LineRecord* line) const {
 
 LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
     LineRecord* following = after != nullptr ? after->next : firstLine;
+    // The new line's index, when a neighbour's is known.
+    std::int32_t index = -1;
+    if (after == nullptr)
+        index = 0;
+    else if (after == lastLine)
+        index = lineCount;
+    else if (m_cursorLine != nullptr && m_cursorLine == after)
+        index = m_cursorIndex + 1;
+    else if (m_cursorLine != nullptr && m_cursorLine == following)
+        index = m_cursorIndex;
     line->prev = after;
     line->next = following;
     if (after != nullptr)
@@ -100,6 +139,10 @@ LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
     else
         lastLine = line;
     ++lineCount;
+    if (index >= 0)
+        m_marks.Linked(line, index, lineCount);
+    else
+        m_marks.Clear();
 
     if (m_cursorLine == nullptr)
         return line;
@@ -119,6 +162,21 @@ LineRecord* TextStore::InsertLineAfter(LineRecord* line, LineRecord* after) {
 }
 
 LineRecord* TextStore::UnlinkLine(LineRecord* line) {
+    std::int32_t index = -1;
+    if (line == firstLine)
+        index = 0;
+    else if (line == lastLine)
+        index = lineCount - 1;
+    else if (m_cursorLine != nullptr && line == m_cursorLine)
+        index = m_cursorIndex;
+    else if (m_cursorLine != nullptr && line->next == m_cursorLine)
+        index = m_cursorIndex - 1;
+    else if (m_cursorLine != nullptr && line->prev == m_cursorLine)
+        index = m_cursorIndex + 1;
+    if (index >= 0)
+        m_marks.Unlinking(line, index);
+    else
+        m_marks.Clear();
     if (m_cursorLine != nullptr) {
         if (line == m_cursorLine) {
             // A join leaves the caret on the line above, so the cursor goes there too.

@@ -7,6 +7,7 @@
 #include "CArchive.h"
 #include "EditKind.h"
 #include "FindRequest.h"
+#include "LineMarks.h"
 #include "LinePool.h"
 #include "LineRecord.h"
 #include "StoreDocument.h"
@@ -53,6 +54,9 @@ public:
         std::int32_t index;
     };
     [[nodiscard]] LineCursor WalkCursor() const noexcept { return {m_cursorLine, m_cursorIndex}; }
+    // The known line nearest to an index in the text (the first, the last, the line
+    // cursor or a mark), to walk from without moving the line cursor.
+    [[nodiscard]] LineCursor NearestKnownLine(std::int32_t index) const noexcept;
     // -1 for a record that is not in this store's list.
     [[nodiscard]] std::int32_t IndexOf(const LineRecord* line) const;
     // The single empty line of a new document; nothing when the store has lines already.
@@ -116,6 +120,11 @@ private:
     std::int32_t lineCount = 0;
 
     LineRecord* MutableLineAt(std::int32_t index) const;
+    struct KnownLine {
+        LineRecord* line;
+        std::int32_t index;
+    };
+    [[nodiscard]] KnownLine NearestKnown(std::int32_t index) const noexcept;
 
     // --- The line list's own changes, made only by editing, reading and undo.
     // Links line after `after`, or first when after is null. Returns line.
@@ -175,6 +184,10 @@ private:
     // Link and unlink keep it valid or drop it.
     mutable LineRecord* m_cursorLine = nullptr;
     mutable std::int32_t m_cursorIndex = -1;
+    // Lines every so many apart, so that no walk is long. Linking and unlinking keep them
+    // right when the index of the line is known from its neighbours, and drop them all
+    // when it is not; walks through unmarked stretches mark them again.
+    mutable LineMarks m_marks;
     // True while an edit, undo or redo runs.
     bool m_editing = false;
 };

@@ -410,6 +410,7 @@ bool TextStore::RemoveRange(TextPos start, TextPos end, char** saved, std::size_
     else
         *join = '\0';
     first->length = start.column + rest;
+    m_marks.Forget(start.line + 1, end.line);
     while (first->next != last)
         FreeLine(UnlinkLine(first->next));
     FreeLine(UnlinkLine(last));

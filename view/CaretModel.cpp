@@ -43,16 +43,13 @@ void CaretModel::SwapEndsIfBeyond(TextPos pos) {
 void CaretModel::KeepPositionsInText() {
     if (m_pStore == nullptr || m_pStore->LineCount() == 0)
         return;
-    // Each walk starts from the nearest line already known, and the store's own walk stays
-    // where the last edit or paint left it: a key typed in the middle of a large file would
-    // otherwise walk there from an end of the text, past a million lines.
+    // Each walk starts from the nearest line already known, without moving the store's
+    // own walk from where the last edit or paint left it.
     const std::int32_t count = m_pStore->LineCount();
-    std::vector<TextStore::LineCursor> known{{m_pStore->FirstLine(), 0},
-                                             {m_pStore->LastLine(), count - 1}};
-    if (const TextStore::LineCursor cursor = m_pStore->WalkCursor(); cursor.line != nullptr)
-        known.push_back(cursor);
+    std::vector<TextStore::LineCursor> known;
     for (TextPos* pos : Positions()) {
         pos->line = std::clamp(pos->line, 0, count - 1);
+        known.push_back(m_pStore->NearestKnownLine(pos->line));
         const auto nearest =
             std::min_element(known.begin(), known.end(), [&](const auto& a, const auto& b) {
                 return std::llabs(std::int64_t{a.index} - pos->line) <

@@ -1,5 +1,6 @@
 #include "StoreTestKit.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 StoreFixture::StoreFixture(const std::string& bytes) : store(std::make_unique<TextStore>(&doc)) {
@@ -79,17 +80,30 @@ void CheckInvariants(const TextStore& store) {
 }
 
 void CheckLineCursor(const TextStore& store) {
+    std::vector<const LineRecord*> lines;
+    for (const LineRecord* line = store.FirstLine(); line != nullptr; line = line->next)
+        lines.push_back(line);
+    const auto at = [&](std::int32_t index) {
+        return index >= 0 && std::size_t(index) < lines.size() ? lines[std::size_t(index)]
+                                                                : nullptr;
+    };
     const TextStore::LineCursor cursor = store.WalkCursor();
-    if (cursor.line == nullptr)
-        return;
-    std::int32_t index = 0;
-    const LineRecord* line = store.FirstLine();
-    while (line != nullptr && line != cursor.line) {
-        line = line->next;
-        ++index;
+    if (cursor.line != nullptr) {
+        QVERIFY2(std::find(lines.begin(), lines.end(), cursor.line) != lines.end(),
+                 "the line cursor is on a line outside the list");
+        QCOMPARE(at(cursor.index), cursor.line);
     }
-    QVERIFY2(line != nullptr, "the line cursor is on a line outside the list");
-    QCOMPARE(cursor.index, index);
+    const LineMarks& marks = LineListProbe::Marks(store);
+    for (std::size_t k = 0; k < marks.Size(); ++k) {
+        const LineMarks::Mark mark = marks.At(k);
+        QVERIFY2(at(mark.index) == mark.line,
+                 qPrintable(QString("mark %1 of %2 names line %3 wrongly")
+                                .arg(k)
+                                .arg(marks.Size())
+                                .arg(mark.index)));
+        if (k > 0)
+            QVERIFY(marks.At(k - 1).index < mark.index);
+    }
 }
 
 void CheckLineCursorAt(const TextStore& store, TextPos caret) {

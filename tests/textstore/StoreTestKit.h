@@ -31,6 +31,12 @@ struct StoreFixture {
 // edits never make (an edit first walks to the line it changes).
 struct LineListProbe {
     static LineRecord* First(TextStore& store) { return store.firstLine; }
+    static const LineMarks& Marks(const TextStore& store) { return store.m_marks; }
+    // Marks every few lines, so that short texts exercise them; from the next walk or
+    // link on.
+    static void SetMarkSpacing(TextStore& store, std::int32_t spacing) {
+        store.m_marks.SetSpacing(spacing);
+    }
     static LineRecord* Link(TextStore& store, LineRecord* after) {
         return store.InsertLineAfter(store.NewLine(), after);
     }
@@ -51,7 +57,8 @@ std::string Written(const TextStore& store);
 std::string Joined(const std::vector<std::string>& lines);
 // Fails the test when a line breaks the list's invariants, the line cursor included.
 void CheckInvariants(const TextStore& store);
-// Fails the test when the line cursor names a line outside the list or a wrong index.
+// Fails the test when the line cursor or a line mark names a line outside the list or a
+// wrong index.
 void CheckLineCursor(const TextStore& store);
 // Fails the test unless the line cursor is known, right, and at most one line from the
 // caret's, so that the next LineAt near the caret walks a step or two.

@@ -65,9 +65,11 @@ private slots:
         CheckInvariants(*fresh);
     }
 
-    // The walk cursor must stay right whatever lines are added or removed around it.
+    // The walk cursor and the line marks must stay right whatever lines are added or
+    // removed around them, and edits, which know where they are, never lose the marks.
     void lineAtStaysRightUnderRandomLineEdits() {
         StoreFixture f;
+        LineListProbe::SetMarkSpacing(*f, 3);
         Strings model{""};
         std::mt19937 random(7);
         int made = 0;
@@ -77,6 +79,7 @@ private slots:
             };
             const int what = int(pick(4));
             const std::int32_t last = std::int32_t(model.size()) - 1;
+            const std::size_t marked = LineListProbe::Marks(*f).Size();
             if (what == 0 || model.size() < 2) {
                 const std::size_t before = pick(model.size() + 1); // size: after the last
                 const std::string text = std::to_string(++made);
@@ -103,6 +106,8 @@ private slots:
                 QCOMPARE(std::string(Chars(line)), model[std::size_t(at)]);
                 QCOMPARE(f->IndexOf(line), at);
             }
+            if (what < 2 && marked > 2)
+                QVERIFY2(LineListProbe::Marks(*f).Size() > 0, "an edit dropped the line marks");
             CheckLineCursor(*f);
         }
         QCOMPARE(Lines(*f), model);
@@ -112,6 +117,7 @@ private slots:
     // The same under links and unlinks in any order, first and last lines included.
     void lineAtStaysRightUnderRandomLinking() {
         StoreFixture f;
+        LineListProbe::SetMarkSpacing(*f, 2);
         std::vector<LineRecord*> model{LineListProbe::First(*f)};
         std::mt19937 random(7);
         for (int step = 0; step < 20000; ++step) {

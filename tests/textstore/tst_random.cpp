@@ -183,6 +183,7 @@ private slots:
             original.append(end, end[0] == '\0' ? 1 : std::strlen(end));
         }
         StoreFixture f(original);
+        LineListProbe::SetMarkSpacing(*f, 2);
         const std::string originalWritten = Written(*f);
         Model model{Lines(*f), {}, {}};
         std::size_t size = original.size();
