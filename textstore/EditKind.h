@@ -1,7 +1,8 @@
 #pragma once
 
 // What TextStore::Edit does. 1-6 are the user's operations; 7-12 replay an undo record
-// and 13-18 a redo record of the same operations.
+// and 13-18 a redo record of the same operations. A Replace All is recorded as 19 on the
+// undo list and 20 on the redo list.
 enum EditKind : int {
     kInsertChar = 1,
     kDeleteBefore = 2,
@@ -23,6 +24,9 @@ enum EditKind : int {
     kRedoDeleteAt = 16,
     kRedoDeleteBlock = 17,
     kRedoInsertText = 18,
+
+    kUndoReplaceAll = 19, // puts back the replaced text of every stretch
+    kRedoReplaceAll = 20, // replaces every stretch again
 };
 
 constexpr bool IsUserEdit(EditKind kind) noexcept {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "CArchive.h"
 #include "EditKind.h"
@@ -85,6 +86,15 @@ public:
     // An edit asked for while another runs (from a message box that AllowEdit shows, say)
     // is refused: it returns from and changes nothing.
     TextPos Edit(TextPos from, EditKind kind, const char* text, TextPos to = {});
+    // Replace All: every match of request's pattern (matchCase and wholeWord as for Find)
+    // from `from` to the end of the text, replaced by replacement in one pass, as one step
+    // that one Undo takes back. The matches are those of the text as it stands: a
+    // replacement never forms a match with what follows it. count gets the number
+    // replaced, 0 when there was none, the document refused or memory ran out. Returns the
+    // position after the last replacement, or from. A replacement with a line break in it
+    // replaces nothing.
+    TextPos Edit(TextPos from, const FindRequest& request, std::string_view replacement,
+                 std::int32_t& count);
     std::optional<UndoStep> Undo();
     std::optional<UndoStep> Redo();
     [[nodiscard]] bool CanUndo() const noexcept { return m_journal.undoList != nullptr; }
@@ -142,7 +152,15 @@ private:
     struct EditResult {
         TextPos pos;
         bool done = false;
+        TextChange change{}; // what a done step told the document
     };
+
+    // Runs one step of editing: refuses it while another runs or when the document does
+    // not allow it, brings `from` within the text, clears the redo list before a user's
+    // edit, tells the document the change a done step reports and, unless the caller
+    // does, whether the text is modified. step(at) makes the change.
+    template <class Step>
+    EditResult Guarded(TextPos from, bool userEdit, bool reportModified, Step&& step);
 
     // reportModified: false when the caller (a replay) reports the modified state itself.
     EditResult RunEdit(TextPos from, EditKind kind, const char* text, TextPos to,
@@ -156,6 +174,12 @@ private:
     EditResult DeleteBlock(TextPos a, TextPos b, EditKind kind);
     EditResult InsertText(TextPos at, const char* text, EditKind kind);
     std::optional<UndoStep> Replay(UndoRecord*& list);
+    std::optional<UndoStep> ReplayReplaceAll(UndoRecord*& list);
+    // Replaces count stretches, described in Replace All's record form, in one pass, and
+    // pushes the record that puts them back (of kind inverseKind) onto inverseList. Nothing
+    // changes unless every stretch lies in the text and every line can take its change.
+    EditResult ApplySpans(TextPos at, const char* spans, std::size_t size, std::int32_t count,
+                          EditKind inverseKind, UndoRecord*& inverseList);
     // The two ways an edit step gives up, leaving the text and both lists as they were:
     // after "Not enough memory to continue!", or with a beep for a step that cannot be
     // made where the caret is.

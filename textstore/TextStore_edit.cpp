@@ -6,6 +6,7 @@
 #include <new>
 
 #include "CharClass.h"
+#include "EditGuard.h"
 #include "KvMem.h"
 #include "LineScan.h"
 
@@ -86,19 +87,6 @@ private:
     bool m_fresh = false;
 };
 
-// Sets a flag for the scope and clears it on the way out. This layer has no Qt, so no
-// QScopedValueRollback, and the standard library's scope guard is still experimental.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
-
 } // namespace
 
 TextPos TextStore::Edit(TextPos from, EditKind kind, const char* text, TextPos to) {
@@ -118,21 +106,12 @@ TextStore::EditResult TextStore::Refused(TextPos at) const {
 
 TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char* text, TextPos to,
                                          bool reportModified) {
-    // AllowEdit may show a message box, whose event loop can deliver another key: an edit
-    // begun inside this one would change the text under it.
-    if (m_editing)
-        return {from, false};
-    const FlagScope editing(m_editing);
-    EditResult result{from, false};
-    const bool allowed = document == nullptr || document->AllowEdit();
-    if (allowed && kind >= kInsertChar && kind <= kRedoInsertText && lineCount > 0) {
-        if (IsUserEdit(kind))
-            UndoJournal::FreeList(m_journal.redoList);
-        // A stale position (a second pane, say) is brought within the text first, so no
-        // routine reads or writes outside a line.
-        const TextPos at = Clamp(from);
+    if (kind < kInsertChar || kind > kRedoInsertText)
+        return Guarded(from, false, reportModified, [](TextPos at) { return EditResult{at}; });
+    return Guarded(from, IsUserEdit(kind), reportModified, [&](TextPos at) {
         const std::int32_t linesBefore = lineCount;
         const char c = text != nullptr ? text[0] : '\0';
+        EditResult result{at, false};
         switch (kind) {
         case kInsertChar:
         case kUndoDeleteBefore:
@@ -168,18 +147,15 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char
         case kRedoInsertText:
             result = InsertText(at, text != nullptr ? text : "", kind);
             break;
+        default:
+            break;
         }
         // Each step either only inserts or only removes, starting at the earlier of the
         // position it was given and the one it gives back.
-        if (result.done && document) {
-            const std::int32_t added = lineCount - linesBefore;
-            document->TextChanged({std::min(at, result.pos), std::max(-added, 0),
-                                   std::max(added, 0)});
-        }
-    }
-    if (document && reportModified)
-        document->SetModifiedFlag(m_journal.undoList != nullptr);
-    return result;
+        const std::int32_t added = lineCount - linesBefore;
+        result.change = {std::min(at, result.pos), std::max(-added, 0), std::max(added, 0)};
+        return result;
+    });
 }
 
 bool TextStore::InsertByte(LineRecord* line, std::int32_t column, char c) {

@@ -1,4 +1,5 @@
-#include "TextStore.h"
+#include "EditGuard.h"
+#include "KvMem.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ std::optional<UndoStep> TextStore::Replay(UndoRecord*& list) {
     UndoRecord* record = list;
     if (record == nullptr)
         return std::nullopt;
+    if (record->kind == kUndoReplaceAll || record->kind == kRedoReplaceAll)
+        return ReplayReplaceAll(list);
     const bool run = IsRunKind(record->kind);
     if (run &&
         (record->count < 1 || (SavesByte(record->kind) && record->count > record->bufferSize))) {
@@ -62,6 +65,30 @@ std::optional<UndoStep> TextStore::Replay(UndoRecord*& list) {
         else
             FreeUndoRecord(UndoJournal::Pop(list));
     }
+    if (document)
+        document->SetModifiedFlag(m_journal.undoList != nullptr);
+    return UndoStep{kind, at, result.pos, result.done};
+}
+
+std::optional<UndoStep> TextStore::ReplayReplaceAll(UndoRecord*& list) {
+    UndoRecord* record = list;
+    const EditKind kind = record->kind;
+    const bool undoing = kind == kUndoReplaceAll;
+    const TextPos at{record->line, record->column};
+    const EditResult result = Guarded(at, false, false, [&](TextPos clamped) {
+        EditResult applied =
+            ApplySpans(clamped, record->buffer, kvmem_size(record->buffer), record->count,
+                       undoing ? kRedoReplaceAll : kUndoReplaceAll,
+                       undoing ? m_journal.redoList : m_journal.undoList);
+        // An undone Replace All leaves the caret where the first replacement was, a redone
+        // one after the last, as the Replace All itself did.
+        if (applied.done && undoing)
+            applied.pos = applied.change.from;
+        return applied;
+    });
+    // The inverse went onto the other list: the replayed record is still on top of its own.
+    if (result.done)
+        FreeUndoRecord(UndoJournal::Pop(list));
     if (document)
         document->SetModifiedFlag(m_journal.undoList != nullptr);
     return UndoStep{kind, at, result.pos, result.done};

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <QPointer>
+#include <QScopedValueRollback>
 
 #include "CFindDlg.h"
 #include "CGoToLineDlg.h"
@@ -176,47 +177,23 @@ void CKelvoView::OnReplace() {
     g_bIgnoreNextDrag = true;
 }
 
-// Each replacement is a deletion and an insertion of the store's, undone one at a time.
-// Each step marks what it changed and the repaint waits for the end: the text, caret,
-// selection and history are those that painting after every step would leave.
+// One edit of the store's replaces every match from the caret on, and one Undo takes it
+// back; the caret ends after the last replacement, as replacing them one by one left it.
 int CKelvoView::ReplaceAllFromCaret() {
-    // A copy: a message box of the document's inside Edit runs a loop of its own.
+    if (m_pStore == nullptr || m_strFind.empty())
+        return 0;
+    const FindRequest request{m_strFind, m_bMatchCase, m_bWholeWord, nullptr, nullptr};
+    // A copy: a message box of the document's inside the edit runs a loop of its own.
     const std::string replacement = m_strReplace;
-    Platform* platform = m_pDoc->GetPlatform();
-    int count = 0;
-    TextPos start = CaretPos();
-    TextPos end = SelEnd();
-    bool found = false;
-    platform->BeginWaitCursor();
-    while (m_pStore != nullptr && SearchFrom(true, start, end)) {
-        if (!found) {
-            found = true;
-            // The selection ends as each step's caret placement would end it.
-            if (const std::optional<CaretModel::Span> shown = m_caret.Collapse(CaretPos()))
-                InvertSpan(*shown);
-        }
-        const std::int32_t lengthBefore = m_pStore->LineAt(start.line)->length;
-        const TextPos p = EditStore(start, kDeleteBlock, "", end);
-        m_caret.Collapse(p);
-        if (m_pStore == nullptr)
-            break; // the document went while it asked about the edit
-        // A document that refuses edits leaves the match where it was: searching on would
-        // find it for ever.
-        if (m_pStore->LineAt(start.line)->length == lengthBefore)
-            break;
-        const TextPos q = EditStore(p, kInsertText, replacement.c_str());
-        m_caret.Collapse(q);
-        if (m_pStore == nullptr)
-            break;
-        if (q == p && !replacement.empty())
-            break;
-        ++count;
-        start = q;
+    std::int32_t count = 0;
+    TextPos end;
+    {
+        const QScopedValueRollback making(m_bMakingEdit, true);
+        end = m_pStore->Edit(CaretPos(), request, replacement, count);
     }
-    platform->EndWaitCursor();
-    if (found && m_pStore != nullptr)
-        emit caretChanged();
-    ScrollCaretIntoView();
+    if (count == 0 || m_pStore == nullptr)
+        return 0;
+    SetCaretPosition(end);
     return count;
 }
 

@@ -224,6 +224,72 @@ private slots:
         QCOMPARE(odd->WordAt({1, 1}), std::string("abc"));
         QCOMPARE(odd->PrevWordPos({1, 1}), (TextPos{1, 0}));
     }
+
+    // Replace All against a model that replaces, line by line from the start position,
+    // the matches of the text as it stood; one Undo gives the text back, one Redo the
+    // replaced text again, and the document hears of each as one change.
+    void replaceAllMatchesTheModelAndIsOneStep() {
+        std::mt19937 random(11);
+        const auto below = [&](std::size_t n) {
+            return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+        };
+        const std::string alphabet = "aAb ";
+        for (int round = 0; round < 300; ++round) {
+            std::string text;
+            for (std::size_t n = below(60); n > 0; --n)
+                text += below(8) == 0 ? std::string("\r\n") : std::string(1, alphabet[below(4)]);
+            StoreFixture f(text);
+            Strings lines = Lines(*f);
+            std::string pattern(1 + below(2), 'a');
+            if (below(2) == 0)
+                pattern[0] = 'b';
+            const std::string by = std::string(below(3), 'x');
+            const bool matchCase = below(2) == 0;
+            const bool wholeWord = below(3) == 0;
+            const TextPos from{std::int32_t(below(lines.size())), 0};
+            Strings model = lines;
+            std::int32_t expected = 0;
+            for (std::size_t l = std::size_t(from.line); l < model.size(); ++l) {
+                const std::string& old = lines[l];
+                std::string out;
+                std::size_t c = 0;
+                while (c < old.size()) {
+                    bool hit = c + pattern.size() <= old.size();
+                    for (std::size_t k = 0; hit && k < pattern.size(); ++k)
+                        hit = matchCase ? old[c + k] == pattern[k]
+                                        : std::tolower(old[c + k]) == std::tolower(pattern[k]);
+                    if (hit && wholeWord)
+                        hit = (c == 0 || old[c - 1] == ' ') &&
+                              (c + pattern.size() == old.size() || old[c + pattern.size()] == ' ');
+                    if (hit) {
+                        out += by;
+                        c += pattern.size();
+                        ++expected;
+                    } else {
+                        out += old[c++];
+                    }
+                }
+                model[l] = out;
+            }
+            const FindRequest request{pattern, matchCase, wholeWord, nullptr, nullptr};
+            std::int32_t count = -1;
+            f.doc.changes.clear();
+            f->Edit(from, request, by, count);
+            QCOMPARE(count, expected);
+            QCOMPARE(Lines(*f), model);
+            QCOMPARE(f.doc.changes.size(), std::size_t(expected > 0 ? 1 : 0));
+            CheckInvariants(*f);
+            if (expected == 0)
+                continue;
+            QVERIFY(f->Undo()->done);
+            QCOMPARE(Lines(*f), lines);
+            QVERIFY(!f->CanUndo());
+            QVERIFY(f->Redo()->done);
+            QCOMPARE(Lines(*f), model);
+            QVERIFY(!f->CanRedo());
+            CheckInvariants(*f);
+        }
+    }
 };
 
 QTEST_APPLESS_MAIN(SearchTest)
