@@ -14,10 +14,10 @@ const KeywordEntry KeywordTable[] = {
     {214, ".meas"},     {214, ".measure"}, {215, ".save"},     {216, ".func"},
     {217, ".global"},   {218, ".temp"},    {219, ".if"},       {219, ".elseif"},
     {219, ".else"},     {219, ".endif"},   {220, ".csparam"},  {221, ".probe"},
-    {222, ".pz"},       {103, ".sens"},
+    {222, ".pz"},       {103, ".sens"},    {254, ".loop"},
     // The comment forms; the bare asterisk after the words that begin with it
     {110, "*include"},  {111, "*define"},  {112, "*opt"},      {113, "*tol"},
-    {41, "*"},
+    {kCommentHelpContext, "*"},
     // Control-language commands
     {49, "errorstops"}, {50, "nopoints"},  {51, "points"},     {52, "print"},
     {53, "sendplot"},   {54, "setquery"},  {56, "showmod"},    {55, "show"},
@@ -42,7 +42,8 @@ const KeywordEntry KeywordTable[] = {
     {238, "remcirc"},   {239, "codemodel"}, {243, "compose"},  {244, "setscale"},
     {245, "settype"},   {246, "cd"},       {247, "define"},    {247, "undefine"},
     {248, "setseed"},   {249, "wrs2p"},    {251, "remzerovec"}, {252, "sysinfo"},
-    {253, "mc_source"},
+    {253, "mc_source"}, {254, "loop"},     {255, "eprint"},    {255, "eprvcd"},
+    {255, "edisplay"},  {256, "reshape"},  {257, "transpose"},
     // Element letters, matched by the first letter of a name
     {2, "r"},   {3, "c"},   {4, "i"},   {5, "l"},   {6, "k"},   {7, "t"},   {8, "e"},
     {9, "f"},   {10, "g"},  {11, "h"},  {12, "d"},  {13, "q"},  {14, "j"},  {15, "m"},
@@ -60,6 +61,17 @@ bool IsWordByte(char c) noexcept {
 
 bool IsBlank(char c) noexcept {
     return c == ' ' || c == '\t';
+}
+
+// A line that begins with an end-of-line comment says nothing else: ngspice ends a card's
+// text at a semicolon and at a `$` that a blank follows, in a control section too.
+bool IsEndOfLineComment(std::string_view text) noexcept {
+    return !text.empty() &&
+           (text.front() == ';' || (text.front() == '$' && (text.size() == 1 || IsBlank(text[1]))));
+}
+
+bool IsComment(std::string_view text) noexcept {
+    return (!text.empty() && text.front() == '*') || IsEndOfLineComment(text);
 }
 
 bool IsControlCommand(const char* keyword) noexcept {
@@ -88,7 +100,15 @@ std::string_view SkipBlanks(std::string_view line) noexcept {
 
 int KeywordContext(std::string_view line, bool inControl) noexcept {
     line = SkipBlanks(line);
+    if (IsEndOfLineComment(line))
+        return kCommentHelpContext;
     if (inControl) {
+        // `pre_` before a command runs it before the circuit is read; the command is the
+        // same (pre_set, pre_osdi).
+        constexpr std::size_t kPre = 4;
+        if (line.size() > kPre && TextStore::CompareNoCase("pre_", line.data(), kPre) == 0 &&
+            IsWordByte(line[kPre]))
+            line.remove_prefix(kPre);
         // A command first; then the cards and comments a control section may hold (.endc);
         // a control section holds no elements.
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
@@ -122,7 +142,7 @@ int NetlistHelpReader::Next(std::string_view line) noexcept {
         m_bInControl = true;
     else if (context == 48)
         m_bInControl = false;
-    if (text.front() != '*')
+    if (!IsComment(text))
         m_cardContext = context;
     return context;
 }

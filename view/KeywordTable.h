@@ -44,3 +44,5 @@ private:
 
 // The help context of the netlist's title: its first line, and .title.
 inline constexpr int kTitleHelpContext = 210;
+// The help context of a comment line: `*`, and a line that begins with `;` or `$ `.
+inline constexpr int kCommentHelpContext = 41;

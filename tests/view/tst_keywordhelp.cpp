@@ -81,6 +81,15 @@ private slots:
             {"*include", "*INCLUDE lib/stage.lib", false, "*INCLUDE: include a file"},
             {"a commented-out card", "*.include x.lib", false, "*: comment line"},
             {"a comment in .control", "** results", true, "*: comment line"},
+            {"a line of a $ comment", "   $ in volts", true, "*: comment line"},
+            {"a line of a ; comment", "; the load", false, "*: comment line"},
+            {"a $ variable is no comment", "$curplot", true, ""},
+            {"pre_ before a command", "pre_set strict_errorhandling", true,
+             "SET: set an option variable"},
+            {"pre_ before no command", "pre_frobnicate", true, ""},
+            {"digital event nodes", "eprvcd clk q1 > out.vcd", true,
+             "EPRINT/EPRVCD/EDISPLAY: digital event nodes"},
+            {".loop", ".loop M2/Gate DEC 10 1 10e9", false, ".LOOP: loop gain analysis"},
             {"plot", "plot v(out)", true, "PLOT: plot vectors"},
             {"an indented command", "  echo done", true, "ECHO: print text"},
             {"tran in .control", "tran 1u 1m", true, ".TRAN: transient analysis"},
@@ -113,12 +122,13 @@ private slots:
     }
 
     // A line is read in its netlist: the first is the title, a + line continues the card
-    // before its comments, and .control to .endc holds commands.
+    // before its comments (of either form), and .control to .endc holds commands.
     void netlistGivesEachLineItsContext() {
         const char* text = "Simple RC filter\r\n"
                            "* values\r\n"
                            "R1 in out 1k\r\n"
                            "* between\r\n"
+                           "  $ and after a dollar\r\n"
                            "+ tc1=0.001\r\n"
                            "\r\n"
                            ".control\r\n"
@@ -126,7 +136,7 @@ private slots:
                            "rload\r\n"
                            ".endc\r\n"
                            "run 1 2 1k\r\n";
-        const std::vector<int> expected{kTitleHelpContext, 41, 2, 41, 2, 0, 47, 27, 0, 48, 74};
+        const std::vector<int> expected{kTitleHelpContext, 41, 2, 41, 41, 2, 0, 47, 27, 0, 48, 74};
         auto doc = Document(text);
         CKelvoView view(doc.get(), &defaults);
         view.OnInitialUpdate(nullptr);
