@@ -43,7 +43,7 @@ const KeywordEntry KeywordTable[] = {
     {245, "settype"},   {246, "cd"},       {247, "define"},    {247, "undefine"},
     {248, "setseed"},   {249, "wrs2p"},    {251, "remzerovec"}, {252, "sysinfo"},
     {253, "mc_source"}, {254, "loop"},     {255, "eprint"},    {255, "eprvcd"},
-    {255, "edisplay"},  {256, "reshape"},  {257, "transpose"},
+    {255, "edisplay"},  {256, "reshape"},  {257, "transpose"}, {258, "setcs"},
     // Element letters, matched by the first letter of a name
     {2, "r"},   {3, "c"},   {4, "i"},   {5, "l"},   {6, "k"},   {7, "t"},   {8, "e"},
     {9, "f"},   {10, "g"},  {11, "h"},  {12, "d"},  {13, "q"},  {14, "j"},  {15, "m"},
@@ -147,14 +147,48 @@ int NetlistHelpReader::Next(std::string_view line) noexcept {
     return context;
 }
 
+namespace {
+
+// A line whose help context depends on no line above but for .control: a card, a command or
+// an element line, not a blank, comment or `+` line.
+bool StandsAlone(std::string_view line) noexcept {
+    const std::string_view text = SkipBlanks(line);
+    return !text.empty() && text.front() != '+' && !IsComment(text);
+}
+
+// Whether the lines from `record` upward leave a control section open: the nearest
+// .control or .endc card says. Only those two change it, and both begin with a dot.
+bool ControlOpenAt(const LineRecord* record) noexcept {
+    for (; record != nullptr; record = record->prev) {
+        const std::string_view text = SkipBlanks(Chars(record));
+        if (text.empty() || text.front() != '.')
+            continue;
+        const int context = KeywordContext(text, false);
+        if (context == 47 || context == 48)
+            return context == 47;
+    }
+    return false;
+}
+
+} // namespace
+
 int HelpContextOfLine(const TextStore& store, int line) {
     if (line < 0 || line >= store.LineCount())
         return 0;
-    NetlistHelpReader reader;
+    // Reading the netlist from its top would cost a pass over a large file at every
+    // press. The lines between the card a line belongs to and the line itself are blank,
+    // comment or `+` lines, which neither open nor close .control; so reading from that
+    // card, with what the lines above it say of .control, gives the same answer. The first
+    // line is read as the reader reads it, the title.
+    const LineRecord* start = store.LineAt(line);
+    int first = line;
+    while (first > 0 && !StandsAlone(Chars(start))) {
+        start = start->prev;
+        --first;
+    }
+    NetlistHelpReader reader(first, first > 0 && ControlOpenAt(start->prev));
     int context = 0;
-    int index = 0;
-    for (const LineRecord* record = store.FirstLine(); record != nullptr && index <= line;
-         record = record->next, ++index)
+    for (const LineRecord* record = start; first <= line; record = record->next, ++first)
         context = reader.Next(Chars(record));
     return context;
 }

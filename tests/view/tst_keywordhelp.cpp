@@ -1,6 +1,7 @@
 // The help context of a netlist line: its first word as a whole word of the keyword table,
 // ASCII case ignored, or the first letter of an element's name; read in its netlist.
 
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ private slots:
             {"digital event nodes", "eprvcd clk q1 > out.vcd", true,
              "EPRINT/EPRVCD/EDISPLAY: digital event nodes"},
             {".loop", ".loop M2/Gate DEC 10 1 10e9", false, ".LOOP: loop gain analysis"},
+            {"setcs", "  setcs sourcepath = ( /home/ann )", true,
+             "SETCS: set a variable, keeping letter case"},
             {"plot", "plot v(out)", true, "PLOT: plot vectors"},
             {"an indented command", "  echo done", true, "ECHO: print text"},
             {"tran in .control", "tran 1u 1m", true, ".TRAN: transient analysis"},
@@ -147,6 +150,33 @@ private slots:
         // A library or included file begins with a card or a comment, not a title.
         QCOMPARE(ContextOf(".subckt inv a y"), 18);
         QCOMPARE(ContextOf("* models"), 41);
+    }
+
+    // F1 reads upward from the line, not the whole netlist from its top; on random texts of
+    // the lines that matter to it, every line gets what reading from the top gives it.
+    void readingUpwardAgreesWithReadingFromTheTop() {
+        const char* kinds[] = {
+            ".control", "  .CONTROL", ".endc", "\t.Endc ; done", ".endcx", ".controls",
+            ".end", "+ more", "  + more", "* note", "** .control", "; note", "  $ note",
+            "$curplot", "", "   ", "R1 1 2 1k", "run", "tran 1u 1m", "pre_set x",
+            ".model q npn", ".subckt inv a y", "let x = 1", "Title of the circuit",
+        };
+        std::mt19937 random(20261210);
+        std::uniform_int_distribution<int> pick(0, int(std::size(kinds)) - 1);
+        for (int round = 0; round < 200; ++round) {
+            QByteArray text;
+            const int lines = 1 + int(random() % 40);
+            for (int i = 0; i < lines; ++i)
+                text += QByteArray(kinds[pick(random)]) + "\r\n";
+            auto doc = Document(text);
+            const TextStore& store = *doc->GetStore();
+            NetlistHelpReader reader;
+            int index = 0;
+            for (const LineRecord* line = store.FirstLine(); line != nullptr;
+                 line = line->next, ++index)
+                QVERIFY2(HelpContextOfLine(store, index) == reader.Next(Chars(line)),
+                         qPrintable(QString("line %1 of\n%2").arg(index).arg(text)));
+        }
     }
 
     void pointGivesTheLineUnderIt() {
