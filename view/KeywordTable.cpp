@@ -44,6 +44,7 @@ const KeywordEntry KeywordTable[] = {
     {248, "setseed"},   {249, "wrs2p"},    {251, "remzerovec"}, {252, "sysinfo"},
     {253, "mc_source"}, {254, "loop"},     {255, "eprint"},    {255, "eprvcd"},
     {255, "edisplay"},  {256, "reshape"},  {257, "transpose"}, {258, "setcs"},
+    {259, "cutout"},
     // Element letters, matched by the first letter of a name
     {2, "r"},   {3, "c"},   {4, "i"},   {5, "l"},   {6, "k"},   {7, "t"},   {8, "e"},
     {9, "f"},   {10, "g"},  {11, "h"},  {12, "d"},  {13, "q"},  {14, "j"},  {15, "m"},
