@@ -14,7 +14,7 @@ const KeywordEntry KeywordTable[] = {
     {214, ".meas"},     {214, ".measure"}, {215, ".save"},     {216, ".func"},
     {217, ".global"},   {218, ".temp"},    {219, ".if"},       {219, ".elseif"},
     {219, ".else"},     {219, ".endif"},   {220, ".csparam"},  {221, ".probe"},
-    {222, ".pz"},       {103, ".sens"},    {254, ".loop"},
+    {222, ".pz"},       {103, ".sens"},    {254, ".loop"},     {260, ".sp"},
     // The comment forms; the bare asterisk after the words that begin with it
     {110, "*include"},  {111, "*define"},  {112, "*opt"},      {113, "*tol"},
     {kCommentHelpContext, "*"},
@@ -50,6 +50,11 @@ const KeywordEntry KeywordTable[] = {
     {9, "f"},   {10, "g"},  {11, "h"},  {12, "d"},  {13, "q"},  {14, "j"},  {15, "m"},
     {16, "z"},  {17, "x"},  {42, "o"},  {43, "u"},  {44, "b"},  {45, "s"},  {46, "w"},
     {105, "v"}, {200, "a"}, {201, "n"}, {202, "p"}, {203, "y"},
+    {0, nullptr},
+};
+
+const KeywordEntry ControlOnlyKeywords[] = {
+    {260, "sp"},
     {0, nullptr},
 };
 
@@ -114,6 +119,9 @@ int KeywordContext(std::string_view line, bool inControl) noexcept {
         // a control section holds no elements.
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
             if (IsControlCommand(entry->keyword) && Begins(line, entry->keyword))
+                return entry->helpContext;
+        for (const KeywordEntry* entry = ControlOnlyKeywords; entry->keyword != nullptr; ++entry)
+            if (Begins(line, entry->keyword))
                 return entry->helpContext;
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
             if ((entry->keyword[0] == '.' || entry->keyword[0] == '*') &&

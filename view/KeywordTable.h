@@ -20,6 +20,11 @@ struct KeywordEntry {
 // context 0.
 extern const KeywordEntry KeywordTable[];
 
+// Control-language commands whose words are also the names elements are commonly given
+// ("sp" is the switch p): looked for inside a .control section only, where there are no
+// elements. The last row has a null keyword.
+extern const KeywordEntry ControlOnlyKeywords[];
+
 // The help context of a line by its first word (leading blanks skipped): inside a .control
 // section the control-language commands are tried first and element letters not at all.
 [[nodiscard]] int KeywordContext(std::string_view line, bool inControl) noexcept;

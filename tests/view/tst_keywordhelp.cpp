@@ -37,6 +37,13 @@ private slots:
     // Each row is reached by its own word, outside .control and, for a command, inside it.
     void everyKeywordIsFoundAtTheStartOfALine() {
         std::set<std::string> words;
+        for (const KeywordEntry* entry = ControlOnlyKeywords; entry->keyword != nullptr;
+             ++entry) {
+            QVERIFY2(words.insert(entry->keyword).second, entry->keyword);
+            const QByteArray line = MixedCase(entry->keyword) + " 1 2 10k";
+            QVERIFY2(KeywordContext(line.toStdString(), true) == entry->helpContext,
+                     entry->keyword);
+        }
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry) {
             QVERIFY2(words.insert(entry->keyword).second, entry->keyword); // no dead row
             const QByteArray line = MixedCase(entry->keyword) + " 1 2 10k";
@@ -93,6 +100,9 @@ private slots:
             {".loop", ".loop M2/Gate DEC 10 1 10e9", false, ".LOOP: loop gain analysis"},
             {"setcs", "  setcs sourcepath = ( /home/ann )", true,
              "SETCS: set a variable, keeping letter case"},
+            {"sp in .control", "sp lin 100 0.2e9 4.2e9", true, ".SP: S-parameter analysis"},
+            {"sp outside is the switch p", "sp out vdd vdd in swswitch", false,
+             "S: voltage-controlled switch"},
             {"plot", "plot v(out)", true, "PLOT: plot vectors"},
             {"an indented command", "  echo done", true, "ECHO: print text"},
             {"tran in .control", "tran 1u 1m", true, ".TRAN: transient analysis"},
