@@ -33,7 +33,9 @@ while IFS= read -r -d '' file; do
             if (text == "") return
             t = title[number]
             word = tolower(text); sub(/[^a-z0-9_.*].*$/, "", word)
-            if (substr(text, 1, 1) == "*") {
+            # ngspice ends a line at ";" and at a "$" with a blank after it: a line that
+            # begins with one is a comment, in a control section too.
+            if (substr(text, 1, 1) == "*" || text ~ /^(;|\$([ \t]|$))/) {
                 kind = "comment"; ok = t ~ /^\*/
             } else if (substr(text, 1, 1) == "+") {
                 kind = "continuation"; ok = (t == card)
@@ -49,6 +51,7 @@ while IFS= read -r -d '' file; do
                 card = t
             } else if (inControl) {
                 kind = "control"
+                sub(/^pre_/, "", word) # run before the circuit is read, the same command
                 if (word in cmdAlias) word = cmdAlias[word]
                 ok = about(t, toupper(word)) || about(t, "." toupper(word))
                 card = t

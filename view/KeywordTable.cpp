@@ -14,10 +14,10 @@ const KeywordEntry KeywordTable[] = {
     {214, ".meas"},     {214, ".measure"}, {215, ".save"},     {216, ".func"},
     {217, ".global"},   {218, ".temp"},    {219, ".if"},       {219, ".elseif"},
     {219, ".else"},     {219, ".endif"},   {220, ".csparam"},  {221, ".probe"},
-    {222, ".pz"},       {103, ".sens"},
+    {222, ".pz"},       {103, ".sens"},    {254, ".loop"},     {260, ".sp"},
     // The comment forms; the bare asterisk after the words that begin with it
     {110, "*include"},  {111, "*define"},  {112, "*opt"},      {113, "*tol"},
-    {41, "*"},
+    {kCommentHelpContext, "*"},
     // Control-language commands
     {49, "errorstops"}, {50, "nopoints"},  {51, "points"},     {52, "print"},
     {53, "sendplot"},   {54, "setquery"},  {56, "showmod"},    {55, "show"},
@@ -42,12 +42,19 @@ const KeywordEntry KeywordTable[] = {
     {238, "remcirc"},   {239, "codemodel"}, {243, "compose"},  {244, "setscale"},
     {245, "settype"},   {246, "cd"},       {247, "define"},    {247, "undefine"},
     {248, "setseed"},   {249, "wrs2p"},    {251, "remzerovec"}, {252, "sysinfo"},
-    {253, "mc_source"},
+    {253, "mc_source"}, {254, "loop"},     {255, "eprint"},    {255, "eprvcd"},
+    {255, "edisplay"},  {256, "reshape"},  {257, "transpose"}, {258, "setcs"},
+    {259, "cutout"},
     // Element letters, matched by the first letter of a name
     {2, "r"},   {3, "c"},   {4, "i"},   {5, "l"},   {6, "k"},   {7, "t"},   {8, "e"},
     {9, "f"},   {10, "g"},  {11, "h"},  {12, "d"},  {13, "q"},  {14, "j"},  {15, "m"},
     {16, "z"},  {17, "x"},  {42, "o"},  {43, "u"},  {44, "b"},  {45, "s"},  {46, "w"},
     {105, "v"}, {200, "a"}, {201, "n"}, {202, "p"}, {203, "y"},
+    {0, nullptr},
+};
+
+const KeywordEntry ControlOnlyKeywords[] = {
+    {260, "sp"},
     {0, nullptr},
 };
 
@@ -60,6 +67,17 @@ bool IsWordByte(char c) noexcept {
 
 bool IsBlank(char c) noexcept {
     return c == ' ' || c == '\t';
+}
+
+// A line that begins with an end-of-line comment says nothing else: ngspice ends a card's
+// text at a semicolon and at a `$` that a blank follows, in a control section too.
+bool IsEndOfLineComment(std::string_view text) noexcept {
+    return !text.empty() &&
+           (text.front() == ';' || (text.front() == '$' && (text.size() == 1 || IsBlank(text[1]))));
+}
+
+bool IsComment(std::string_view text) noexcept {
+    return (!text.empty() && text.front() == '*') || IsEndOfLineComment(text);
 }
 
 bool IsControlCommand(const char* keyword) noexcept {
@@ -88,11 +106,22 @@ std::string_view SkipBlanks(std::string_view line) noexcept {
 
 int KeywordContext(std::string_view line, bool inControl) noexcept {
     line = SkipBlanks(line);
+    if (IsEndOfLineComment(line))
+        return kCommentHelpContext;
     if (inControl) {
+        // `pre_` before a command runs it before the circuit is read; the command is the
+        // same (pre_set, pre_osdi).
+        constexpr std::size_t kPre = 4;
+        if (line.size() > kPre && TextStore::CompareNoCase("pre_", line.data(), kPre) == 0 &&
+            IsWordByte(line[kPre]))
+            line.remove_prefix(kPre);
         // A command first; then the cards and comments a control section may hold (.endc);
         // a control section holds no elements.
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
             if (IsControlCommand(entry->keyword) && Begins(line, entry->keyword))
+                return entry->helpContext;
+        for (const KeywordEntry* entry = ControlOnlyKeywords; entry->keyword != nullptr; ++entry)
+            if (Begins(line, entry->keyword))
                 return entry->helpContext;
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
             if ((entry->keyword[0] == '.' || entry->keyword[0] == '*') &&
@@ -122,19 +151,53 @@ int NetlistHelpReader::Next(std::string_view line) noexcept {
         m_bInControl = true;
     else if (context == 48)
         m_bInControl = false;
-    if (text.front() != '*')
+    if (!IsComment(text))
         m_cardContext = context;
     return context;
 }
 
+namespace {
+
+// A line whose help context depends on no line above but for .control: a card, a command or
+// an element line, not a blank, comment or `+` line.
+bool StandsAlone(std::string_view line) noexcept {
+    const std::string_view text = SkipBlanks(line);
+    return !text.empty() && text.front() != '+' && !IsComment(text);
+}
+
+// Whether the lines from `record` upward leave a control section open: the nearest
+// .control or .endc card says. Only those two change it, and both begin with a dot.
+bool ControlOpenAt(const LineRecord* record) noexcept {
+    for (; record != nullptr; record = record->prev) {
+        const std::string_view text = SkipBlanks(Chars(record));
+        if (text.empty() || text.front() != '.')
+            continue;
+        const int context = KeywordContext(text, false);
+        if (context == 47 || context == 48)
+            return context == 47;
+    }
+    return false;
+}
+
+} // namespace
+
 int HelpContextOfLine(const TextStore& store, int line) {
     if (line < 0 || line >= store.LineCount())
         return 0;
-    NetlistHelpReader reader;
+    // Reading the netlist from its top would cost a pass over a large file at every
+    // press. The lines between the card a line belongs to and the line itself are blank,
+    // comment or `+` lines, which neither open nor close .control; so reading from that
+    // card, with what the lines above it say of .control, gives the same answer. The first
+    // line is read as the reader reads it, the title.
+    const LineRecord* start = store.LineAt(line);
+    int first = line;
+    while (first > 0 && !StandsAlone(Chars(start))) {
+        start = start->prev;
+        --first;
+    }
+    NetlistHelpReader reader(first, first > 0 && ControlOpenAt(start->prev));
     int context = 0;
-    int index = 0;
-    for (const LineRecord* record = store.FirstLine(); record != nullptr && index <= line;
-         record = record->next, ++index)
+    for (const LineRecord* record = start; first <= line; record = record->next, ++first)
         context = reader.Next(Chars(record));
     return context;
 }

@@ -20,6 +20,11 @@ struct KeywordEntry {
 // context 0.
 extern const KeywordEntry KeywordTable[];
 
+// Control-language commands whose words are also the names elements are commonly given
+// ("sp" is the switch p): looked for inside a .control section only, where there are no
+// elements. The last row has a null keyword.
+extern const KeywordEntry ControlOnlyKeywords[];
+
 // The help context of a line by its first word (leading blanks skipped): inside a .control
 // section the control-language commands are tried first and element letters not at all.
 [[nodiscard]] int KeywordContext(std::string_view line, bool inControl) noexcept;
@@ -29,6 +34,11 @@ extern const KeywordEntry KeywordTable[];
 // the last card before it (comments and blank lines between are skipped).
 class NetlistHelpReader {
 public:
+    NetlistHelpReader() = default;
+    // A reader that begins at line `firstLine` (0-based), inside .control or not.
+    NetlistHelpReader(int firstLine, bool inControl) noexcept
+        : m_nLine(firstLine), m_bInControl(inControl) {}
+
     // The help context of the next line, given its bytes; 0 when the line has none.
     [[nodiscard]] int Next(std::string_view line) noexcept;
     [[nodiscard]] bool InControl() const noexcept { return m_bInControl; }
@@ -39,8 +49,12 @@ private:
     int m_cardContext = 0; // the context of the last card, for the lines that continue it
 };
 
-// The help context of line `line` of `store` (0 when none, or when there is no such line).
+// The help context of line `line` of `store` (0 when none, or when there is no such line):
+// what a NetlistHelpReader gives that line, read from the first, found by reading upward
+// from it only as far as the card it belongs to and the nearest .control or .endc above.
 [[nodiscard]] int HelpContextOfLine(const TextStore& store, int line);
 
 // The help context of the netlist's title: its first line, and .title.
 inline constexpr int kTitleHelpContext = 210;
+// The help context of a comment line: `*`, and a line that begins with `;` or `$ `.
+inline constexpr int kCommentHelpContext = 41;

@@ -42,8 +42,9 @@ class HelpTopicsTest : public QObject {
 private slots:
     void everyHelpContextHasAPageWithATitle() {
         std::set<int> contexts{kMainWindowHelpContext};
-        for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry)
-            contexts.insert(entry->helpContext);
+        for (const KeywordEntry* table : {KeywordTable, ControlOnlyKeywords})
+            for (const KeywordEntry* entry = table; entry->keyword != nullptr; ++entry)
+                contexts.insert(entry->helpContext);
         for (const int context : contexts) {
             const QString page = Topics().PageOf(context);
             QVERIFY2(!page.isEmpty(), qPrintable(QString::number(context)));

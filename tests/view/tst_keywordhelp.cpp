@@ -1,6 +1,7 @@
 // The help context of a netlist line: its first word as a whole word of the keyword table,
 // ASCII case ignored, or the first letter of an element's name; read in its netlist.
 
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,6 +37,13 @@ private slots:
     // Each row is reached by its own word, outside .control and, for a command, inside it.
     void everyKeywordIsFoundAtTheStartOfALine() {
         std::set<std::string> words;
+        for (const KeywordEntry* entry = ControlOnlyKeywords; entry->keyword != nullptr;
+             ++entry) {
+            QVERIFY2(words.insert(entry->keyword).second, entry->keyword);
+            const QByteArray line = MixedCase(entry->keyword) + " 1 2 10k";
+            QVERIFY2(KeywordContext(line.toStdString(), true) == entry->helpContext,
+                     entry->keyword);
+        }
         for (const KeywordEntry* entry = KeywordTable; entry->keyword != nullptr; ++entry) {
             QVERIFY2(words.insert(entry->keyword).second, entry->keyword); // no dead row
             const QByteArray line = MixedCase(entry->keyword) + " 1 2 10k";
@@ -81,6 +89,20 @@ private slots:
             {"*include", "*INCLUDE lib/stage.lib", false, "*INCLUDE: include a file"},
             {"a commented-out card", "*.include x.lib", false, "*: comment line"},
             {"a comment in .control", "** results", true, "*: comment line"},
+            {"a line of a $ comment", "   $ in volts", true, "*: comment line"},
+            {"a line of a ; comment", "; the load", false, "*: comment line"},
+            {"a $ variable is no comment", "$curplot", true, ""},
+            {"pre_ before a command", "pre_set strict_errorhandling", true,
+             "SET: set an option variable"},
+            {"pre_ before no command", "pre_frobnicate", true, ""},
+            {"digital event nodes", "eprvcd clk q1 > out.vcd", true,
+             "EPRINT/EPRVCD/EDISPLAY: digital event nodes"},
+            {".loop", ".loop M2/Gate DEC 10 1 10e9", false, ".LOOP: loop gain analysis"},
+            {"setcs", "  setcs sourcepath = ( /home/ann )", true,
+             "SETCS: set a variable, keeping letter case"},
+            {"sp in .control", "sp lin 100 0.2e9 4.2e9", true, ".SP: S-parameter analysis"},
+            {"sp outside is the switch p", "sp out vdd vdd in swswitch", false,
+             "S: voltage-controlled switch"},
             {"plot", "plot v(out)", true, "PLOT: plot vectors"},
             {"an indented command", "  echo done", true, "ECHO: print text"},
             {"tran in .control", "tran 1u 1m", true, ".TRAN: transient analysis"},
@@ -113,12 +135,13 @@ private slots:
     }
 
     // A line is read in its netlist: the first is the title, a + line continues the card
-    // before its comments, and .control to .endc holds commands.
+    // before its comments (of either form), and .control to .endc holds commands.
     void netlistGivesEachLineItsContext() {
         const char* text = "Simple RC filter\r\n"
                            "* values\r\n"
                            "R1 in out 1k\r\n"
                            "* between\r\n"
+                           "  $ and after a dollar\r\n"
                            "+ tc1=0.001\r\n"
                            "\r\n"
                            ".control\r\n"
@@ -126,7 +149,7 @@ private slots:
                            "rload\r\n"
                            ".endc\r\n"
                            "run 1 2 1k\r\n";
-        const std::vector<int> expected{kTitleHelpContext, 41, 2, 41, 2, 0, 47, 27, 0, 48, 74};
+        const std::vector<int> expected{kTitleHelpContext, 41, 2, 41, 41, 2, 0, 47, 27, 0, 48, 74};
         auto doc = Document(text);
         CKelvoView view(doc.get(), &defaults);
         view.OnInitialUpdate(nullptr);
@@ -137,6 +160,33 @@ private slots:
         // A library or included file begins with a card or a comment, not a title.
         QCOMPARE(ContextOf(".subckt inv a y"), 18);
         QCOMPARE(ContextOf("* models"), 41);
+    }
+
+    // F1 reads upward from the line, not the whole netlist from its top; on random texts of
+    // the lines that matter to it, every line gets what reading from the top gives it.
+    void readingUpwardAgreesWithReadingFromTheTop() {
+        const char* kinds[] = {
+            ".control", "  .CONTROL", ".endc", "\t.Endc ; done", ".endcx", ".controls",
+            ".end", "+ more", "  + more", "* note", "** .control", "; note", "  $ note",
+            "$curplot", "", "   ", "R1 1 2 1k", "run", "tran 1u 1m", "pre_set x",
+            ".model q npn", ".subckt inv a y", "let x = 1", "Title of the circuit",
+        };
+        std::mt19937 random(20261210);
+        std::uniform_int_distribution<int> pick(0, int(std::size(kinds)) - 1);
+        for (int round = 0; round < 200; ++round) {
+            QByteArray text;
+            const int lines = 1 + int(random() % 40);
+            for (int i = 0; i < lines; ++i)
+                text += QByteArray(kinds[pick(random)]) + "\r\n";
+            auto doc = Document(text);
+            const TextStore& store = *doc->GetStore();
+            NetlistHelpReader reader;
+            int index = 0;
+            for (const LineRecord* line = store.FirstLine(); line != nullptr;
+                 line = line->next, ++index)
+                QVERIFY2(HelpContextOfLine(store, index) == reader.Next(Chars(line)),
+                         qPrintable(QString("line %1 of\n%2").arg(index).arg(text)));
+        }
     }
 
     void pointGivesTheLineUnderIt() {
