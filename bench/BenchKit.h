@@ -29,10 +29,12 @@ std::string MakeOutput(std::int64_t lines);
 // Writes MakeOutput(lines) to path.
 void WriteOutputFile(const std::string& path, std::int64_t lines);
 
-// --dir DIR (where the scratch file goes, /tmp) and --lines N (1,700,000).
+// --dir DIR (where the scratch file goes, /tmp), --lines N (1,700,000), and --large for the
+// rows on a 1 GB file.
 struct BenchOptions {
     std::string dir = "/tmp";
     std::int64_t lines = 1'700'000;
+    bool large = false;
 };
 BenchOptions ParseOptions(int argc, char** argv);
 
@@ -40,6 +42,10 @@ double Now(); // milliseconds
 // The best of several runs, in milliseconds.
 double Best(int runs, const std::function<void()>& body);
 long ResidentBytes();
+// The process's peak resident memory (VmHWM); 0 where it cannot be read.
+long PeakResidentBytes();
+// Lowers that peak to what is resident now; false where the kernel does not allow it.
+bool ResetPeak();
 
 // Prints one figure against its reference and counts the target as met or missed.
 void Report(const char* what, double value, double reference, double target,
