@@ -13,6 +13,7 @@ class SilentDocument : public StoreDocument {
 public:
     bool AllowEdit() override { return true; }
     void SetModifiedFlag(bool) override {}
+    void TextChanging() override {}
     void TextChanged(const TextChange&) override {} // nothing shows the text
     void ShowMessage(std::string_view text, StoreIcon) override;
     void Beep() override {}

@@ -437,7 +437,10 @@ void BenchCopyAndPaste(QuietPlatform& platform, CFileLists& lists, ViewDefaults&
     resident = double(ResidentBytes());
     ResetPeak();
     start = Now();
-    clipboard->setText(DecodeBytes(view.GetStore()->CopyToGlobal(view.CaretPos(), view.SelEnd())));
+    // (The view's selection ended when the new document's view took the focus.)
+    const TextStore* store = view.GetStore();
+    const TextPos end{store->LineCount() - 1, store->LastLine()->length};
+    clipboard->setText(DecodeBytes(store->CopyToGlobal({0, 0}, end)));
     const double oldCopy = Now() - start;
     const double oldCopyAdded = (double(PeakResidentBytes()) - resident) / 1e6;
     std::printf("(before: that Copy took %.1f ms and raised the peak by %.1f MB)\n", oldCopy,

@@ -126,6 +126,8 @@ TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char
     EditResult result{from, false};
     const bool allowed = document == nullptr || document->AllowEdit();
     if (allowed && kind >= kInsertChar && kind <= kRedoInsertText && lineCount > 0) {
+        if (document)
+            document->TextChanging();
         if (IsUserEdit(kind))
             UndoJournal::FreeList(m_journal.redoList);
         // A stale position (a second pane, say) is brought within the text first, so no

@@ -17,6 +17,7 @@ public:
     bool refuse = false;
     bool modified = false;
     int modifiedCalls = 0;
+    int changingCalls = 0;
     int allowCalls = 0;
     int beeps = 0;
     int waitDepth = 0;
@@ -36,6 +37,7 @@ public:
         modified = value;
         ++modifiedCalls;
     }
+    void TextChanging() override { ++changingCalls; }
     void TextChanged(const TextChange& change) override { changes.push_back(change); }
     void ShowMessage(std::string_view text, StoreIcon icon) override {
         messages.push_back({std::string(text), icon});
