@@ -26,6 +26,8 @@ public:
     std::vector<TextChange> changes;
     // Runs inside AllowEdit, as a message box's event loop would run other work.
     std::function<void()> duringAllowEdit;
+    // Runs inside TextChanging, where the text must still be as it was.
+    std::function<void()> duringTextChanging;
 
     bool AllowEdit() override {
         ++allowCalls;
@@ -37,7 +39,11 @@ public:
         modified = value;
         ++modifiedCalls;
     }
-    void TextChanging() override { ++changingCalls; }
+    void TextChanging() override {
+        ++changingCalls;
+        if (duringTextChanging)
+            duringTextChanging();
+    }
     void TextChanged(const TextChange& change) override { changes.push_back(change); }
     void ShowMessage(std::string_view text, StoreIcon icon) override {
         messages.push_back({std::string(text), icon});
