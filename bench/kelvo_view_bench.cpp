@@ -466,7 +466,8 @@ void BenchCopyLarge(QuietPlatform& platform, CFileLists& lists, ViewDefaults& de
     const std::string path = dir + "/kelvo_view_bench_large.out";
     WriteOutputFile(path, 17'000'000);
     {
-        Opened opened = OpenAndPaintLastPage(platform, lists, defaults, QString::fromStdString(path));
+        Opened opened =
+            OpenAndPaintLastPage(platform, lists, defaults, QString::fromStdString(path));
         const double start = Now();
         opened.view->OnEditSelectAll();
         opened.view->OnEditCopy();

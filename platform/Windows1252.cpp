@@ -33,6 +33,16 @@ bool AsciiWord(const char* p) noexcept {
     return (word & 0x8080808080808080ULL) == 0;
 }
 
+// Copies the eight bytes at p to out, moving both past them, when all eight are ASCII.
+bool CopyAsciiWord(const char*& p, const char* end, char*& out) noexcept {
+    if (end - p < 8 || !AsciiWord(p))
+        return false;
+    std::memcpy(out, p, 8);
+    out += 8;
+    p += 8;
+    return true;
+}
+
 // The bytes a character from 0x80 up takes in UTF-8.
 std::size_t Utf8Length(unsigned char byte) noexcept {
     return CharOfByte(byte).unicode() < 0x800 ? 2 : 3;
@@ -78,12 +88,8 @@ char* Utf8BytesTo(std::string_view bytes, char* out) noexcept {
     const char* p = bytes.data();
     const char* end = p + bytes.size();
     while (p < end) {
-        if (end - p >= 8 && AsciiWord(p)) {
-            std::memcpy(out, p, 8);
-            out += 8;
-            p += 8;
+        if (CopyAsciiWord(p, end, out))
             continue;
-        }
         const auto byte = static_cast<unsigned char>(*p++);
         const char16_t u = CharOfByte(byte).unicode();
         if (u < 0x80) {
@@ -144,12 +150,8 @@ std::optional<std::string> EncodeUtf8(std::string_view utf8, bool* lossy) {
     const char* p = utf8.data();
     const char* end = p + utf8.size();
     while (p < end) {
-        if (end - p >= 8 && AsciiWord(p)) {
-            std::memcpy(out, p, 8);
-            out += 8;
-            p += 8;
+        if (CopyAsciiWord(p, end, out))
             continue;
-        }
         const auto lead = static_cast<unsigned char>(*p);
         if (lead < 0x80) {
             *out++ = *p++;

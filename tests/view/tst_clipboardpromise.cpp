@@ -60,13 +60,13 @@ std::string ByteThatShows(const QString& text, bool* lossy) {
 // holds or not, and sequences that are not UTF-8 at all.
 QByteArray RandomUtf8(std::mt19937& random) {
     static const char* const kPieces[] = {
-        "a", "Z", " ", "\r\n", "\n", "\t", "\xc3\xa9", "\xe2\x82\xac",
-        "\xc2\x81", "\xc2\x80", "\xc5\xbe", "\xe4\xb8\xad", "\xf0\x9f\x98\x80", "\xef\xbf\xbe",
-        "\xef\xbf\xbd", "\xc2\xa0", "\xc3\xbf",
+        "a", "Z", " ", "\r\n", "\n", "\t", "\xc3\xa9", "\xe2\x82\xac", "\xc2\x81", "\xc2\x80",
+        "\xc5\xbe", "\xe4\xb8\xad", "\xf0\x9f\x98\x80", "\xef\xbf\xbe", "\xef\xbf\xbd", "\xc2\xa0",
+        "\xc3\xbf",
         // not UTF-8: a lone continuation, overlong forms, a surrogate's code, past U+10FFFF,
         // a cut sequence, bytes that never occur
-        "\x80", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82",
-        "\xff", "\xf5\x80\x80\x80"};
+        "\x80", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82", "\xff",
+        "\xf5\x80\x80\x80"};
     QByteArray text;
     if (random() % 10 == 0)
         text += "\xef\xbb\xbf";
@@ -152,10 +152,12 @@ private slots:
                    QCOMPARE(Bytes(*doc->GetStore()), QByteArray("other\r\ntext\r\n"));
                })
             << true;
-        QTest::newRow("the document closed") << ChangeStep([](auto& doc, auto& view, const QString&) {
-            view.reset();
-            doc.reset();
-        }) << false;
+        QTest::newRow("the document closed")
+            << ChangeStep([](auto& doc, auto& view, const QString&) {
+                   view.reset();
+                   doc.reset();
+               })
+            << false;
     }
     // Copy takes no copy of the text; the change of the document's text, or its end, makes
     // the promise take one first, and the clipboard still gives the text as copied.
