@@ -89,15 +89,38 @@ long ResidentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 
+long PeakResidentBytes() {
+    long peak = 0;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            if (std::sscanf(line, "VmHWM: %ld kB", &peak) == 1)
+                break;
+        }
+        std::fclose(status);
+    }
+    return peak * 1024;
+}
+
+bool ResetPeak() {
+    std::FILE* refs = std::fopen("/proc/self/clear_refs", "w");
+    if (refs == nullptr)
+        return false;
+    const bool written = std::fputs("5", refs) >= 0;
+    return std::fclose(refs) == 0 && written;
+}
+
 BenchOptions ParseOptions(int argc, char** argv) {
     BenchOptions options;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--dir") == 0)
-            options.dir = argv[i + 1];
-        else if (std::strcmp(argv[i], "--lines") == 0)
-            options.lines = std::atoll(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--only") == 0)
-            options.only = argv[i + 1];
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--large") == 0)
+            options.large = true;
+        else if (i + 1 < argc && std::strcmp(argv[i], "--dir") == 0)
+            options.dir = argv[++i];
+        else if (i + 1 < argc && std::strcmp(argv[i], "--lines") == 0)
+            options.lines = std::atoll(argv[++i]);
+        else if (i + 1 < argc && std::strcmp(argv[i], "--only") == 0)
+            options.only = argv[++i];
     }
     return options;
 }

@@ -1,7 +1,9 @@
 // kelvo_view_bench: opening and painting a simulator-output-sized file in the editor view,
 // offscreen; and searching and replacing in it and in a large netlist.
 //
-//   QT_QPA_PLATFORM=offscreen kelvo_view_bench [--dir DIR] [--lines N]
+//   QT_QPA_PLATFORM=offscreen kelvo_view_bench [--dir DIR] [--lines N] [--large]
+//
+// --large adds Select All + Copy of a 1 GB file.
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMimeData>
 
 #include "BenchKit.h"
 #include "CDocManager.h"
@@ -23,6 +26,7 @@
 #include "CReplaceDlg.h"
 #include "CommandIds.h"
 #include "PosixFile.h"
+#include "Windows1252.h"
 
 namespace {
 
@@ -399,6 +403,124 @@ void BenchColours(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defa
     std::remove(path.c_str());
 }
 
+// An empty document in a view, as File > New gives it.
+struct Scratch {
+    std::unique_ptr<CKelvoDoc> doc;
+    std::unique_ptr<CKelvoView> view;
+};
+
+Scratch NewDocument(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults) {
+    Scratch scratch;
+    scratch.doc = std::make_unique<CKelvoDoc>(&platform, &lists);
+    scratch.doc->OnNewDocument();
+    scratch.view = std::make_unique<CKelvoView>(scratch.doc.get(), &defaults);
+    scratch.view->resize(1200, 800);
+    scratch.view->OnInitialUpdate(nullptr);
+    scratch.view->show();
+    QApplication::processEvents();
+    return scratch;
+}
+
+// Paste into an empty document: the milliseconds, and in *added the megabytes its peak rose
+// above what stays resident once it is done (the pasted lines stay; what the paste made on
+// the way does not).
+double PasteIntoNewDocument(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                            double* added) {
+    Scratch scratch = NewDocument(platform, lists, defaults);
+    ResetPeak();
+    const double start = Now();
+    scratch.view->OnEditPaste();
+    const double elapsed = Now() - start;
+    *added = double(PeakResidentBytes() - ResidentBytes()) / 1e6;
+    std::printf("(the paste made %d lines)\n", scratch.doc->GetStore()->LineCount());
+    return elapsed;
+}
+
+// Select All + Copy of the whole file, and its text pasted elsewhere, against Copy as it was
+// made before: the whole selection as bytes, then as UTF-16, kept by the clipboard. Memory is
+// the process's peak (VmHWM), lowered before each step to what is resident then where the
+// kernel allows it.
+void BenchCopyAndPaste(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                       const QString& path, double split) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    if (!ResetPeak())
+        std::printf("(the peak cannot be lowered here: each memory figure is the peak so far)\n");
+    Opened opened = OpenAndPaintLastPage(platform, lists, defaults, path);
+    CKelvoView& view = *opened.view;
+    const double openPeak = double(PeakResidentBytes()) / 1e6;
+
+    ResetPeak();
+    double start = Now();
+    view.OnEditSelectAll();
+    view.OnEditCopy();
+    const double copy = Now() - start;
+    const double copyPeak = double(PeakResidentBytes()) / 1e6;
+
+    // Another program's paste asks for UTF-8 (UTF8_STRING), which Qt takes as text/plain.
+    double resident = double(ResidentBytes());
+    ResetPeak();
+    start = Now();
+    qsizetype clipSize = 0;
+    {
+        const QByteArray utf8 = clipboard->mimeData()->data("text/plain");
+        clipSize = utf8.size();
+    }
+    const double read = Now() - start;
+    const double readAdded = (double(PeakResidentBytes()) - resident) / 1e6;
+    const double clipMB = double(clipSize) / 1e6;
+    std::printf("(the copy is %.1f MB as UTF-8; opening peaked at %.1f MB)\n", clipMB, openPeak);
+
+    double ownAdded = 0;
+    const double ownPaste = PasteIntoNewDocument(platform, lists, defaults, &ownAdded);
+
+    // Before: the same selection copied the old way.
+    clipboard->clear();
+    resident = double(ResidentBytes());
+    ResetPeak();
+    start = Now();
+    // (The view's selection ended when the new document's view took the focus.)
+    const TextStore* store = view.GetStore();
+    const TextPos end{store->LineCount() - 1, store->LastLine()->length};
+    clipboard->setText(DecodeBytes(store->CopyToGlobal({0, 0}, end)));
+    const double oldCopy = Now() - start;
+    const double oldCopyAdded = (double(PeakResidentBytes()) - resident) / 1e6;
+    std::printf("(before: that Copy took %.1f ms and raised the peak by %.1f MB)\n", oldCopy,
+                oldCopyAdded);
+    // Another program's text on the clipboard, pasted: here a Qt text of the same size.
+    double foreignAdded = 0;
+    const double foreignPaste = PasteIntoNewDocument(platform, lists, defaults, &foreignAdded);
+    clipboard->clear();
+
+    Report("Select All + Copy of the file, against the old Copy", copy, oldCopy, 0.05);
+    Report("peak memory after Select All + Copy", copyPeak, openPeak, 1.3, "MB");
+    Report("the copy read as UTF-8, as another program pastes it", read, split, 1);
+    Report("memory that read adds, against the copy's size", readAdded, clipMB, 1.1, "MB");
+    Report("Paste of Kelvo's own copy into a new document", ownPaste, split, 2);
+    Report("memory that Paste adds beyond its lines", ownAdded, clipMB, 1.1, "MB");
+    Report("Paste of another program's text", foreignPaste, split, 2);
+    Report("memory that Paste adds beyond its lines, from it", foreignAdded, clipMB, 1.1, "MB");
+}
+
+// Select All + Copy of 1 GB, which must not wait for the text to be converted.
+void BenchCopyLarge(QuietPlatform& platform, CFileLists& lists, ViewDefaults& defaults,
+                    const std::string& dir) {
+    const std::string path = dir + "/kelvo_view_bench_large.out";
+    WriteOutputFile(path, 17'000'000);
+    {
+        Opened opened =
+            OpenAndPaintLastPage(platform, lists, defaults, QString::fromStdString(path));
+        const double start = Now();
+        opened.view->OnEditSelectAll();
+        opened.view->OnEditCopy();
+        const double copy = Now() - start;
+        std::printf("(1 GB: %d lines)\n", opened.view->GetStore()->LineCount());
+        Report("Select All + Copy of 1 GB", copy, 100, 1);
+        QGuiApplication::clipboard()->clear();
+    }
+    std::remove(path.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -471,6 +593,10 @@ int main(int argc, char** argv) {
         BenchJumps(platform, lists, defaults, qpath);
     if (options.Runs("delete"))
         BenchDeleteAllAndUndo(platform, lists, defaults, qpath, split);
+    if (options.Runs("copy"))
+        BenchCopyAndPaste(platform, lists, defaults, qpath, split);
+    if (options.large && options.Runs("copy"))
+        BenchCopyLarge(platform, lists, defaults, dir);
     if (options.Runs("search"))
         BenchSearchOutput(platform, lists, defaults, path);
     if (options.Runs("replace"))

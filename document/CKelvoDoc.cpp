@@ -13,9 +13,14 @@
 CKelvoDoc::CKelvoDoc(Platform* platform, CFileLists* lists, QObject* parent)
     : QObject(parent), m_platform(platform), m_lists(lists) {}
 
-CKelvoDoc::~CKelvoDoc() = default;
+CKelvoDoc::~CKelvoDoc() {
+    if (m_pStore != nullptr)
+        emit textChanging(); // the text goes with the document
+}
 
 void CKelvoDoc::ReplaceStore(std::unique_ptr<TextStore> store) {
+    if (m_pStore != nullptr)
+        emit textChanging();
     std::unique_ptr<TextStore> old = std::exchange(m_pStore, std::move(store));
     emit storeReplaced(m_pStore.get());
     // A store's first filling is no change: nothing showed a text before it.
@@ -137,6 +142,10 @@ void CKelvoDoc::SetModifiedFlag(bool modified) {
         return;
     m_bModified = modified;
     emit modifiedChanged(modified);
+}
+
+void CKelvoDoc::TextChanging() {
+    emit textChanging();
 }
 
 void CKelvoDoc::TextChanged(const TextChange& change) {

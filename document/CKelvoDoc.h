@@ -68,7 +68,8 @@ public:
     // The store's questions.
     bool AllowEdit() override;
     void SetModifiedFlag(bool modified) override;
-    // Passed on to every view as textChanged.
+    // Passed on as textChanging and textChanged.
+    void TextChanging() override;
     void TextChanged(const TextChange& change) override;
     void ShowMessage(std::string_view text, StoreIcon icon) override;
     void Beep() override;
@@ -102,6 +103,9 @@ signals:
     // Every view takes the new store; the old one is freed once they all have. Reading
     // the file again then tells textChanged that the whole text changed.
     void storeReplaced(TextStore* store);
+    // Before the text changes: an edit step about to be made, the file read again, or the
+    // document closing. What still reads the present text later copies it from here.
+    void textChanging();
     // After every change of the text, whoever made it: each view brings its positions,
     // widths, scroll range and picture up to date from here.
     void textChanged(const TextChange& change);

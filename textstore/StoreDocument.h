@@ -15,6 +15,9 @@ public:
     // May question the user; false refuses the edit.
     virtual bool AllowEdit() = 0;
     virtual void SetModifiedFlag(bool modified) = 0;
+    // Right before a step changes the text (allowed, with the text still as it was): what
+    // holds on to a stretch of the text to read later takes its own copy from here.
+    virtual void TextChanging() = 0;
     // After every change of the text, before the edit returns: whoever shows the text
     // brings itself up to date from here, whichever of them asked for the change.
     virtual void TextChanged(const TextChange& change) = 0;

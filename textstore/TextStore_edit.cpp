@@ -106,8 +106,11 @@ TextStore::EditResult TextStore::Refused(TextPos at) const {
 
 TextStore::EditResult TextStore::RunEdit(TextPos from, EditKind kind, const char* text, TextPos to,
                                          bool reportModified) {
-    if (kind < kInsertChar || kind > kRedoInsertText)
-        return Guarded(from, false, reportModified, [](TextPos at) { return EditResult{at}; });
+    if (kind < kInsertChar || kind > kRedoInsertText) {
+        if (document && reportModified && !m_editing)
+            document->SetModifiedFlag(m_journal.undoList != nullptr);
+        return {from, false};
+    }
     return Guarded(from, IsUserEdit(kind), reportModified, [&](TextPos at) {
         const std::int32_t linesBefore = lineCount;
         const char c = text != nullptr ? text[0] : '\0';

@@ -26,6 +26,7 @@ class ConsoleDocument : public StoreDocument {
 public:
     bool AllowEdit() override { return false; } // this tool only reads
     void SetModifiedFlag(bool) override {}
+    void TextChanging() override {}
     void TextChanged(const TextChange&) override {} // never edited
     void ShowMessage(std::string_view text, StoreIcon) override {
         std::fprintf(stderr, "Kelvo: %.*s\n", int(text.size()), text.data());

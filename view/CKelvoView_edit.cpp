@@ -1,26 +1,38 @@
 // The Edit menu of the view: Undo, Redo, Cut, Copy, Paste and Select All.
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QScopedValueRollback>
 
 #include "CKelvoView.h"
+#include "ClipboardPromise.h"
 #include "Windows1252.h"
 
 namespace {
 
-// The clipboard's plain text; empty when it holds none.
-QString ClipboardText() {
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard != nullptr ? clipboard->text() : QString();
+const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
+
+// Whether the clipboard's data gives text. Kelvo's own promise does unless memory ran out,
+// and Qt's own data holds its text in memory; another program's would have to send its
+// whole text across, at every change of the clipboard, so for that the forms it offers
+// decide.
+bool HoldsText(const QMimeData* data) {
+    if (data == nullptr)
+        return false;
+    if (qobject_cast<const ClipboardPromise*>(data) != nullptr)
+        return data->hasText();
+    if (data->metaObject() == &QMimeData::staticMetaObject)
+        return !data->text().isEmpty();
+    return data->hasText();
 }
 
 // Whether the clipboard holds text. Paste's state is asked at every idle pass and before
-// every shortcut: asking the clipboard's owner for its whole text each time would copy it
-// again and again, so the answer is kept and renewed when the clipboard changes.
+// every shortcut, so the answer is kept and renewed when the clipboard changes.
 bool ClipboardHasText() {
     static bool watching = false;
     static bool hasText = false;
@@ -28,12 +40,30 @@ bool ClipboardHasText() {
     if (clipboard == nullptr)
         return false;
     if (!watching) {
-        const auto renew = [clipboard] { hasText = !clipboard->text().isEmpty(); };
+        const auto renew = [clipboard] { hasText = HoldsText(clipboard->mimeData()); };
         QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, renew);
         renew();
         watching = true;
     }
     return hasText;
+}
+
+// The text of data from elsewhere as bytes for the store, converted in one pass: UTF-8
+// straight to bytes where it is offered (as QMimeData::text reads it first), else Qt's
+// string. CR, LF and CR LF each break a line in the store, and a NUL breaks one as it does
+// in a file read; left in, it would end the pasted text there.
+std::string PastedBytes(const QMimeData& data, bool* lossy) {
+    std::string bytes;
+    if (data.hasFormat(kUtf8Text)) {
+        const QByteArray utf8 = data.data(kUtf8Text);
+        std::optional<std::string> encoded =
+            EncodeUtf8(std::string_view(utf8.constData(), std::size_t(utf8.size())), lossy);
+        bytes = encoded ? std::move(*encoded) : EncodeText(QString::fromUtf8(utf8), lossy);
+    } else {
+        bytes = EncodeText(data.text(), lossy);
+    }
+    std::replace(bytes.begin(), bytes.end(), '\0', '\n');
+    return bytes;
 }
 
 } // namespace
@@ -51,14 +81,15 @@ void CKelvoView::OnEditSelectAll() {
 
 void CKelvoView::OnEditCopy() {
     KeepPositionsInText();
-    if (!HasSelection() || m_pStore == nullptr)
+    if (!HasSelection() || m_pStore == nullptr || m_pDoc == nullptr)
         return;
-    // Empty for an empty selection, or when memory ran out (the store has said so): the
-    // clipboard keeps what it had.
-    const std::string bytes = m_pStore->CopyToGlobal(CaretPos(), SelEnd());
-    if (bytes.empty())
+    const TextPos start = std::min(CaretPos(), SelEnd());
+    const TextPos end = std::max(CaretPos(), SelEnd());
+    // An empty selection copies nothing: the clipboard keeps what it had.
+    if (start == end)
         return;
-    QGuiApplication::clipboard()->setText(DecodeBytes(bytes));
+    // A promise whatever the selection's size: the text is made only when asked for.
+    QGuiApplication::clipboard()->setMimeData(new ClipboardPromise(m_pDoc, start, end));
 }
 
 void CKelvoView::OnEditCut() {
@@ -75,16 +106,20 @@ void CKelvoView::OnEditPaste() {
         return;
     if (HasSelection())
         DeleteSelection();
-    QString text = ClipboardText();
-    if (text.isEmpty())
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (data == nullptr)
         return;
-    // CR, LF and CR LF each break a line in the store, and a NUL ends a line as it does
-    // in a file read; left in, it would end the pasted text there.
-    text.replace(QChar(u'\0'), QChar(u'\n'));
     bool lossy = false;
-    const std::string bytes = EncodeText(text, &lossy);
+    // Kelvo's own copy comes as the store's bytes, with no detour through UTF-16.
+    std::shared_ptr<const std::string> bytes;
+    if (const auto* promise = qobject_cast<const ClipboardPromise*>(data))
+        bytes = promise->Bytes(m_pStore);
+    else
+        bytes = std::make_shared<const std::string>(PastedBytes(*data, &lossy));
+    if (bytes->empty())
+        return;
     const TextPos start = CaretPos();
-    const TextPos result = EditStore(start, kInsertText, bytes.c_str());
+    const TextPos result = EditStore(start, kInsertText, bytes->c_str());
     m_caret.SetCaret(result);
     ScrollCaretIntoView();
     // One beep for the paste, however many characters became '?'; a refused paste has

@@ -17,6 +17,7 @@ public:
     bool refuse = false;
     bool modified = false;
     int modifiedCalls = 0;
+    int changingCalls = 0;
     int allowCalls = 0;
     int beeps = 0;
     int waitDepth = 0;
@@ -25,6 +26,8 @@ public:
     std::vector<TextChange> changes;
     // Runs inside AllowEdit, as a message box's event loop would run other work.
     std::function<void()> duringAllowEdit;
+    // Runs inside TextChanging, where the text must still be as it was.
+    std::function<void()> duringTextChanging;
 
     bool AllowEdit() override {
         ++allowCalls;
@@ -35,6 +38,11 @@ public:
     void SetModifiedFlag(bool value) override {
         modified = value;
         ++modifiedCalls;
+    }
+    void TextChanging() override {
+        ++changingCalls;
+        if (duringTextChanging)
+            duringTextChanging();
     }
     void TextChanged(const TextChange& change) override { changes.push_back(change); }
     void ShowMessage(std::string_view text, StoreIcon icon) override {

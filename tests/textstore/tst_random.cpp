@@ -203,6 +203,11 @@ private slots:
             const TextPos clamped = model.Clamp(at);
             const Text before = model.lines;
             f.doc.changes.clear();
+            f.doc.changingCalls = 0;
+            bool announcedUnchanged = true;
+            f.doc.duringTextChanging = [&] {
+                announcedUnchanged = announcedUnchanged && Lines(*f) == before;
+            };
             // A refused edit changes nothing and leaves the caret where it was.
             auto expect = [&](auto modelEdit) { return refused ? at : modelEdit(); };
             TextPos got{};
@@ -258,6 +263,12 @@ private slots:
                 QCOMPARE(got, want);
             // Every step that changed the text told the document once, and told it right.
             QVERIFY(f.doc.changes.size() == 1 || (f.doc.changes.empty() && before == model.lines));
+            // ... and announced it once before it, with the text still as it was; a
+            // refused step announces nothing.
+            QVERIFY(announcedUnchanged);
+            f.doc.duringTextChanging = nullptr;
+            QVERIFY(refused ? f.doc.changingCalls == 0 : f.doc.changingCalls <= 1);
+            QVERIFY(f.doc.changes.empty() || f.doc.changingCalls == 1);
             if (!f.doc.changes.empty())
                 QVERIFY2(Explains(f.doc.changes.front(), before, model.lines),
                          qPrintable(QString("step %1 kind %2").arg(step).arg(what)));
