@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 
+#include "HugeRegion.h"
 #include "KvMem.h"
 #include "LineScan.h"
 
@@ -28,7 +29,7 @@ void TextStore::ReleaseText() {
     while (firstLine != nullptr)
         FreeLine(UnlinkLine(firstLine));
     m_journal.Clear();
-    delete[] fileBuffer;
+    BufferFree(fileBuffer);
     fileBuffer = nullptr;
 }
 
