@@ -222,8 +222,6 @@ double TimeKelvo(Display* display, int damageEvent, const std::string& kelvo,
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
-            if (std::getenv("KELVO_LAUNCH_BENCH_TRACE"))
-                std::fprintf(stderr, "%8.1f event %d\n", Now() - start, event.type);
             if (event.type == MapNotify && window == 0 && !event.xmap.override_redirect &&
                 event.xmap.event == root) {
                 window = event.xmap.window;
@@ -247,11 +245,8 @@ double TimeKelvo(Display* display, int damageEvent, const std::string& kelvo,
             continue;
         XDamageSubtract(display, damage, None, None);
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, window, &attributes)) {
-            if (std::getenv("KELVO_LAUNCH_BENCH_TRACE"))
-                std::fprintf(stderr, "window gone\n");
+        if (!XGetWindowAttributes(display, window, &attributes))
             break;
-        }
         XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
                                   unsigned(attributes.height), AllPlanes, ZPixmap);
         if (image == nullptr)
