@@ -30,6 +30,10 @@ TextStore::EditResult TextStore::Guarded(TextPos from, bool userEdit, bool repor
     EditResult result{from, false};
     const bool allowed = document == nullptr || document->AllowEdit();
     if (allowed && lineCount > 0) {
+        // Whoever keeps the text as it stands (a copy promised to the clipboard) takes it
+        // now.
+        if (document)
+            document->TextChanging();
         if (userEdit)
             UndoJournal::FreeList(m_journal.redoList);
         // A stale position (a second pane, say) is brought within the text first, so no

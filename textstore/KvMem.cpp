@@ -1,5 +1,8 @@
 #include "KvMem.h"
 
+#include "HugeRegion.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,9 +13,12 @@
 
 namespace {
 
-// Each block carries its size in a header; the header keeps max_align_t alignment.
+// Each block carries its size in a header; the header keeps max_align_t alignment. A block
+// of several MiB lives in a huge-page region (the header at its start), any other on the
+// heap.
 struct alignas(alignof(std::max_align_t)) BlockHeader {
     std::size_t size;
+    bool inRegion;
 };
 
 constexpr std::size_t kHeader = sizeof(BlockHeader);
@@ -47,15 +53,53 @@ void ReportMemory() {
     std::exit(-1);
 }
 
+bool WantsRegion(std::size_t size) {
+    return kHeader + size >= kRegionThreshold;
+}
+
+// A zeroed header and block: in a region when the size asks for one and the system gives
+// it, else on the heap. Null when neither can be had.
+BlockHeader* NewBlock(std::size_t size) {
+    if (WantsRegion(size)) {
+        if (auto* header = static_cast<BlockHeader*>(RegionAllocate(kHeader + size))) {
+            header->inRegion = true;
+            return header;
+        }
+    }
+    return static_cast<BlockHeader*>(std::calloc(1, kHeader + size));
+}
+
+void FreeBlock(BlockHeader* header) {
+    if (header->inRegion)
+        RegionFree(header, kHeader + header->size);
+    else
+        std::free(header);
+}
+
+// The block at header resized to `size`, its first bytes kept, or null (the block left as it
+// was). It moves between the heap and a region when the size crosses the threshold.
+BlockHeader* ResizeBlock(BlockHeader* header, std::size_t size) {
+    if (header->inRegion && WantsRegion(size))
+        return static_cast<BlockHeader*>(
+            RegionResize(header, kHeader + header->size, kHeader + size));
+    if (!header->inRegion && !WantsRegion(size))
+        return static_cast<BlockHeader*>(std::realloc(header, kHeader + size));
+    BlockHeader* moved = NewBlock(size);
+    if (moved == nullptr)
+        return nullptr;
+    std::memcpy(BlockOf(moved), BlockOf(header), std::min(header->size, size));
+    FreeBlock(header);
+    return moved;
+}
+
 } // namespace
 
 void* kvmem_malloc(std::size_t size) {
     if (size == 0)
         return nullptr;
-    void* raw = size <= kMaxRequest ? std::calloc(1, kHeader + size) : nullptr;
-    if (raw == nullptr)
+    BlockHeader* header = size <= kMaxRequest ? NewBlock(size) : nullptr;
+    if (header == nullptr)
         Fail("kvmem_malloc", size);
-    auto* header = static_cast<BlockHeader*>(raw);
     header->size = size;
     return BlockOf(header);
 }
@@ -65,10 +109,9 @@ void* kvmem_realloc(void* block, std::size_t size) {
         return kvmem_malloc(size);
     BlockHeader* header = HeaderOf(block);
     const std::size_t oldSize = header->size;
-    void* raw = size <= kMaxRequest ? std::realloc(header, kHeader + size) : nullptr;
-    if (raw == nullptr)
+    header = size <= kMaxRequest ? ResizeBlock(header, size) : nullptr;
+    if (header == nullptr)
         Fail("kvmem_realloc", size);
-    header = static_cast<BlockHeader*>(raw);
     header->size = size;
     block = BlockOf(header);
     if (size > oldSize)
@@ -86,7 +129,7 @@ void* kvmem_calloc(std::size_t count, std::size_t size) {
 void kvmem_free(void** holder) {
     if (holder == nullptr || *holder == nullptr)
         return;
-    std::free(HeaderOf(*holder));
+    FreeBlock(HeaderOf(*holder));
     *holder = nullptr;
 }
 

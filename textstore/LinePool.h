@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
+#include "HugeRegion.h"
 #include "LineRecord.h"
 
 // Hands out LineRecords from large blocks: a 2-million-line file would otherwise pay for
@@ -11,6 +11,7 @@
 class LinePool {
 public:
     LinePool() = default;
+    ~LinePool();
     LinePool(const LinePool&) = delete;
     LinePool& operator=(const LinePool&) = delete;
 
@@ -19,15 +20,23 @@ public:
     void Release(LineRecord* record) noexcept;
 
 private:
-    // Blocks double from the first size up to the largest, so a small file costs little.
+    // Blocks double from the first size up to the largest, so a small file costs little; a
+    // block of the largest size fills one huge page of its own.
     static constexpr std::size_t kFirstBlockRecords = 64;
-    static constexpr std::size_t kMaxBlockRecords = 16384;
+    static constexpr std::size_t kMaxBlockRecords = kHugePageSize / sizeof(LineRecord);
 
     struct FreeRecord {
         FreeRecord* next;
     };
+    struct Block {
+        LineRecord* records;
+        std::size_t count;
+        bool inRegion;
+    };
 
-    std::vector<std::unique_ptr<LineRecord[]>> m_blocks;
+    static Block NewBlock(std::size_t count);
+
+    std::vector<Block> m_blocks;
     std::size_t m_lastBlockSize = 0;
     std::size_t m_usedInLastBlock = 0;
     FreeRecord* m_free = nullptr;

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "HugeRegion.h"
 #include "KvMem.h"
 #include "LineScan.h"
 
@@ -30,7 +31,7 @@ void TextStore::ReleaseText() {
     while (firstLine != nullptr)
         FreeLine(UnlinkLine(firstLine));
     m_journal.Clear();
-    delete[] fileBuffer;
+    BufferFree(fileBuffer);
     fileBuffer = nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "HugeRegion.h"
 #include "LineScan.h"
 
 namespace {
@@ -57,8 +58,7 @@ bool TextStore::ReadText(CArchive& archive) {
         return false;
     };
     ReleaseText(); // lines of an earlier read must not outlive the buffer they borrow from
-    fileBuffer =
-        n < std::numeric_limits<std::size_t>::max() - 3 ? new (std::nothrow) char[want] : nullptr;
+    fileBuffer = n < std::numeric_limits<std::size_t>::max() - 3 ? BufferAllocate(want) : nullptr;
     if (fileBuffer == nullptr)
         return refuse(want);
     const std::size_t got = archive.Read(fileBuffer, n);
