@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
