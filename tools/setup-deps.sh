@@ -11,7 +11,8 @@ packages=(
     xvfb xauth x11-utils xdotool     # the editor on a virtual display; xwininfo finds its window,
                                      # xdotool drives it as a user would
     xclip                            # another program on the clipboard
-    libxdamage-dev libxtst-dev       # kelvo_launch_bench sees each paint and types keys
+    libxdamage-dev libxtst-dev       # kelvo_launch_bench sees each paint and types keys,
+    vim                              # and times vim on the same file
     imagemagick                      # import, compare and convert: screenshots of that display
                                      # and the ink on them
     poppler-utils                    # pdftotext, to read printed pages back
