@@ -245,7 +245,11 @@ SpiceLexer::State SpiceLexer::Lex(SpiceKind kind, std::string_view line, State s
     if (start == line.size())
         return state; // a blank line leaves the card above open to continuation
     const char first = line[start];
-    if (first == '*') {
+    // A line that begins with an end-of-line comment is a comment line too, inside
+    // .control as well, and like one leaves the card above open to continuation.
+    const bool endOfLineComment =
+        first == ';' || (first == '$' && (start + 1 == line.size() || IsBlank(line[start + 1])));
+    if (first == '*' || endOfLineComment) {
         runs.Add(start, line.size(), SpiceStyle::Comment);
         return state;
     }

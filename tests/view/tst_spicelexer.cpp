@@ -99,6 +99,8 @@ private slots:
                            "let x = $y + 1 ; note",
                            "echo \"done\" $&vec $ said",
                            "* still a comment",
+                           "$ a comment too",
+                           "  ; and this",
                            ".endc",
                            "+ after the control section",
                            ".endc"}
@@ -111,6 +113,8 @@ private slots:
                            "kkk.a...vv...n.cccccc",
                            "kkkk.\"\"\"\"\"\".vvvvv.cccccc",
                            "ccccccccccccccccc",
+                           "ccccccccccccccc",
+                           "..cccccccccc",
                            "DDDDD",
                            "EEEEEEEEEEEEEEEEEEEEEEEEEEE",
                            "EEEEE"};
