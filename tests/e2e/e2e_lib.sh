@@ -71,6 +71,18 @@ wait_until() {
     return 1
 }
 
+# Checks, waiting up to 5 s, that FILE holds exactly the bytes EXPECTED (trailing line
+# breaks included); on a failure the file's bytes are shown.
+check_file_bytes() {
+    local what=$1 file=$2 expected=$3
+    check "$what" wait_until 5 bash -c '[ "$(cat "$1"; printf x)" = "$0x" ]' "$expected" "$file"
+    if ! [ "$(cat "$file"; printf x)" = "${expected}x" ]; then
+        echo "--- the file:"
+        od -c "$file" | head -20
+        return 1
+    fi
+}
+
 visible_window() {
     xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
 }

@@ -57,13 +57,8 @@ type_keys Return
 type_keys ctrl+s
 sleep 0.5
 expected=$'* top\r\n* amp\r\nC1 2 0 10p\r\nR7 1 2 2k\r\n* end\t\r\n.end\r\n'
-check "the saved file holds exactly the typed bytes" \
-    wait_until 5 bash -c '[ "$(cat amp.cir; printf x)" = "$0x" ]' "$expected"
-if ! [ "$(cat amp.cir; printf x)" = "${expected}x" ]; then
-    echo "--- the file:"
-    od -c amp.cir | head -20
+check_file_bytes "the saved file holds exactly the typed bytes" amp.cir "$expected" ||
     import -window root /tmp/kelvo-type-and-save.png 2>/dev/null || true
-fi
 
 key ctrl+q
 check "the editor ends without asking" wait_exit 10
