@@ -8,10 +8,12 @@
 #include <QPalette>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QWindow>
 #include <cstdio>
 #include <utility>
 
 #include "CAboutDlg.h"
+#include "ClipboardWatch.h"
 #include "CommandLine.h"
 #include "FileStatus.h"
 #include "FrameworkMessages.h"
@@ -80,7 +82,6 @@ bool CKelvoApp::InitInstance() {
     }
     LoadPreferences();
 
-    m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 27, 2); // the tip, up and right
     qApp->installEventFilter(this);
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &CKelvoApp::OnIdle);
@@ -91,6 +92,7 @@ bool CKelvoApp::InitInstance() {
                     RequestFileCheck();
             });
 
+    DeferClipboardLook();
     if (!OpenCommandLine(CommandLine::Build(m_arguments, CurrentDirectory())))
         OnFileNew();
     m_pMainWnd->show();
@@ -100,6 +102,12 @@ bool CKelvoApp::InitInstance() {
     m_platform->EndWaitCursor();
     m_bCheckFiles = false;
     return true;
+}
+
+const QCursor& CKelvoApp::MarginCursor() {
+    if (!std::exchange(m_bMarginCursorMade, true))
+        m_hMarginCursor = QCursor(QPixmap(":/margin-cursor.svg"), 27, 2); // the tip, up and right
+    return m_hMarginCursor;
 }
 
 int CKelvoApp::ExitInstance() {
@@ -263,6 +271,9 @@ void CKelvoApp::OnIdle() {
     if (talking())
         m_pShare->Set(ShareBlock::kEditorFlags,
                       m_pShare->Get(ShareBlock::kEditorFlags) | ShareBlock::kPolledFlag);
+    // A window shown is painted while its exposure is handled, before this pass.
+    if (const QWindow* window = m_pMainWnd->windowHandle(); window && window->isExposed())
+        EndClipboardDeferral();
     m_pMainWnd->UpdateCommandStates();
 }
 

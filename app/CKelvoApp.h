@@ -70,6 +70,9 @@ public:
     // --- Go To Definition's way to other files (CKelvoApp_definitions.cpp).
     FileNameList SearchDirectories() const override;
     const TextStore* OpenText(const FileName& path) const override;
+    // Drawn when first shown: its picture is the first image Kelvo reads, and reading one
+    // loads every image-format plug-in, which the start-up need not wait for.
+    const QCursor& MarginCursor() override;
     bool ShowDefinition(const FileName& file, int line, const QString& status) override;
     void ShowStatus(const QString& text) override;
     // The active view's line `line` (0-based) selected, and `status` in the status bar.
@@ -161,6 +164,7 @@ private:
     // A step that shows questions runs their loops, and idle passes come in them: these keep
     // such a pass from starting the same step again.
     bool m_bInFileCheck = false;
+    bool m_bMarginCursorMade = false;
     bool m_bInHandOff = false;
     // Set while the idle pass serves one of the suite's requests: the questions that request
     // asks run loops of their own, whose idle passes must not serve another.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QStyle>
 #include <QSettings>
 #include <QSocketNotifier>
 
@@ -16,6 +17,7 @@
 #include "CommandLine.h"
 #include "InformationOptions.h"
 #include "KelvoVersion.h"
+#include "LazyIconStyle.h"
 #include "QtPlatform.h"
 
 namespace {
@@ -51,6 +53,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(kKelvoVersion);
     // Ties the windows to the installed desktop file, whose icon and name the desktop shows.
     QGuiApplication::setDesktopFileName(kKelvoAppId);
+    // Before the first widget: the standard icons are read when first shown.
+    QApplication::setStyle(new LazyIconStyle(QApplication::style()->name()));
     QtPlatform platform;
     QSettings profile;
     // From argv as Qt left it: the file's name keeps its bytes.

@@ -48,7 +48,10 @@ static void LoadResources() {
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     LoadResources();
     setWindowTitle("Kelvo");
-    setWindowIcon(QIcon(":/icons/file-cir.svg"));
+    // The program's icon, which every window without one of its own shows: this one, the
+    // dialogs, and a document window until it takes its file's (so that it never asks the
+    // style for the stand-in, which only a read of every image format would give).
+    QGuiApplication::setWindowIcon(QIcon(":/icons/file-cir.svg"));
     m_helpMode = new ContextHelpMode(this);
     m_mdiArea = new QMdiArea(this);
     setCentralWidget(m_mdiArea);

@@ -11,42 +11,12 @@
 
 #include "CKelvoView.h"
 #include "ClipboardPromise.h"
+#include "ClipboardWatch.h"
 #include "Windows1252.h"
 
 namespace {
 
 const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
-
-// Whether the clipboard's data gives text. Kelvo's own promise does unless memory ran out,
-// and Qt's own data holds its text in memory; another program's would have to send its
-// whole text across, at every change of the clipboard, so for that the forms it offers
-// decide.
-bool HoldsText(const QMimeData* data) {
-    if (data == nullptr)
-        return false;
-    if (qobject_cast<const ClipboardPromise*>(data) != nullptr)
-        return data->hasText();
-    if (data->metaObject() == &QMimeData::staticMetaObject)
-        return !data->text().isEmpty();
-    return data->hasText();
-}
-
-// Whether the clipboard holds text. Paste's state is asked at every idle pass and before
-// every shortcut, so the answer is kept and renewed when the clipboard changes.
-bool ClipboardHasText() {
-    static bool watching = false;
-    static bool hasText = false;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard == nullptr)
-        return false;
-    if (!watching) {
-        const auto renew = [clipboard] { hasText = HoldsText(clipboard->mimeData()); };
-        QObject::connect(clipboard, &QClipboard::dataChanged, clipboard, renew);
-        renew();
-        watching = true;
-    }
-    return hasText;
-}
 
 // The text of data from elsewhere as bytes for the store, converted in one pass: UTF-8
 // straight to bytes where it is offered (as QMimeData::text reads it first), else Qt's

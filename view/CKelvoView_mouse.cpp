@@ -179,7 +179,7 @@ void CKelvoView::OnSetCursor(QPoint point) {
     if (inMargin == m_bMarginCursor)
         return;
     m_bMarginCursor = inMargin;
-    viewport()->setCursor(inMargin ? m_pApp->m_hMarginCursor : QCursor(Qt::IBeamCursor));
+    viewport()->setCursor(inMargin ? m_pApp->MarginCursor() : QCursor(Qt::IBeamCursor));
 }
 
 void CKelvoView::mousePressEvent(QMouseEvent* event) {

@@ -26,6 +26,8 @@ struct ViewDefaults {
     LogFont m_lfDefault = LogFont::Default();
     QColor m_crWindowText = Qt::black;
     QCursor m_hMarginCursor{Qt::ArrowCursor};
+    // The cursor of the left margin, asked for when the pointer first goes there.
+    virtual const QCursor& MarginCursor() { return m_hMarginCursor; }
     // Options > Syntax Colours: netlists and simulator outputs are painted in colours.
     bool m_bSyntaxColours = true;
 
