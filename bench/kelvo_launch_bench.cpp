@@ -22,6 +22,13 @@
 // last page of generated simulator output of 10 MB and 100 MB (1 GB with --large). Each
 // figure is the best of --runs runs (3). --kelvo may be given more than once (a build from
 // before a change beside the one after it); the first is the one held against the targets.
+// A run counts only when the window that maps names the file in its title (a message box
+// instead of the editor is no start-up).
+//
+// Beside the editor, on the start-up row, runs qt_floor (built beside this program): a Qt
+// Widgets window that shows the file's first lines and nothing else. Its figure is what Qt
+// itself costs on this machine, which no Qt program starts below; the editor's own share of
+// its start-up is the difference.
 
 #include <algorithm>
 #include <cerrno>
@@ -64,6 +71,7 @@ struct Options {
     int runs = 3;
     bool large = false;
     std::vector<std::string> kelvos;
+    std::string floor;
 };
 
 Options Parse(int argc, char** argv) {
@@ -89,6 +97,10 @@ Options Parse(int argc, char** argv) {
         const auto self = std::filesystem::read_symlink("/proc/self/exe");
         options.kelvos.push_back((self.parent_path().parent_path() / "app" / "kelvo").string());
     }
+    const auto self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string floor = (self.parent_path() / "qt_floor").string();
+    if (access(floor.c_str(), X_OK) == 0)
+        options.floor = floor;
     return options;
 }
 
@@ -259,11 +271,22 @@ double TimeKelvo(Display* display, int damageEvent, const std::string& kelvo,
     }
     if (damage != 0)
         XDamageDestroy(display, damage);
+    bool named = false;
+    char* title = nullptr;
+    if (window != 0 && XFetchName(display, window, &title) && title != nullptr) {
+        named = std::strstr(title, std::filesystem::path(file).filename().c_str()) != nullptr;
+        XFree(title);
+    }
     kill(editor, SIGKILL);
     waitpid(editor, nullptr, 0);
     shm_unlink(block.c_str());
     XSelectInput(display, root, NoEventMask);
     XSync(display, True);
+    if (!named) {
+        std::fprintf(stderr, "%s showed a window that does not name %s: run not counted\n",
+                     kelvo.c_str(), file.c_str());
+        return -1;
+    }
     if (pictures.empty())
         return -1;
     // The pictures of the last settle time are the settled window (the caret on and off).
@@ -435,12 +458,17 @@ int main(int argc, char** argv) {
     std::printf("%-44s", "");
     for (std::size_t k = 0; k < options.kelvos.size(); ++k)
         std::printf("   kelvo %zu", k + 1);
-    std::printf("%s\n", withVim ? "        vim" : "");
+    const bool withFloor = !options.floor.empty();
+    std::printf("%s%s\n", withFloor ? "   Qt floor" : "", withVim ? "        vim" : "");
     for (std::size_t k = 0; k < options.kelvos.size(); ++k)
         std::printf("kelvo %zu: %s\n", k + 1, options.kelvos[k].c_str());
+    if (!withFloor)
+        std::printf("qt_floor is not built beside this program: its column is skipped\n");
     std::vector<std::vector<double>> figures;
     for (const Row& row : rows) {
-        std::vector<double> best(options.kelvos.size() + 1, 1e300);
+        // The editors, the floor, vim.
+        std::vector<double> best(options.kelvos.size() + 2, 1e300);
+        const std::size_t floorAt = options.kelvos.size();
         const std::string last = row.toEnd ? kEndLine : LastWord(row.file);
         // Runs alternate between the programs, so a busy moment of the machine falls on all.
         for (int run = 0; run < options.runs; ++run) {
@@ -450,6 +478,12 @@ int main(int argc, char** argv) {
                 if (ms >= 0)
                     best[k] = std::min(best[k], ms);
             }
+            if (withFloor && !row.toEnd) {
+                const double ms = TimeKelvo(display, damageEvent, options.floor, row.file,
+                                            scratch + "/profile", false);
+                if (ms >= 0)
+                    best[floorAt] = std::min(best[floorAt], ms);
+            }
             if (withVim) {
                 const double ms = TimeVim(row.file, last, scratch, row.toEnd);
                 if (ms >= 0)
@@ -458,8 +492,8 @@ int main(int argc, char** argv) {
         }
         std::printf("%-44s", row.what.c_str());
         for (std::size_t k = 0; k < best.size(); ++k) {
-            if (k + 1 == best.size() && !withVim)
-                break;
+            if ((k == floorAt && !withFloor) || (k + 1 == best.size() && !withVim))
+                continue;
             if (best[k] >= 1e300)
                 std::printf(" %7s ms", "--");
             else
@@ -482,6 +516,11 @@ int main(int argc, char** argv) {
                     std::printf("%-44s %10.2f ms   ratio to vim %5.2f\n", what.c_str(),
                                 figures[r][k], figures[r][k] / figures[r].back());
             }
+            const double floorMs = figures[r][options.kelvos.size()];
+            if (withFloor && floorMs < 1e300)
+                std::printf("%-44s %10.2f ms   ratio to vim %5.2f   the editor's own: %.0f ms\n",
+                            (rows[r].what + ", Qt floor").c_str(), floorMs,
+                            floorMs / figures[r].back(), figures[r][0] - floorMs);
         }
     }
     XCloseDisplay(display);
