@@ -95,11 +95,13 @@ bool CKelvoApp::InitInstance() {
     DeferClipboardLook();
     if (!OpenCommandLine(CommandLine::Build(m_arguments, CurrentDirectory())))
         OnFileNew();
+    // The wait is over before the window shows: a wait cursor given to the new window and
+    // taken back before it is drawn is never seen, only read from the cursor theme.
+    m_platform->EndWaitCursor();
     m_pMainWnd->show();
     if (CountDocuments() == 1 && !m_lists.OpenedFiles().isEmpty())
         m_pMainWnd->TileVertically(); // now that the area has its size
     m_pMainWnd->UpdateCommandStates();
-    m_platform->EndWaitCursor();
     m_bCheckFiles = false;
     return true;
 }

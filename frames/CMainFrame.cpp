@@ -50,8 +50,14 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Kelvo");
     // The program's icon, which every window without one of its own shows: this one, the
     // dialogs, and a document window until it takes its file's (so that it never asks the
-    // style for the stand-in, which only a read of every image format would give).
-    QGuiApplication::setWindowIcon(QIcon(":/icons/file-cir.svg"));
+    // style for the stand-in, which only a read of every image format would give). Three
+    // sizes serve title bars, task bars and window switchers; a drawing without sizes would
+    // be drawn at four, up to 128 pixels, for the window system as the window is made.
+    const QIcon drawing(":/icons/file-cir.svg");
+    QIcon icon;
+    for (const int size : {16, 32, 48})
+        icon.addPixmap(drawing.pixmap(size));
+    QGuiApplication::setWindowIcon(icon);
     m_helpMode = new ContextHelpMode(this);
     m_mdiArea = new QMdiArea(this);
     setCentralWidget(m_mdiArea);
