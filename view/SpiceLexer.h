@@ -60,6 +60,11 @@ public:
     // The kind of a file by its name's extension, in any case.
     static SpiceKind KindOf(std::string_view fileName);
     static State Start(SpiceKind kind);
+    // Whether a line can start in another state than the first: plain text and outputs
+    // keep the first throughout, so that no line above need be read for one's colours.
+    static constexpr bool CarriesState(SpiceKind kind) {
+        return kind == SpiceKind::Netlist || kind == SpiceKind::Library;
+    }
     // The state the line ends in, given the one it starts in; with `spans`, its runs are
     // appended to it, in order and apart.
     static State Lex(SpiceKind kind, std::string_view line, State state,

@@ -11,7 +11,7 @@ void SpiceLineStates::Reset(SpiceKind kind) {
 }
 
 SpiceLexer::State SpiceLineStates::StateBefore(const TextStore& store, std::int32_t index) {
-    if (m_kind == SpiceKind::Plain || index <= 0)
+    if (!SpiceLexer::CarriesState(m_kind) || index <= 0)
         return SpiceLexer::Start(m_kind);
     if (std::int32_t(m_ends.size()) < index) {
         auto known = std::int32_t(m_ends.size());
@@ -31,7 +31,7 @@ SpiceLexer::State SpiceLineStates::StateBefore(const TextStore& store, std::int3
 
 bool SpiceLineStates::OnTextChanged(const TextStore& store, const TextChange& change) {
     const std::int32_t first = change.from.line;
-    if (first >= std::int32_t(m_ends.size()))
+    if (!SpiceLexer::CarriesState(m_kind) || first >= std::int32_t(m_ends.size()))
         return true; // every known line lies above the change
     // The old lines first .. first + linesRemoved became first .. first + linesInserted.
     const std::int64_t oldEnd = std::int64_t{first} + change.linesRemoved + 1;

@@ -1,5 +1,6 @@
 // The colouring of netlists and outputs, line by line, and the line states kept for it.
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,32 @@ private slots:
         QCOMPARE(SpiceLexer::KindOf("amp.err"), SpiceKind::Output);
         QCOMPARE(SpiceLexer::KindOf("amp.tmp"), SpiceKind::Plain);
         QCOMPARE(SpiceLexer::KindOf("dir.cir/notes"), SpiceKind::Plain);
+    }
+
+    // Outputs and plain text keep the first state on every line, so the colours of a line
+    // far down read no line above it.
+    void outputsAndPlainTextCarryNoState() {
+        std::mt19937 random(7);
+        const char* words[] = {".control", ".endc", ".subckt", ".ends", ".lib", ".endl",
+                               "+", "title", "Error:", "R1 a b 1k", "* note", ""};
+        for (const SpiceKind kind : {SpiceKind::Output, SpiceKind::Plain}) {
+            QVERIFY(!SpiceLexer::CarriesState(kind));
+            for (int i = 0; i < 2000; ++i) {
+                const std::string line = std::string(words[random() % std::size(words)]) + " " +
+                                         words[random() % std::size(words)];
+                const auto state = SpiceLexer::State(random() % 64);
+                QCOMPARE(SpiceLexer::Lex(kind, line, state, nullptr), state);
+            }
+        }
+        std::string text;
+        for (int i = 0; i < 1000; ++i)
+            text += i % 7 == 0 ? ".control\r\n" : "step " + std::to_string(i) + "\r\n";
+        FakeStoreDocument doc;
+        auto store = StoreOf(doc, text);
+        SpiceLineStates states(SpiceKind::Output);
+        QCOMPARE(states.StateBefore(*store, store->LineCount() - 1),
+                 SpiceLexer::Start(SpiceKind::Output));
+        QCOMPARE(states.LinesLexed(), std::int64_t{0});
     }
 
     // After an edit only the lines whose state may have changed are lexed again, and the
