@@ -34,6 +34,7 @@ TextStore::EditResult TextStore::Guarded(TextPos from, bool userEdit, bool repor
         // now.
         if (document)
             document->TextChanging();
+        m_nLongestRead = -1; // the text is no longer as read
         if (userEdit)
             UndoJournal::FreeList(m_journal.redoList);
         // A stale position (a second pane, say) is brought within the text first, so no

@@ -4,12 +4,20 @@
 #include <new>
 
 LinePool::~LinePool() {
+    Clear();
+}
+
+void LinePool::Clear() noexcept {
     for (const Block& block : m_blocks) {
         if (block.inRegion)
             RegionFree(block.records, block.count * sizeof(LineRecord));
         else
             ::operator delete(block.records);
     }
+    m_blocks.clear();
+    m_lastBlockSize = 0;
+    m_usedInLastBlock = 0;
+    m_free = nullptr;
 }
 
 // Records are made in place as they are handed out, so a block is raw memory; a block of a

@@ -18,6 +18,8 @@ public:
     // A blank record (all fields zero); throws std::bad_alloc when memory runs out.
     LineRecord* Allocate();
     void Release(LineRecord* record) noexcept;
+    // Gives back every block: every record handed out is gone.
+    void Clear() noexcept;
 
 private:
     // Blocks double from the first size up to the largest, so a small file costs little; a

@@ -43,6 +43,14 @@ public:
     // The file as read; borrowed lines point into it.
     [[nodiscard]] const char* FileBuffer() const noexcept { return fileBuffer; }
     [[nodiscard]] StoreDocument* Document() const noexcept { return document; }
+    // The text as read, until the first edit: its longest line's length in bytes and
+    // whether a tab is in it, so that a view can know its widest line without walking
+    // millions of lines. Empty once the text has been edited, or before any read.
+    struct ReadShape {
+        std::int32_t longestLine = 0;
+        bool tabs = false;
+    };
+    [[nodiscard]] std::optional<ReadShape> ShapeAsRead() const;
 
     // Null for a negative index; an index past the end gives the last line.
     [[nodiscard]] const LineRecord* LineAt(std::int32_t index) const {
@@ -128,6 +136,11 @@ private:
     LineRecord* firstLine = nullptr; // null only before the store is filled
     LineRecord* lastLine = nullptr;
     std::int32_t lineCount = 0;
+    // The longest line of the text as read, and the bytes read; -1 once edited. Whether
+    // those bytes hold a tab is found when first asked.
+    std::int32_t m_nLongestRead = -1;
+    std::size_t m_nBytesRead = 0;
+    mutable std::optional<bool> m_tabsRead;
 
     LineRecord* MutableLineAt(std::int32_t index) const;
     struct KnownLine {

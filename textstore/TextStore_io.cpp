@@ -73,6 +73,7 @@ bool TextStore::ReadText(CArchive& archive) {
     bool standard = true;
 
     char* cur = fileBuffer;
+    std::int32_t longest = 0;
     do {
         const ScannedLine scanned = ScanLine(cur);
         char* end = const_cast<char*>(scanned.end);
@@ -97,8 +98,11 @@ bool TextStore::ReadText(CArchive& archive) {
         line->length = static_cast<std::int32_t>(end - cur);
         line->borrowed = 1;
         InsertLineAfter(line, lastLine);
+        longest = std::max(longest, line->length);
         cur = next;
     } while (cur < bufferEnd);
+    m_nLongestRead = longest;
+    m_nBytesRead = got;
 
     if (got > 0 && !standard && document)
         document->ShowMessage(kTerminationWarning, StoreIcon::Exclamation);

@@ -206,7 +206,11 @@ void CKelvoView::NoteEditedWidths(int firstLine, int lastLine) {
 
 void CKelvoView::MeasureAllLines() {
     m_nWidestLine = 0;
-    if (m_pStore != nullptr)
+    if (m_pStore == nullptr)
+        return;
+    if (const std::optional<int> widest = WidestAsRead())
+        m_nWidestLine = *widest;
+    else
         NoteWidths(0, m_pStore->LineCount() - 1);
 }
 

@@ -221,6 +221,9 @@ public:
 
     // Width in pixels of the first n characters of a line, tabs expanded from its start.
     int Extent(const LineRecord* line, int n) const;
+    // The widest line's width from what the read found, when that gives it exactly: a text
+    // not yet edited, with no tab, in a fixed-pitch font.
+    std::optional<int> WidestAsRead() const;
     // The display font made from a font description: its glyphs are hinted to whole
     // pixels, the advances the view measures and draws with.
     static QFont DisplayFont(const LogFont& logFont);

@@ -94,6 +94,17 @@ int CKelvoView::Extent(const LineRecord* line, int n) const {
     return WalkLine(line, n, 0, [](std::string_view, int, int) { return true; });
 }
 
+std::optional<int> CKelvoView::WidestAsRead() const {
+    // With a fixed pitch and no tab, a line is as wide as its bytes, and the read found
+    // the longest: the lines of a large file need no walk.
+    const int advance = m_glyphs->UniformAdvance();
+    const std::optional<TextStore::ReadShape> shape = m_pStore->ShapeAsRead();
+    if (!shape || shape->tabs || advance <= 0 || m_nTabSize <= 0 ||
+        m_nTabStop != m_nTabSize * advance)
+        return std::nullopt;
+    return int(std::min<std::int64_t>(std::int64_t{shape->longestLine} * advance, kWidestWalk));
+}
+
 void CKelvoView::NoteWidth(const LineRecord* line) {
     m_nWidestLine = std::max(m_nWidestLine, Extent(line, line->length));
 }

@@ -1,5 +1,7 @@
 #include <cstdio>
+#include <optional>
 #include <random>
+#include <string_view>
 
 #include <QTemporaryDir>
 
@@ -129,6 +131,24 @@ private slots:
                                                         bytes.find("\r\n") != std::string::npos);
             QCOMPARE(f.doc.messages.empty(), bytes.empty() || unchanged);
             CheckInvariants(*f);
+
+            // The shape of the text as read is its lines' own, until the first edit. A tab
+            // after a NUL belongs to no line but may be seen: that costs a view only a walk.
+            const std::optional<TextStore::ReadShape> shape = f->ShapeAsRead();
+            QVERIFY(shape.has_value());
+            std::int32_t longest = 0;
+            bool tabs = false;
+            for (const LineRecord* line = f->FirstLine(); line != nullptr; line = line->next) {
+                longest = std::max(longest, line->length);
+                tabs = tabs || std::string_view(line->text, std::size_t(line->length))
+                                       .find('\t') != std::string_view::npos;
+            }
+            QCOMPARE(shape->longestLine, longest);
+            QVERIFY(shape->tabs || !tabs);
+            if (round % 16 == 0) {
+                f.Insert({0, 0}, "x");
+                QVERIFY(!f->ShapeAsRead().has_value());
+            }
         }
     }
 

@@ -446,6 +446,22 @@ private slots:
         }
     }
 
+    // A file opened without a tab is as wide as its widest line measured, whether the width
+    // comes from what the read found (a fixed pitch) or from a walk (any other font).
+    void widthOfAnOpenedFileIsItsWidestLine_data() { FaceRows(); }
+    void widthOfAnOpenedFileIsItsWidestLine() {
+        FETCH_FACE_ROW();
+        auto doc = Document("* out\r\nindex   time   v(out)\r\n\xe9\x80 wide wide wide wide "
+                            "wide\r\n\r\n0 1.0e-9 2.5\r\n");
+        auto view = ShowInFont(doc.get(), face, pitch, {400, 300});
+        int widest = 0;
+        for (const LineRecord* line = doc->GetStore()->FirstLine(); line != nullptr;
+             line = line->next)
+            widest = std::max(widest, view->Extent(line, line->length));
+        QCOMPARE(view->GetTotalSize().width(),
+                 CKelvoView::kLeftMargin + widest + view->CharWidth());
+    }
+
     // Every line fits: no horizontal bar, whatever the font's widest glyph.
     void noHorizontalBarWhenEveryLineFits_data() { FaceRows(); }
     void noHorizontalBarWhenEveryLineFits() {
