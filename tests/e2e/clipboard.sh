@@ -26,10 +26,6 @@ start_kelvo amp.cir
 find_main_window "^Kelvo - amp.cir$"
 sleep 0.5 # the first paint
 
-type_keys() {
-    focus_main
-    xdotool key --delay 20 "$@"
-}
 
 # What xclip reads off the clipboard, with an x after it so that the last line break stays.
 clipboard_is() {

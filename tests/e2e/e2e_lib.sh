@@ -128,6 +128,12 @@ key() {
     xdotool key "$@"
 }
 
+# Keys typed into the main window, focused first as a user's click would, a little apart.
+type_keys() {
+    focus_main
+    xdotool key --delay 20 "$@"
+}
+
 # Reads the active title bar into BAR_X, BAR_Y, BAR_W, BAR_H, once two readings agree, so
 # that a window still being painted is not measured. Without one, all are 0.
 read_bar() {

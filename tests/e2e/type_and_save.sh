@@ -16,11 +16,6 @@ start_kelvo amp.cir
 find_main_window "^Kelvo - amp.cir$"
 sleep 0.5 # the first paint
 
-# Each key goes to the window that has the focus, as a user's would.
-type_keys() {
-    focus_main
-    xdotool key --delay 20 "$@"
-}
 type_text() {
     focus_main
     xdotool type --delay 20 "$1"
